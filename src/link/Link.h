@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "link/Clock.h"
+#include "link/CommLog.h"
+#include "link/Prompter.h"
+#include "link/SerialPort.h"
+
+namespace vorn {
+
+// Options of the main window that shape every frame, plus the link state bytes.
+struct LinkOptions {
+  int ModuleAddress = 0;  // 0..15
+  int ExtAddress = 0;     // 0..95
+  bool CheckVornBD = true;
+  bool CheckXaddress = false;
+  bool CheckKestro = false;
+  int BitRateIndex = 1;  // 0 = 9600, 1 = 19200, 2 = 38400
+};
+
+int BitRateForIndex(int index);
+
+// The device link: one serial port, the request/reply transaction on the direct link or
+// through the Kestro tunnel, the Palk frame and the resynchronisation pattern.
+class Link {
+ public:
+  Link(SerialPort& port, Clock& clock, Prompter& prompter);
+
+  LinkOptions opts;
+  uint8_t LinkToggle = 0;  // 128 = resync pending, else the toggle bit of the next frame
+  int TunnelToggle = 0;
+  std::array<uint8_t, 21> ReplyBuffer{};
+  bool ReplyOk = false;
+  std::string TextResponse;  // raw bytes of the last direct reply, as the window shows them
+  CommLog log;               // tunnel frames sent and received
+
+  SerialPort& port() { return port_; }
+  Clock& clock() { return clock_; }
+  Prompter& prompter() { return prompter_; }
+  bool isOpen() const { return port_.isOpen(); }
+
+  // Opens the port on a device (closing any open one first); sets LinkToggle = 128.
+  bool openDevice(const std::string& path);
+  void closePort();
+  // Bit-rate option: closes, sets the rate, reopens when a device was picked.
+  void setBitRateIndex(int index);
+  // Module address change: resync before the next frame.
+  void setModuleAddress(int address);
+
+  // Frames data (n = data.size(), taken modulo 16) and exchanges it with the Vorn.
+  bool Transact(bool wantReply, const std::vector<uint8_t>& data);
+  bool Transact(bool wantReply, std::initializer_list<uint8_t> data) {
+    return Transact(wantReply, std::vector<uint8_t>(data));
+  }
+  void SendResync();
+  void SendPalkFrame(uint8_t a, uint8_t c, uint8_t p1, uint8_t p2);
+
+  // Reply helpers for callers: data count and byte k of ReplyBuffer.
+  int replyCount() const { return ReplyBuffer[1] % 16; }
+  uint8_t reply(int k) const { return ReplyBuffer.at(static_cast<size_t>(k)); }
+
+ private:
+  SerialPort& port_;
+  Clock& clock_;
+  Prompter& prompter_;
+};
+
+}  // namespace vorn

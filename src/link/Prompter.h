@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace vorn {
+
+enum class Icon { None, Information, Warning, Exclamation, Critical, Question };
+
+// The only way the link and the device operations talk to the user: message boxes in
+// the window, stderr in vornctl, a recorder in tests. Texts use "\n" for line breaks.
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+  virtual void message(const std::string& text, Icon icon = Icon::None) = 0;
+  virtual bool askOkCancel(const std::string& text, Icon icon = Icon::None) = 0;  // true = OK
+  virtual bool askYesNo(const std::string& text, Icon icon = Icon::None) = 0;     // true = Yes
+};
+
+}  // namespace vorn
