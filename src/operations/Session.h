@@ -6,6 +6,7 @@
 #include "link/Link.h"
 #include "model/ConfigModel.h"
 #include "model/GeneralSettings.h"
+#include "operations/EventEditor.h"
 #include "operations/VerificationReport.h"
 
 namespace vorn {
@@ -28,6 +29,7 @@ class Session {
   GeneralSettings general;
   Link link;
   VerificationReport report;
+  EventControlState ec;  // event-control editor: CurECPin, shown values, enable maps
 
   // Busy label ("Working ... Please WAIT"): visible while a job is pending or running.
   bool busyVisible() const { return busy_; }
@@ -39,10 +41,11 @@ class Session {
   // Front-end hooks; any may be left empty.
   std::function<void(bool)> onBusyChanged;
   std::function<void(const Progress&)> onProgress;
-  std::function<void()> onDisplayRefresh;    // addresses, pin and aspect display, program list
-  std::function<void()> onPinConfigRefresh;  // pin configuration display
-  std::function<void()> onGeneralChanged;    // general tab redraw
-  std::function<void()> onShowReport;        // show the verification report (modal)
+  std::function<void()> onDisplayRefresh;       // addresses, pin and aspect display, program list
+  std::function<void()> onPinConfigRefresh;     // pin configuration display
+  std::function<void()> onGeneralChanged;       // general tab redraw
+  std::function<void()> onShowReport;           // show the verification report (modal)
+  std::function<void()> onEventControlRefresh;  // event-control editor redraw
 
   void reportProgress(int done, int total, const std::string& text) {
     if (onProgress) onProgress(Progress{done, total, text});
