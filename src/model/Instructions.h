@@ -83,8 +83,9 @@ struct SplitCode {
 // Fade x 16 + Opcode: the code byte on the wire and the combined code in the text files.
 int CombinedCode(const Instruction& in);
 
-// Splits a received code byte: 19..63 with bit 4 set is a fade variant, anything else is
-// a plain code (so 16, 17 and 18 stay plain).
+// Splits a code byte 0..255: 19..63 with bit 4 set is a fade variant, anything else is
+// a plain code (so 16, 17 and 18 stay plain) with Fade 0. A number read from a file must
+// be checked to lie in 0..255 before it gets here.
 SplitCode SplitCodeByte(int codeByte);
 
 // A slot on the wire: the code byte and the four parameter bytes.
