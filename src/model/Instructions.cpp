@@ -279,6 +279,9 @@ InstrRowView RowViewFor(int opcode) {
 
 Instruction NormalisedSlot(const Instruction& in) {
   const InstrDef& d = InstrDefFor(in.Opcode);
+  // A code this program does not know (say, from newer firmware) keeps its bytes: we
+  // cannot tell which of them matter, and clearing them would lose the instruction.
+  if (!d.defined()) return in;
   Instruction out = in;
   if (!d.FadeAllowed) out.Fade = 0;
   if (!d.UsesPinOffset) out.PinOffset = 0;
@@ -286,6 +289,19 @@ Instruction NormalisedSlot(const Instruction& in) {
   if (!d.UsesPar2) out.Par2 = 0;
   if (!d.UsesPar3) out.Par3 = 0;
   return out;
+}
+
+InstrRowState ShowInstruction(ConfigModel& m, int row) {
+  Instruction& slot = m.instr(m.CurPin, m.CurAspect, row);
+  slot = NormalisedSlot(slot);
+  InstrRowState st;
+  st.View = RowViewFor(slot.Opcode);
+  st.PickerIndex = PickerIndexOf(slot.Opcode);
+  st.Fade = slot.Fade != 0;
+  st.Shown = {ShownPinOffset(slot.Opcode, m.CurPin, slot.PinOffset), ShownPar1(slot.Opcode, slot.Par1),
+              slot.Par2, slot.Par3};
+  st.Time = TimeText(slot.Opcode, slot.Par2, slot.Par3);
+  return st;
 }
 
 std::string TimeText(int opcode, int par2, int par3) {

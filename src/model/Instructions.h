@@ -154,8 +154,22 @@ struct InstrRowView {
 InstrRowView RowViewFor(int opcode);
 
 // The slot as ShowInstruction stores it back: unused parameter bytes and a fade flag the
-// instruction does not allow become 0; everything else is kept.
+// instruction does not allow become 0; everything else is kept. A slot whose code the
+// catalogue does not define is kept whole.
 Instruction NormalisedSlot(const Instruction& in);
+
+// Everything a program row shows after ShowInstruction.
+struct InstrRowState {
+  InstrRowView View;
+  int PickerIndex = 0;         // entry of the row's picker (0 "-" for a code not listed)
+  bool Fade = false;           // fade box ticked
+  std::array<int, 4> Shown{};  // P.O., Par1, Par2, Par3 as their boxes show them
+  std::string Time;            // LabelPAspTime caption
+};
+
+// ShowInstruction(row) on the model side: normalises slot `row` of aspect CurAspect of
+// pin CurPin in place and returns what the row shows.
+InstrRowState ShowInstruction(ConfigModel& m, int row);
 
 // Duration caption "mm:ss.hh" of a row: Par2 x 8^Par3 ticks of 20 ms for codes above
 // 63, "00:00.00" below. A base too large for any real duration shows "--:--.--".

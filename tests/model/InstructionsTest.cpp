@@ -136,7 +136,8 @@ TEST(InstrCatalogue, CodesBeyondTheTableAreSafeAndNamedByNumber) {
   for (int code : {-1, 129, 200, 255, 1000}) {
     EXPECT_FALSE(InstrDefFor(code).defined()) << code;
     EXPECT_EQ(Par1ShownRange(code), (IntRange{0, 0}));
-    EXPECT_EQ(NormalisedSlot(Instruction{static_cast<uint8_t>(code), 1, 5, 6, 7, 3}).Par1, 0);
+    const Instruction unknown{static_cast<uint8_t>(code), 1, 5, 6, 7, 3};
+    EXPECT_EQ(NormalisedSlot(unknown), unknown);
   }
   EXPECT_EQ(InstrListName(200), "Code 200");
   EXPECT_EQ(InstrListName(2), "Code 2");
@@ -340,6 +341,39 @@ TEST(RowView, UnusedParametersAndFadeAreCleared) {
   EXPECT_FALSE(accel.FadeOffered);
   EXPECT_EQ(accel.FadeHeader, "");
   EXPECT_EQ(accel.Labels, (std::array<std::string_view, 4>{"Accel", "Level", "Time", "Base"}));
+}
+
+TEST(RowView, ShowInstructionNormalisesTheModelSlot) {
+  ConfigModel m;
+  m.CurPin = 20;
+  m.CurAspect = 2;
+  Instruction& slot = m.instr(20, 2, 1);
+  slot = Instruction{39, 1, 30, 0, 9, 2};  // Set Servo: Par2/Par3 unused
+  InstrRowState st = ShowInstruction(m, 1);
+  EXPECT_EQ(slot, (Instruction{39, 1, 30, 0, 0, 0}));
+  EXPECT_EQ(st.Shown, (std::array<int, 4>{-2, -64, 0, 0}));
+  EXPECT_TRUE(st.Fade);
+  EXPECT_EQ(PickerCodes()[static_cast<size_t>(st.PickerIndex)], 39);
+  EXPECT_EQ(st.Time, "00:00.00");
+
+  // Changing to Wait clears P.O. and fade; back to Set Servo does not bring them back.
+  slot.Opcode = 102;
+  slot.Par2 = 50;
+  st = ShowInstruction(m, 1);
+  EXPECT_EQ(slot, (Instruction{102, 0, 0, 0, 50, 0}));
+  EXPECT_EQ(st.Time, "00:01.00");
+  EXPECT_FALSE(st.View.FadeOffered);
+  slot.Opcode = 39;
+  ShowInstruction(m, 1);
+  EXPECT_EQ(slot, (Instruction{39, 0, 0, 0, 0, 0}));
+
+  // A code the picker does not list shows the first entry and keeps its bytes.
+  slot = Instruction{200, 0, 3, 4, 5, 1};
+  EXPECT_EQ(ShowInstruction(m, 1).PickerIndex, 0);
+  EXPECT_EQ(slot, (Instruction{200, 0, 3, 4, 5, 1}));
+  slot = Instruction{2, 1, 3, 4, 5, 1};
+  ShowInstruction(m, 1);
+  EXPECT_EQ(slot, (Instruction{2, 1, 3, 4, 5, 1}));
 }
 
 struct TimeCase {
