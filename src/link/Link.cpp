@@ -1,6 +1,16 @@
 #include "link/Link.h"
 
+#include <cmath>
+
+#include "link/FrameCodec.h"
+
 namespace vorn {
+
+namespace {
+const char* const kSelectPort = "Select communications port";
+constexpr int kPortLost = -2;
+constexpr int kWindowOver = -1;
+}  // namespace
 
 int BitRateForIndex(int index) {
   switch (index) {
@@ -11,17 +21,261 @@ int BitRateForIndex(int index) {
 }
 
 Link::Link(SerialPort& port, Clock& clock, Prompter& prompter)
-    : port_(port), clock_(clock), prompter_(prompter) {}
+    : port_(port), clock_(clock), prompter_(prompter) {
+  port_.setBaudRate(BitRateForIndex(opts.BitRateIndex));
+}
 
-bool Link::openDevice(const std::string&) { return false; }
-void Link::closePort() {}
-void Link::setBitRateIndex(int index) { opts.BitRateIndex = index; }
+bool Link::openDevice(const std::string& path) {
+  if (port_.isOpen()) port_.close();
+  picked_ = path;
+  portLost_ = false;
+  port_.setDevice(path);
+  port_.setBaudRate(BitRateForIndex(opts.BitRateIndex));
+  if (!port_.open()) return false;
+  LinkToggle = 128;
+  return true;
+}
+
+void Link::closePort() {
+  if (port_.isOpen()) port_.close();
+}
+
+void Link::setBitRateIndex(int index) {
+  if (port_.isOpen()) port_.close();
+  opts.BitRateIndex = (index >= 0 && index <= 2) ? index : 1;
+  port_.setBaudRate(BitRateForIndex(opts.BitRateIndex));
+  if (!picked_.empty()) {
+    portLost_ = false;
+    if (port_.open()) LinkToggle = 128;
+  }
+}
+
 void Link::setModuleAddress(int address) {
   opts.ModuleAddress = address;
   LinkToggle = 128;
 }
-bool Link::Transact(bool, const std::vector<uint8_t>&) { return false; }
-void Link::SendResync() {}
-void Link::SendPalkFrame(uint8_t, uint8_t, uint8_t, uint8_t) {}
+
+// A port that fails while open (adapter pulled, far end gone) is closed at once and
+// reported once; the running exchange then ends without a reply.
+void Link::portFailed() {
+  std::string why = port_.errorText();
+  std::string name = port_.device();
+  if (port_.isOpen()) port_.close();
+  if (portLost_) return;
+  portLost_ = true;
+  std::string text = "The communications port " + name + " stopped working and has been closed.";
+  if (!why.empty()) text += "\n" + why;
+  prompter_.message(text, Icon::Warning);
+}
+
+bool Link::writeAll(const std::vector<uint8_t>& bytes) {
+  if (!port_.isOpen()) return false;
+  if (port_.writeBytes(bytes.data(), bytes.size())) return true;
+  portFailed();
+  return false;
+}
+
+// Next received byte within the window that began at `start`; blocks on the port for at
+// most the time left instead of polling.
+int Link::readWithin(double start, double seconds) {
+  for (;;) {
+    if (!port_.isOpen()) return kPortLost;
+    if (port_.bytesWaiting() > 0) {
+      int b = port_.readByte();
+      if (b >= 0) return b;
+    }
+    if (!port_.isOpen()) return kPortLost;
+    const double elapsed = clock_.now() - start;
+    if (elapsed >= seconds || elapsed < 0) return kWindowOver;
+    const int ms = std::max(1, static_cast<int>(std::ceil((seconds - elapsed) * 1000.0)));
+    port_.waitForData(ms);
+  }
+}
+
+void Link::SendResync() {
+  if (!port_.isOpen()) return;
+  writeAll(ResyncPattern());
+}
+
+bool Link::ReceiveReply() {
+  ReplyReceiver rx(ReplyBuffer);
+  const double start = clock_.now();
+  for (;;) {
+    const int b = readWithin(start, kReplyWindow);
+    if (b == kPortLost) {
+      portFailed();
+      return false;
+    }
+    if (b == kWindowOver) return false;
+    switch (rx.feed(static_cast<uint8_t>(b))) {
+      case ReplyReceiver::Event::Complete: return true;
+      case ReplyReceiver::Event::ExtAddressByte: {
+        const int x = rx.extByte();
+        if (opts.CheckXaddress && x != opts.ExtAddress)
+          prompter_.message("Incorrect eXtended Address byte \nReceived " + std::to_string(x) + " Expected " +
+                            std::to_string(opts.ExtAddress));
+        else if (!opts.CheckXaddress)
+          prompter_.message("Unexpected eXtended Address Byte " + std::to_string(x));
+        break;
+      }
+      case ReplyReceiver::Event::None:
+      case ReplyReceiver::Event::ChecksumBad: break;
+    }
+  }
+}
+
+bool Link::Transact(bool wantReply, const std::vector<uint8_t>& data) {
+  ReplyOk = false;
+  if (!port_.isOpen()) {
+    prompter_.message(kSelectPort);
+    return false;
+  }
+  if (opts.CheckKestro) return TransactTunnel(wantReply, data);
+
+  const uint8_t a = VornAddressByte(opts.ModuleAddress);
+  if (LinkToggle == 128) {
+    SendResync();
+    if (!writeAll({a, 192, static_cast<uint8_t>(192 - a)})) return false;
+    LinkToggle = 64;
+  }
+  VornFrameParams p;
+  p.moduleAddress = opts.ModuleAddress;
+  p.toggle = LinkToggle;
+  p.wantAnswer = opts.CheckVornBD;
+  p.extended = opts.CheckXaddress;
+  p.extAddress = opts.ExtAddress;
+  const std::vector<uint8_t> frame = BuildVornFrame(p, data);
+  if (!writeAll(frame)) return false;
+
+  if (opts.CheckVornBD) {
+    if (!ReceiveReply()) {
+      if (portLost_ && !port_.isOpen()) return false;
+      prompter_.message("No response received, resetting bidirectional communication");
+      opts.CheckVornBD = false;
+    } else {
+      TextResponse = "[" + Hex(ReplyBuffer[0]) + "]";
+      const int count = ReplyBuffer[1] % 16;
+      for (int i = 1; i <= count + 1; ++i)
+        TextResponse += " [" + Hex(ReplyBuffer[static_cast<size_t>(i)]) + "]";
+      if (ReplyBuffer[0] == frame[0] && ReplyBuffer[1] > 95) {
+        ReplyOk = true;
+      } else {
+        prompter_.message("Invalid response received, \nReceived: Addr = " + std::to_string(ReplyBuffer[0]) +
+                          " Header = " + std::to_string(ReplyBuffer[1]) +
+                          "\nExpected: Addr = " + std::to_string(a) + " Header > 95 ");
+      }
+    }
+  }
+  LinkToggle = static_cast<uint8_t>((LinkToggle + 64) % 128);
+  return true;
+}
+
+bool Link::TransactTunnel(bool wantReply, const std::vector<uint8_t>& data) {
+  const size_t n = data.size() % 16;
+  const uint8_t module = static_cast<uint8_t>(96 + (opts.ModuleAddress & 15));
+  std::vector<uint8_t> payload{0, module, static_cast<uint8_t>((opts.CheckXaddress ? 112 : 96) + n)};
+  if (opts.CheckXaddress) payload.push_back(static_cast<uint8_t>(opts.ExtAddress & 127));
+  for (size_t i = 0; i < n; ++i) payload.push_back(data[i] & 127);
+
+  ReplyOk = TunnelSend(payload);
+  if (!ReplyOk) return false;
+  if (!wantReply) {
+    ReplyOk = TunnelSend({});
+    return ReplyOk;
+  }
+
+  const double start = clock_.now();
+  bool matched = false;
+  while (ReplyOk) {
+    if (ReplyBuffer[0] >= 4 && ReplyBuffer[1] == 0 && ReplyBuffer[2] == module) {
+      matched = true;
+      ReplyBuffer[0] = static_cast<uint8_t>(4 * (ReplyBuffer[2] % 32) + 3);
+      ReplyBuffer[1] = 0;
+      const uint8_t h = ReplyBuffer[3];
+      int shift = 2;
+      if (h & 16) {
+        const int x = ReplyBuffer[4] % 128;
+        if (!opts.CheckXaddress) {
+          prompter_.message("Unexpected eXtended Address Byte " + std::to_string(x));
+          shift = 0;
+        } else if (x != opts.ExtAddress) {
+          prompter_.message("Incorrect eXtended Address byte \nReceived " + std::to_string(x) + " Expected " +
+                            std::to_string(opts.ExtAddress));
+          shift = 0;
+        } else {
+          shift = 3;
+        }
+      }
+      // A header left at 0 fails every caller's size check: the reply is unusable.
+      if (shift > 0) {
+        ReplyBuffer[1] = h;
+        for (size_t i = 2; i <= 16; ++i) ReplyBuffer[i] = ReplyBuffer[i + static_cast<size_t>(shift)];
+      }
+      break;
+    }
+    const double elapsed = clock_.now() - start;
+    if (elapsed >= kReplyWindow || elapsed < 0) break;
+    ReplyOk = TunnelSend({});
+  }
+  // Polls that kept being answered without our reply are no reply either.
+  if (!matched) ReplyOk = false;
+  return ReplyOk;
+}
+
+void Link::SendPalkFrame(uint8_t a, uint8_t c, uint8_t p1, uint8_t p2) {
+  if (!port_.isOpen()) {
+    prompter_.message(kSelectPort);
+    return;
+  }
+  if (LinkToggle == 128) {
+    SendResync();
+    if (!writeAll(BuildPalkFrame(a, 0, 0, 0))) return;
+    LinkToggle = 64;
+  }
+  writeAll(BuildPalkFrame(a, c, p1, p2));
+}
+
+bool Link::TunnelSend(const std::vector<uint8_t>& payload) {
+  if (!port_.isOpen()) return false;
+  while (port_.bytesWaiting() > 0) port_.readByte();
+  const std::vector<uint8_t> frame = BuildTunnelFrame(TunnelToggle, payload);
+  std::string line = "> ";
+  for (size_t i = 0; i < frame.size(); ++i) line += Hex(i == 0 ? frame[i] : frame[i] & 127u);
+  if (!writeAll(frame)) return false;
+  log.appendLine(line);
+  TunnelToggle = 1 - TunnelToggle;
+  if (TunnelReceive().empty()) {
+    if (!port_.isOpen()) return false;  // the port failure has been reported
+    prompter_.message("No answer from Kestro", Icon::Warning);
+    return false;
+  }
+  return true;
+}
+
+std::string Link::TunnelReceive() {
+  TunnelReceiver rx(ReplyBuffer);
+  rx.reset();
+  std::string result;
+  const double start = clock_.now();
+  for (;;) {
+    const int b = readWithin(start, kReplyWindow);
+    if (b == kPortLost) {
+      portFailed();
+      break;
+    }
+    if (b == kWindowOver) break;
+    const auto ev = rx.feed(static_cast<uint8_t>(b));
+    if (ev == TunnelReceiver::Event::Complete) {
+      result = rx.logLine();
+      break;
+    }
+    if (ev == TunnelReceiver::Event::ChecksumBad) {
+      prompter_.message("Checksum Error\nSize = " + std::to_string(rx.size()) + rx.logLine());
+      break;
+    }
+  }
+  log.appendLine(rx.logLine());
+  return result;
+}
 
 }  // namespace vorn

@@ -60,14 +60,36 @@ class Link {
   void SendResync();
   void SendPalkFrame(uint8_t a, uint8_t c, uint8_t p1, uint8_t p2);
 
+  // One direct reply into ReplyBuffer within the 2.0 s window (used by Transact).
+  bool ReceiveReply();
+  // One tunnel frame out and its answer in (ReplyBuffer: [0] = size, [1..] payload).
+  bool TunnelSend(const std::vector<uint8_t>& payload);
+  // Log text of the valid tunnel frame received within 2.0 s, or "".
+  std::string TunnelReceive();
+
+  // The device last picked (kept while the port is closed, for bit-rate changes).
+  const std::string& pickedDevice() const { return picked_; }
+  // Set when the port failed while open and was closed; cleared by openDevice.
+  bool portLost() const { return portLost_; }
+
   // Reply helpers for callers: data count and byte k of ReplyBuffer.
   int replyCount() const { return ReplyBuffer[1] % 16; }
   uint8_t reply(int k) const { return ReplyBuffer.at(static_cast<size_t>(k)); }
 
  private:
+  bool TransactTunnel(bool wantReply, const std::vector<uint8_t>& data);
+  bool writeAll(const std::vector<uint8_t>& bytes);
+  int readWithin(double start, double seconds);
+  void portFailed();
+
   SerialPort& port_;
   Clock& clock_;
   Prompter& prompter_;
+  std::string picked_;
+  bool portLost_ = false;
 };
+
+// Reply window of the direct link and of each tunnel frame, seconds.
+constexpr double kReplyWindow = 2.0;
 
 }  // namespace vorn
