@@ -1,6 +1,64 @@
-#include <cstdio>
+// vornsim: a simulated Vorn (or a Kestro interface with Vorns behind it) on a pseudo-terminal.
 
-int main() {
-  std::puts("vornsim: not built yet");
-  return 2;
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include "Options.h"
+#include "PtyServer.h"
+#include "SimLog.h"
+#include "Simulator.h"
+
+namespace {
+
+volatile std::sig_atomic_t gStop = 0;
+
+void onSignal(int) { gStop = 1; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vornsim::Options opts;
+  std::string error;
+  bool help = false;
+  if (!vornsim::parseOptions(argc, argv, opts, error, help)) {
+    std::fprintf(stderr, "vornsim: %s\n", error.c_str());
+    return 2;
+  }
+  if (help) {
+    std::fputs(vornsim::usageText(), stdout);
+    return 0;
+  }
+
+  // SIGTERM and SIGINT are only let through while the server sleeps, so no wake-up is lost.
+  sigset_t block;
+  sigemptyset(&block);
+  sigaddset(&block, SIGTERM);
+  sigaddset(&block, SIGINT);
+  sigprocmask(SIG_BLOCK, &block, nullptr);
+  struct sigaction sa {};
+  sa.sa_handler = onSignal;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGINT, &sa, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  vornsim::SimLog log;
+  if (!opts.logFile.empty() && !log.open(opts.logFile)) {
+    std::fprintf(stderr, "vornsim: cannot write the log file %s\n", opts.logFile.c_str());
+    return 2;
+  }
+  vornsim::PtyServer server(opts.baud, log);
+  if (!server.open(error)) {
+    std::fprintf(stderr, "vornsim: %s\n", error.c_str());
+    return 1;
+  }
+  vornsim::Simulator sim(opts, log);
+  std::printf("%s\n", server.slavePath().c_str());
+  std::fflush(stdout);
+  log.line("SERVING " + server.slavePath());
+
+  server.run(sim, gStop, opts.exitOnHup);
+  log.line("EXIT");
+  return 0;
 }

@@ -1,0 +1,199 @@
+#include "Simulator.h"
+
+namespace vornsim {
+
+namespace {
+constexpr std::uint8_t kPollReplyMarker = 0;  // first payload byte of a tunnelled Vorn message
+}
+
+Simulator::Simulator(const Options& options, SimLog& log) : opts_(options), log_(log) {
+  for (int m : opts_.modules) {
+    VornState s = opts_.demo ? demoState() : defaultState();
+    if (opts_.xaddr >= 0) s.general.extAddress = static_cast<std::uint8_t>(opts_.xaddr);
+    devices_[m] = std::make_unique<VornDevice>(std::move(s), opts_.oldFirmware);
+    lastToggle_[m] = -1;
+  }
+}
+
+VornDevice* Simulator::device(int module) {
+  auto it = devices_.find(module);
+  return it == devices_.end() ? nullptr : it->second.get();
+}
+
+void Simulator::onHostClosed() {
+  reader_.reset();
+  tunnel_ = TunnelReader{};
+  pendingTunnelReplies_.clear();
+  for (auto& [m, t] : lastToggle_) t = -1;
+}
+
+bool Simulator::countFrame(Output& out) {
+  ++frames_;
+  if (opts_.vanishAfter > 0 && frames_ >= static_cast<unsigned>(opts_.vanishAfter)) {
+    log_.line("VANISH frames=" + std::to_string(frames_));
+    out.vanish();
+    return false;
+  }
+  return true;
+}
+
+void Simulator::onByte(std::uint8_t b, Output& out) {
+  if (tunnelling()) {
+    if (auto ev = tunnel_.feed(b)) onTunnelEvent(*ev, out);
+    return;
+  }
+  auto ev = reader_.feed(b);
+  if (!ev) return;
+  switch (ev->kind) {
+    case RxEvent::Kind::Resync:
+      log_.line("RESYNC");
+      for (auto& [m, t] : lastToggle_) t = -1;
+      break;
+    case RxEvent::Kind::BadChecksum: log_.line("BADSUM raw=" + SimLog::list(ev->raw)); break;
+    case RxEvent::Kind::Palk:
+      if (countFrame(out)) onPalk(ev->raw[0], ev->data);
+      break;
+    case RxEvent::Kind::Vorn:
+      if (countFrame(out)) onVornFrame(*ev, out);
+      break;
+  }
+}
+
+void Simulator::onIdle(Output& out) {
+  if (auto ev = tunnel_.idle()) onTunnelEvent(*ev, out);
+}
+
+void Simulator::onPalk(std::uint8_t address, const Bytes& p) {
+  log_.line("PALK a=" + std::to_string(address) + " c=" + std::to_string(p[0]) +
+            " p1=" + std::to_string(p[1]) + " p2=" + std::to_string(p[2]));
+}
+
+bool Simulator::execute(int module, bool hasExt, std::uint8_t ext, const Bytes& data, Bytes& reply,
+                        bool& replyExt, std::uint8_t& replyExtByte) {
+  VornDevice* dev = device(module);
+  if (dev == nullptr) return false;
+  if (hasExt && opts_.xaddr >= 0 && ext != dev->extAddress()) {
+    log_.line("IGNORED m=" + std::to_string(module) + " x=" + std::to_string(ext) +
+              " reason=extended address " + std::to_string(dev->extAddress()));
+    return false;
+  }
+  const unsigned erasedBefore = dev->erasures();
+  reply = dev->execute(data);
+  if (dev->erasures() != erasedBefore) log_.line("ERASED m=" + std::to_string(module));
+  replyExt = hasExt;
+  replyExtByte = ext;
+  if (opts_.replyXaddr >= 0) {
+    replyExt = true;
+    replyExtByte = static_cast<std::uint8_t>(opts_.replyXaddr);
+  }
+  return true;
+}
+
+void Simulator::onVornFrame(const RxEvent& ev, Output& out) {
+  const int m = ev.module();
+  log_.line("VORN m=" + std::to_string(m) + " t=" + (ev.toggle() ? "1" : "0") +
+            " b=" + (ev.wantsReply() ? "1" : "0") + " x=" + (ev.hasExt ? std::to_string(ev.ext) : "-") +
+            " data=" + SimLog::list(ev.data) + " raw=" + SimLog::list(ev.raw));
+  auto toggle = lastToggle_.find(m);
+  if (toggle != lastToggle_.end()) {
+    if (toggle->second == (ev.toggle() ? 1 : 0)) log_.line("REPEAT m=" + std::to_string(m));
+    toggle->second = ev.toggle() ? 1 : 0;
+  }
+  Bytes reply;
+  bool replyExt = false;
+  std::uint8_t replyExtByte = 0;
+  if (!execute(m, ev.hasExt, ev.ext, ev.data, reply, replyExt, replyExtByte)) return;
+  if (!ev.wantsReply() || opts_.mute) return;
+  sendFrame(buildVornReply(ev.start, replyExt, replyExtByte, reply), out);
+}
+
+void Simulator::onTunnelledVorn(const Bytes& payload) {
+  // 0, 96 + module, header, [extended address], data...
+  const int m = payload[1] - 96;
+  const std::uint8_t header = payload[2];
+  const bool hasExt = (header & 0x10) != 0;
+  std::size_t i = 3;
+  std::uint8_t ext = 0;
+  if (hasExt) {
+    if (payload.size() < 4) return;
+    ext = payload[i++];
+  }
+  const Bytes data(payload.begin() + static_cast<long>(i), payload.end());
+  log_.line("VORN m=" + std::to_string(m) + " t=- b=1 x=" + (hasExt ? std::to_string(ext) : "-") +
+            " data=" + SimLog::list(data) + " via=tunnel");
+  if (data.size() != (header & 0x0Fu)) {
+    log_.line("IGNORED m=" + std::to_string(m) + " reason=count");
+    return;
+  }
+  Bytes reply;
+  bool replyExt = false;
+  std::uint8_t replyExtByte = 0;
+  if (!execute(m, hasExt, ext, data, reply, replyExt, replyExtByte) || opts_.mute) return;
+  Bytes tunnelled{kPollReplyMarker, static_cast<std::uint8_t>(96 + m),
+                  static_cast<std::uint8_t>(0x60 | (replyExt ? 0x10 : 0) | (reply.size() & 0x0F))};
+  if (replyExt) tunnelled.push_back(replyExtByte);
+  tunnelled.insert(tunnelled.end(), reply.begin(), reply.end());
+  pendingTunnelReplies_.push_back(tunnelled);
+}
+
+void Simulator::onTunnelEvent(const TunnelEvent& ev, Output& out) {
+  if (ev.kind == TunnelEvent::Kind::BadChecksum) {
+    log_.line("BADSUM raw=" + SimLog::list(ev.raw) + " via=tunnel");
+    return;
+  }
+  if (!countFrame(out)) return;
+  if (ev.kind == TunnelEvent::Kind::Palk) {
+    onPalk(ev.raw[0], ev.payload);
+    return;
+  }
+  const Bytes& p = ev.payload;
+  log_.line("TUNNEL s=" + std::to_string(p.size()) + " data=" + SimLog::list(p) +
+            " raw=" + SimLog::list(ev.raw));
+  Bytes answer;
+  bool switchToTransparent = false;
+  if (p.empty()) {
+    if (!pendingTunnelReplies_.empty()) {
+      answer = pendingTunnelReplies_.front();
+      pendingTunnelReplies_.pop_front();
+    }
+  } else if (p.size() == 2 && p[0] == 1 && p[1] == 2) {
+    const int v = opts_.protocolVersion;
+    answer = {1, 2, static_cast<std::uint8_t>((v / 1000) * 8 + (v / 100) % 10),
+              static_cast<std::uint8_t>(((v / 10) % 10) * 8 + v % 10)};
+  } else if (p.size() == 2 && p[0] == 1 && p[1] == 10) {
+    const int v = opts_.ifaceVersion;
+    answer = {1, 10, static_cast<std::uint8_t>(opts_.kestro),
+              static_cast<std::uint8_t>((v / 1000) * 8 + (v / 100) % 10),
+              static_cast<std::uint8_t>(((v / 10) % 10) * 8 + v % 10)};
+  } else if (p.size() == 3 && p[0] == 1 && p[1] == 5 && p[2] == 16) {
+    switchToTransparent = true;
+  } else if (p.size() >= 3 && p[0] == 0 && (p[1] & 0x70) == 0x60) {
+    onTunnelledVorn(p);
+  }
+  sendFrame(buildTunnelFrame(answer, ev.toggle()), out);
+  if (switchToTransparent) {
+    transparent_ = true;
+    log_.line("TRANSPARENT");
+  }
+}
+
+void Simulator::sendFrame(const Bytes& frame, Output& out) {
+  ++replies_;
+  Bytes bytes;
+  if (opts_.noise) {
+    for (int k = 0; k < 3; ++k) {
+      noiseSeed_ = noiseSeed_ * 1103515245u + 12345u;
+      bytes.push_back(static_cast<std::uint8_t>(0x80 | ((noiseSeed_ >> 16) & 0x7F)));
+    }
+  }
+  if (opts_.corruptEvery > 0 && replies_ % static_cast<unsigned>(opts_.corruptEvery) == 0) {
+    Bytes bad = frame;
+    bad.back() = static_cast<std::uint8_t>(0x80 | ((bad.back() + 1) & 0x7F));
+    bytes.insert(bytes.end(), bad.begin(), bad.end());
+  }
+  bytes.insert(bytes.end(), frame.begin(), frame.end());
+  log_.line("REPLY raw=" + SimLog::list(frame));
+  out.send(bytes, opts_.latencyMs);
+}
+
+}  // namespace vornsim
