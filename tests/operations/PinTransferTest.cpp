@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "PinTestRig.h"
+#include "model/Instructions.h"
+#include "operations/PinTransfer.h"
+
+namespace vorn {
+namespace {
+
+using test::PinTestRig;
+using Bytes = std::vector<uint8_t>;
+
+TEST(PinEncodingTest, InitialAspectByteBothWays) {
+  struct Case {
+    uint8_t init;
+    uint8_t byte;
+  };
+  for (Case c : {Case{0, 127}, Case{1, 112}, Case{12, 123}}) {
+    EXPECT_EQ(InitAspectByte(c.init), c.byte) << int(c.init);
+    EXPECT_EQ(DecodeInitAspectByte(c.byte), c.init) << int(c.byte);
+  }
+  EXPECT_FALSE(DecodeInitAspectByte(0x3F).has_value());
+}
+
+TEST(PinEncodingTest, AddressConfigurationBytes) {
+  PinData p;
+  p.DCCCount = 2;
+  p.XDCCCount = 1;
+  p.SerialCount = 0;
+  EXPECT_EQ(DccConfigByte(p), 10);
+  EXPECT_EQ(SerialConfigByte(p), 16);
+  EXPECT_EQ(DevicePointerByte(-3), 93);
+  EXPECT_EQ(DecodeDevicePointer(93, 10), -3);
+  EXPECT_EQ(DevicePointerByte(0), 64);
+  EXPECT_EQ(DecodeDevicePointer(64 + 31, 31), -1);  // device pin 30
+}
+
+// Letters of the pin requests sent, one per frame.
+std::string letters(const PinTestRig& r) { return r.vorn.commandLetters(); }
+
+TEST(PinTransferTest, LayoutDecidesWhichFramesTravel) {
+  struct Case {
+    uint8_t layout;
+    size_t slotFrames;
+  };
+  for (Case c : {Case{0, 0}, Case{7, 0}, Case{2, 36}, Case{3, 36}}) {
+    PinTestRig r;
+    r.vorn.pins[4].layout = c.layout;
+    ASSERT_TRUE(ReadPinProgram(r.s, 4));
+    EXPECT_EQ(r.vorn.requestsOf('s').size(), c.slotFrames) << int(c.layout);
+    EXPECT_EQ(r.vorn.requestsOf('r').size(), 1u);
+    EXPECT_EQ(r.vorn.requestsOf('t').size(), 1u);
+    EXPECT_EQ(r.vorn.requestsOf('v').size(), 1u);
+
+    r.vorn.frames.clear();
+    ASSERT_TRUE(WritePinProgram(r.s, 4));
+    EXPECT_EQ(letters(r), "bdf" + std::string(c.slotFrames, 'c')) << int(c.layout);
+  }
+}
+
+TEST(PinTransferTest, ReadDecodesEveryFieldOfAPin) {
+  PinTestRig r;
+  auto& vp = r.vorn.pins[10];
+  vp.layout = 3;
+  vp.slots[1][2] = {54, 5, 9, 0, 0};    // Set Level, fade, P.O. 5, level 9
+  vp.slots[3][8] = {5, 1, 72, 100, 0};  // SendSerial 2 with bytes 200 and 100
+  vp.init = 112;
+  vp.addr = {93, 10, 16};  // any order: device pointer, DCC, serial
+  vp.config = {2, 7, 1, 2, 3, 4};
+  ASSERT_TRUE(ReadPin(r.s, 10));
+  const PinData& p = r.s.model.pin(10);
+  EXPECT_EQ(p.AspectConfig, 3);
+  EXPECT_EQ(r.s.model.instr(10, 1, 2), (Instruction{38, 1, 5, 9, 0, 0}));
+  EXPECT_EQ(r.s.model.instr(10, 3, 8), (Instruction{5, 0, 0, 200, 100, 0}));
+  EXPECT_EQ(p.InitAspect, 1);
+  EXPECT_EQ(p.DevicePointer, -3);
+  EXPECT_EQ(p.DCCCount, 2);
+  EXPECT_EQ(p.XDCCCount, 1);
+  EXPECT_EQ(p.SerialCount, 0);
+  EXPECT_EQ(p.PinConfig[0], 2);
+  EXPECT_EQ(p.PinConfig[5], 4);
+  EXPECT_TRUE(r.prompter.entries.empty());
+}
+
+TEST(PinTransferTest, WriteSendsExactBytes) {
+  PinTestRig r;
+  PinData& p = r.s.model.pin(10);
+  p.AspectConfig = 0;
+  p.InitAspect = 0;
+  p.DCCCount = 2;
+  p.XDCCCount = 1;
+  p.SerialCount = 0;
+  p.DevicePointer = -3;
+  p.PinConfig = {1, 10, 70, 3, 4, 5, 6, 7, 8, 9, 10, 11, 99};
+  ASSERT_TRUE(WritePin(r.s, 10));
+  ASSERT_EQ(r.vorn.frames.size(), 4u);
+  EXPECT_EQ(r.vorn.frames[0].data, (Bytes{'b', 10, 0}));
+  EXPECT_EQ(r.vorn.frames[1].data, (Bytes{'d', 10, 127}));
+  EXPECT_EQ(r.vorn.frames[2].data, (Bytes{'f', 10, 10, 16, 93}));
+  // Servo: twelve bytes, the flags reduced to six bits and kept so.
+  EXPECT_EQ(r.vorn.frames[3].data, (Bytes{'a', 10, 1, 10, 6, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+  EXPECT_EQ(p.PinConfig[2], 6);
+}
+
+TEST(PinTransferTest, ConfigurationLengthFollowsType) {
+  struct Case {
+    uint8_t type;
+    size_t length;
+  };
+  for (Case c : {Case{1, 14}, Case{2, 8}, Case{3, 8}, Case{4, 7}, Case{5, 7}, Case{0, 3}, Case{9, 3}}) {
+    PinTestRig r;
+    r.s.model.pin(0).PinConfig[0] = c.type;
+    ASSERT_TRUE(WritePinConfig(r.s, false, 0));
+    ASSERT_EQ(r.vorn.frames.size(), 1u);
+    EXPECT_EQ(r.vorn.frames[0].data[0], 'A');
+    EXPECT_EQ(r.vorn.frames[0].data.size(), c.length) << int(c.type);
+  }
+}
+
+TEST(PinTransferTest, ConfigurationReadRules) {
+  PinTestRig r;
+  // Short PWM reply (older firmware): the two missing bytes get their defaults.
+  r.vorn.pins[3].config = {2, 20, 1, 2};
+  r.s.model.pin(3).PinConfig[4] = 9;
+  ASSERT_TRUE(ReadPinConfig(r.s, true, 3));
+  EXPECT_EQ(r.s.model.pin(3).PinConfig[4], 0);
+  EXPECT_EQ(r.s.model.pin(3).PinConfig[5], 31);
+
+  // Old servo flags format: 48 (bit 3 clear) becomes 48 div 16 + 40.
+  r.vorn.pins[4].config = {1, 0, 48};
+  ASSERT_TRUE(ReadPinConfig(r.s, true, 4));
+  EXPECT_EQ(r.s.model.pin(4).PinConfig[2], 43);
+
+  // "Get Pin Config": element 1 is the live level, the parameter stays.
+  r.vorn.pins[5].active = {3, 17, 4};
+  r.s.model.pin(5).PinConfig[1] = 8;
+  ASSERT_TRUE(ReadPinConfig(r.s, false, 5));
+  EXPECT_EQ(r.vorn.frames.back().data, (Bytes{'Q', 5}));
+  EXPECT_EQ(r.s.model.pin(5).PinConfig[1], 8);
+  EXPECT_EQ(r.s.model.pin(5).LiveLevel, 17);
+  EXPECT_EQ(r.s.model.pin(5).PinConfig[2], 4);
+}
+
+TEST(PinTransferTest, OneWayWritesPauseAndReadsTurnTheLinkTwoWay) {
+  PinTestRig r;
+  r.s.link.opts.CheckVornBD = false;
+  r.s.model.pin(2).AspectConfig = 3;
+  ASSERT_TRUE(WritePin(r.s, 2));
+  // 'b', 'd', 'f' and 36 'c', each followed by 100 ms; the configuration write is not.
+  EXPECT_EQ(r.clock.slept_ms, 39 * 100);
+  EXPECT_TRUE(
+      std::none_of(r.vorn.frames.begin(), r.vorn.frames.end(), [](auto& f) { return f.wantsReply(); }));
+
+  ASSERT_TRUE(ReadPinProgram(r.s, 2));
+  EXPECT_TRUE(r.s.link.opts.CheckVornBD);
+  EXPECT_TRUE(r.vorn.frames.back().wantsReply());
+}
+
+TEST(PinTransferTest, WrittenProgramVerifiesEqual) {
+  PinTestRig r;
+  for (int p = 0; p < 32; ++p) {
+    PinData& pd = r.s.model.pin(p);
+    pd.AspectConfig = p % 2 ? 2 : 3;
+    pd.InitAspect = static_cast<uint8_t>(p % 13);
+    pd.PinConfig = {2, 31, 0, 1, 2, 31};
+    pd.DevicePointer = static_cast<int16_t>(p % 3 == 0 || p == 1 ? 0 : -1);
+  }
+  r.s.model.instr(7, 3, 8) = Instruction{5, 0, 0, 200, 100, 0};  // SendSerial 2
+  r.s.model.instr(8, 11, 2) = Instruction{39, 1, 31, 127, 0, 0};
+  ASSERT_TRUE(WriteAllPins(r.s));
+  EXPECT_TRUE(VerifyPins(r.s)) << r.s.report.text();
+  EXPECT_EQ(r.s.report.text(), "Start Pin Verification\r\n");
+}
+
+TEST(PinTransferTest, ShortPwmReplyVerifiesAgainstDefaults) {
+  PinTestRig r;
+  r.vorn.pins[6].config = {2, 20, 1, 2};
+  ASSERT_TRUE(ReadAllPins(r.s));
+  EXPECT_TRUE(VerifyPins(r.s)) << r.s.report.text();
+  r.s.model.pin(6).PinConfig[5] = 30;
+  r.s.report.ClearVerificationReport();
+  EXPECT_FALSE(VerifyPins(r.s));
+  EXPECT_EQ(r.s.report.text(), "Start Pin Verification\r\nPin 6: Pinconfig does not compare\r\n");
+}
+
+TEST(PinTransferTest, VerificationListsEveryDifferenceAndGoesOn) {
+  PinTestRig r;
+  r.s.model.NumberBase = 1;
+  ASSERT_TRUE(ReadAllPins(r.s));
+  r.vorn.pins[0].layout = 3;  // model has 0
+  r.vorn.pins[1].config = {4, 1};
+  r.s.model.pin(2).AspectConfig = r.vorn.pins[2].layout = 2;
+  r.vorn.pins[2].slots[5][1] = {9, 0, 0, 3, 0};  // aspects 5 and 7 differ, 7 in two slots
+  r.vorn.pins[2].slots[7][0] = {9, 0, 0, 3, 0};
+  r.vorn.pins[2].slots[7][2] = {9, 0, 0, 3, 0};
+  r.vorn.pins[3].init = 0x72;
+  r.vorn.pins[4].addr = {0, 19, 65};
+  r.vorn.pins[5].addr = {9, 17, 40};  // 40 is no address-configuration byte
+  r.vorn.customReply = [](const Bytes& q) -> std::optional<Bytes> {
+    if (q[0] == 'v' && q[1] == 6) return Bytes{'v', 7, 9, 17, 64};
+    return std::nullopt;
+  };
+  EXPECT_FALSE(VerifyPins(r.s));
+  EXPECT_EQ(r.s.report.text(),
+            "Start Pin Verification\r\n"
+            "Note: Numbering starts at 1\r\n"
+            "Pin 1: Aspectconfig does not compare\r\n"
+            "Pin 2: Pinconfig does not compare\r\n"
+            "Pin 3: Aspect 5 does not compare\r\n"
+            "Pin 3: Aspect 7 does not compare\r\n"
+            "Pin 4: Init does not compare\r\n"
+            "Pin 5: DCC Address Configuration does not compare\r\n"
+            "Pin 5: Serial Address Configuration does not compare\r\n"
+            "Pin 5: Device Pointer does not compare\r\n"
+            "Pin Address Configuration: Invalid Response 2\r\n"
+            "Pin Address Configuration: Invalid Response, expected 5,118,6, received 5,118,7\r\n");
+  EXPECT_TRUE(r.prompter.entries.empty());
+}
+
+TEST(PinTransferTest, InvalidRepliesShowTheirMessage) {
+  struct Case {
+    const char* name;
+    Bytes reply;  // answer to the request named by its first byte
+    const char* message;
+  };
+  const Case cases[] = {
+      {"layout count", {'r', 0}, "No valid response"},
+      {"slot echo", {'s', 0, 0, 1, 0, 0, 0, 0, 0}, "No valid response"},
+      {"address count", {'v', 0, 9, 17}, "Read Pin Address Configuration: Invalid Response"},
+      {"address byte", {'v', 0, 9, 17, 40}, "Read Pin Address Configuration: Invalid Response"},
+  };
+  for (const Case& c : cases) {
+    PinTestRig r;
+    r.vorn.pins[0].layout = 2;
+    r.vorn.customReply = [&c](const Bytes& q) -> std::optional<Bytes> {
+      if (q[0] == c.reply[0]) return c.reply;
+      return std::nullopt;
+    };
+    EXPECT_FALSE(ReadPinProgram(r.s, 0)) << c.name;
+    EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{c.message}) << c.name;
+  }
+}
+
+TEST(PinTransferTest, UnknownInitialAspectReplyReadsAsNone) {
+  PinTestRig r;
+  r.s.model.pin(0).InitAspect = 5;
+  r.vorn.customReply = [](const Bytes& q) -> std::optional<Bytes> {
+    if (q[0] == 't') return Bytes{'t', 0, 0x7F};
+    return std::nullopt;
+  };
+  ASSERT_TRUE(ReadPinProgram(r.s, 0));
+  EXPECT_EQ(r.s.model.pin(0).InitAspect, 0);
+  EXPECT_TRUE(r.prompter.entries.empty());
+}
+
+TEST(PinTransferTest, ReadDeviceReadsTheDevicePinAndItsMembersOnly) {
+  PinTestRig r;
+  r.vorn.pins[4].addr = {9, 17, 64};       // the device pin
+  r.vorn.pins[5].addr = {9, 17, 64 + 31};  // -1
+  r.vorn.pins[6].addr = {64 + 30, 9, 17};  // -2
+  r.vorn.pins[9].addr = {9, 17, 64 + 31};  // belongs to pin 8
+  ASSERT_TRUE(ReadDevice(r.s, 6));
+  std::vector<int> read;
+  for (const auto& q : r.vorn.requestsOf('r')) read.push_back(q[1]);
+  EXPECT_EQ(read, (std::vector<int>{4, 5, 6}));
+  EXPECT_EQ(r.s.model.pin(6).DevicePointer, -2);
+
+  PinTestRig none;
+  none.s.model.NumberBase = 1;
+  none.vorn.pins[5].addr = {9, 17, 16};
+  EXPECT_FALSE(ReadDevice(none.s, 5));
+  EXPECT_EQ(none.prompter.last(), "Cannot read DevicePointer from Pin 6");
+}
+
+TEST(PinTransferTest, FieldsTheWireCannotHoldAreNotSent) {
+  struct Case {
+    const char* name;
+    void (*spoil)(PinData&);
+  };
+  const Case cases[] = {
+      {"dcc", [](PinData& p) { p.DCCCount = 9; }},
+      {"serial", [](PinData& p) { p.SerialCount = 8; }},
+      {"device", [](PinData& p) { p.DevicePointer = -5; }},
+      {"slot",
+       [](PinData& p) {
+         p.AspectConfig = 3;
+         p.Aspects[1].Instr[0] = Instruction{9, 0, 0, 200, 0, 0};
+       }},
+  };
+  for (const Case& c : cases) {
+    PinTestRig r;
+    c.spoil(r.s.model.pin(3));
+    EXPECT_FALSE(WritePin(r.s, 3)) << c.name;
+    EXPECT_TRUE(r.vorn.frames.empty()) << c.name;
+    ASSERT_EQ(r.prompter.entries.size(), 1u) << c.name;
+    EXPECT_EQ(r.prompter.last().rfind("Pin 3 cannot be written: ", 0), 0u) << r.prompter.last();
+  }
+}
+
+TEST(PinTransferTest, SilentVornStopsTheRunWithoutOwnMessage) {
+  PinTestRig r;
+  r.vorn.silentOn = [](const Bytes& q) { return q[0] == 'v' && q[1] == 3; };
+  EXPECT_FALSE(ReadAllPins(r.s));
+  EXPECT_EQ(r.vorn.requestsOf('r').size(), 4u);
+  // Only the link's own message.
+  EXPECT_EQ(r.prompter.entries.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vorn
