@@ -25,7 +25,7 @@ class PinTestVorn {
     uint8_t layout = 0;
     std::array<std::array<std::array<uint8_t, 5>, 9>, 12> slots{};
     uint8_t init = 0x7F;
-    std::array<uint8_t, 4> on{0x0F, 0x1F, 0x2F, 0x3F};
+    std::array<uint8_t, 4> on{0x00, 0x11, 0x22, 0x33};  // input j sets aspect j, as the tool starts
     std::array<uint8_t, 4> off{0x0F, 0x1F, 0x2F, 0x3F};
     std::array<uint8_t, 3> addr{9, 17, 64};  // DCC 1 + XDCC 1, serial 1, device pointer 0
     Bytes config{0};

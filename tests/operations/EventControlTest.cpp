@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include "PinTestRig.h"
+#include "operations/EventControl.h"
+
+namespace vorn {
+namespace {
+
+using test::PinTestRig;
+using Bytes = std::vector<uint8_t>;
+
+TEST(EventEncodingTest, ActionBytes) {
+  struct Case {
+    int input;
+    uint8_t byte;
+    int action;
+  };
+  for (Case c :
+       {Case{2, 0x2F, -1}, Case{2, 0x23, 3}, Case{2, 0x13, -1}, Case{0, 0x0E, 14}, Case{3, 0x3B, 11}}) {
+    EXPECT_EQ(DecodeActionByte(c.input, c.byte), c.action) << int(c.byte);
+  }
+  EXPECT_EQ(EncodeActionByte(1, -1), 0x1F);
+  EXPECT_EQ(EncodeActionByte(3, 11), 0x3B);
+}
+
+TEST(EventEncodingTest, EnableMapsAreTheInverseOfTheBoxes) {
+  EventControlState ec;
+  EXPECT_EQ(EnableMapOn(ec), 0);
+  EXPECT_EQ(EnableMapOff(ec), 0);
+  ec.CheckInitEE.fill(false);
+  EXPECT_EQ(EnableMapOn(ec), 15);
+  EXPECT_EQ(EnableMapOff(ec), 15);
+  ec.CheckInitEE = {true, false, true, true, false, true, true, true};
+  EXPECT_EQ(EnableMapOn(ec), 2);
+  EXPECT_EQ(EnableMapOff(ec), 1);
+}
+
+TEST(EventEditorTest, BoxesClampStoreAndGrey) {
+  PinTestRig r;
+  r.s.model.NumberBase = 1;
+  EXPECT_EQ(EnterECPin(r.s, 0), 1);
+  EXPECT_EQ(r.s.ec.CurECPin, 0);
+  EXPECT_EQ(EnterECPin(r.s, 40), 32);
+  EXPECT_EQ(r.s.ec.CurECPin, 31);
+
+  EXPECT_EQ(EnterEventOn(r.s, 2, 12), 11);
+  EXPECT_EQ(r.s.model.eventOn(31, 2), 11);
+  EXPECT_FALSE(EventBoxGrey(11));
+  EXPECT_EQ(EnterEventOff(r.s, 0, -5), -1);
+  EXPECT_EQ(r.s.model.eventOff(31, 0), -1);
+  EXPECT_TRUE(EventBoxGrey(-1));
+
+  int redraws = 0;
+  r.s.onEventControlRefresh = [&] { ++redraws; };
+  EnterECPin(r.s, 3);
+  EXPECT_EQ(redraws, 1);
+  EXPECT_EQ(r.s.ec.shownOn, (std::array<int, 4>{0, 1, 2, 3}));  // pin 2's start values
+
+  r.s.ec.shownOn = {5, -1, 0, 11};
+  r.s.ec.shownOff = {1, 2, -1, 3};
+  CopyEventsToAll(r.s);
+  for (int p = 0; p < 32; ++p) {
+    EXPECT_EQ(r.s.model.eventOn(p, 3), 11);
+    EXPECT_EQ(r.s.model.eventOff(p, 1), 2);
+  }
+  EXPECT_TRUE(r.vorn.frames.empty());
+}
+
+TEST(EventControlTest, WritesExactBytesAndPausesOnOneWayLink) {
+  PinTestRig r;
+  r.s.model.eventOn(7, 0) = 5;
+  r.s.model.eventOn(7, 1) = -1;
+  r.s.model.eventOn(7, 2) = 0;
+  r.s.model.eventOn(7, 3) = 11;
+  r.s.link.opts.CheckVornBD = false;
+  r.s.ShowBusy();
+  ASSERT_TRUE(WriteEventActions(r.s));
+  EXPECT_FALSE(r.s.busyVisible());
+  ASSERT_EQ(r.vorn.frames.size(), 64u);
+  EXPECT_EQ(r.vorn.frames[7].data, (Bytes{100, 7, 5, 31, 32, 59}));
+  EXPECT_EQ(r.vorn.frames[32].data, (Bytes{101, 0, 15, 31, 47, 63}));
+  EXPECT_EQ(r.clock.slept_ms, 64 * 100);
+}
+
+TEST(EventControlTest, ReadAllThenVerifyPasses) {
+  PinTestRig r;
+  r.vorn.pins[5].on = {0x01, 0x1F, 0x2B, 0x30};
+  r.vorn.pins[9].off = {0x0F, 0x12, 0x2F, 0x3F};
+  ASSERT_TRUE(ReadEventActions(r.s));
+  EXPECT_EQ(r.s.model.eventOn(5, 0), 1);
+  EXPECT_EQ(r.s.model.eventOn(5, 1), -1);
+  EXPECT_EQ(r.s.model.eventOn(5, 2), 11);
+  EXPECT_EQ(r.s.model.eventOff(9, 1), 2);
+  EXPECT_TRUE(VerifyEventControl(r.s)) << r.s.report.text();
+  EXPECT_EQ(r.s.report.text(), "Start EC Verification\r\n");
+}
+
+TEST(EventControlTest, UnsupportedEventOnReadStillReadsEventOff) {
+  PinTestRig r;
+  r.vorn.customReply = [](const Bytes& q) -> std::optional<Bytes> {
+    if (q[0] == 't') return Bytes{'t', q[1], 0x7F};
+    return std::nullopt;
+  };
+  r.vorn.pins[3].off = {0x04, 0x1F, 0x2F, 0x3F};
+  ASSERT_TRUE(ReadEventActions(r.s));
+  EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"Read Event-On: Function not supported by Device"});
+  EXPECT_EQ(r.vorn.requestsOf('t').size(), 1u);
+  EXPECT_EQ(r.vorn.requestsOf('u').size(), 32u);
+  EXPECT_EQ(r.s.model.eventOff(3, 0), 4);
+}
+
+TEST(EventControlTest, VerificationLines) {
+  PinTestRig r;
+  r.s.model.eventOn(5, 2) = 3;
+  r.vorn.pins[5].on[2] = 0x2F;  // none
+  r.s.model.eventOff(0, 1) = 7;
+  r.vorn.general[11] = {1, 0};
+  r.s.ec.CheckInitEE[4] = false;  // map off 1, the Vorn 0
+  EXPECT_FALSE(VerifyEventControl(r.s));
+  EXPECT_EQ(r.s.report.text(),
+            "Start EC Verification\r\n"
+            "Event-On(2) for pin  5 does not compare: Configured Action = 3, Vorn Reply = -1\r\n"
+            "Event-Off(1) for pin  0 does not compare: Configured Action = 7, Vorn Reply = -1\r\n"
+            "ECInit: ON-mask does not compare\r\n"
+            "ECInit: OFF-mask does not compare\r\n");
+}
+
+TEST(EventControlTest, EnableMapsFaults) {
+  struct Case {
+    Bytes reply;
+    const char* message;  // of the read
+    const char* line;     // of the verification
+  };
+  const Case cases[] = {
+      {{112, 11, 3}, "No valid response size", "ECInit: No valid response size"},
+      {{112, 12, 3, 4}, "No valid response type", "ECInit: No valid response type"},
+  };
+  for (const Case& c : cases) {
+    PinTestRig r;
+    r.vorn.customReply = [&c](const Bytes& q) -> std::optional<Bytes> {
+      if (q[0] == 112) return c.reply;
+      return std::nullopt;
+    };
+    r.s.ec.CheckInitEE[2] = false;
+    EXPECT_TRUE(ReadEnableMaps(r.s));  // the device simply lacks the item
+    EXPECT_EQ(r.prompter.last(), c.message);
+    EXPECT_FALSE(r.s.ec.CheckInitEE[2]);
+    EXPECT_FALSE(VerifyEventControl(r.s));
+    EXPECT_EQ(r.s.report.text().substr(r.s.report.text().size() - std::string(c.line).size() - 2),
+              std::string(c.line) + "\r\n");
+  }
+}
+
+TEST(EventControlTest, EnableMapsRoundTripAndUnansweredMapsFailVerification) {
+  PinTestRig r;
+  r.s.ec.CheckInitEE = {true, false, true, true, false, false, true, true};
+  ASSERT_TRUE(WriteEnableMaps(r.s));
+  EXPECT_EQ(r.vorn.frames.back().data, (Bytes{96, 11, 2, 3}));
+  r.s.ec.CheckInitEE.fill(true);
+  ASSERT_TRUE(ReadEnableMaps(r.s));
+  EXPECT_EQ(r.s.ec.CheckInitEE, (std::array<bool, 8>{true, false, true, true, false, false, true, true}));
+
+  // Maps that never came cannot have been compared.
+  r.vorn.silentOn = [](const Bytes& q) { return q[0] == 112; };
+  EXPECT_FALSE(VerifyEventControl(r.s));
+  EXPECT_FALSE(ReadEnableMaps(r.s));
+}
+
+TEST(EventControlTest, SinglePinReadAndWrite) {
+  PinTestRig r;
+  r.s.ec.CurECPin = 4;
+  r.vorn.pins[4].on = {0x09, 0x1F, 0x2F, 0x3F};
+  int redraws = 0;
+  r.s.onEventControlRefresh = [&] { ++redraws; };
+  ASSERT_TRUE(ReadEventActionsSingle(r.s));
+  EXPECT_EQ(r.s.ec.shownOn[0], 9);
+  EXPECT_EQ(redraws, 1);
+
+  r.s.model.eventOff(4, 3) = 2;
+  r.vorn.frames.clear();
+  ASSERT_TRUE(WriteEventActionsSingle(r.s));
+  ASSERT_EQ(r.vorn.frames.size(), 2u);
+  EXPECT_EQ(r.vorn.frames[1].data, (Bytes{101, 4, 15, 31, 47, 50}));
+
+  r.vorn.customReply = [](const Bytes& q) -> std::optional<Bytes> {
+    if (q[0] == 'u') return Bytes{'u', q[1]};
+    return std::nullopt;
+  };
+  EXPECT_FALSE(ReadEventActionsSingle(r.s));
+  EXPECT_EQ(r.prompter.last(), "Function not supported by Device");
+}
+
+TEST(EventControlTest, ActionsTheNibbleCannotCarryAreNotSent) {
+  PinTestRig r;
+  r.s.model.eventOff(30, 2) = 16;
+  r.s.ShowBusy();
+  EXPECT_FALSE(WriteEventActions(r.s));
+  EXPECT_TRUE(r.vorn.frames.empty());
+  EXPECT_FALSE(r.s.busyVisible());
+  EXPECT_EQ(r.prompter.last(), "Pin 30 cannot be written: Event-Off action 16 of input 2 is outside -1..14");
+}
+
+}  // namespace
+}  // namespace vorn
