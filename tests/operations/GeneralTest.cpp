@@ -1,0 +1,536 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "GeneralTestSupport.h"
+#include "model/GeneralSettingsRules.h"
+#include "operations/EraseFlashCode.h"
+#include "operations/General.h"
+
+namespace vorn {
+namespace {
+
+using test::Bytes;
+using test::GeneralRig;
+
+// ---- Device bytes -----------------------------------------------------------------------
+
+TEST(GeneralEncodingTest, SerialConfigurationByteBothWays) {
+  struct Case {
+    uint8_t baud, data, parity, stop, byte;
+  };
+  // 19200 bit/s, 8 data bits, odd parity, 2 stop bits: 2 + 8 + 48 + 64 = 122. Parity code 1
+  // (no button for it) survives a read and write-back.
+  for (Case c : {Case{2, 1, 3, 1, 122}, Case{0, 0, 0, 0, 0}, Case{7, 1, 2, 0, 47}, Case{5, 0, 1, 0, 21}}) {
+    GeneralSettings g;
+    g.SerialBaudIndex = c.baud;
+    g.SerialDataBits = c.data;
+    g.SerialParity = c.parity;
+    g.SerialStop = c.stop;
+    EXPECT_EQ(SerialPortConfigByte(g), c.byte);
+    GeneralSettings back;
+    SetSerialPortFromBytes(back, 3, c.byte);
+    EXPECT_TRUE(back.SerialEnable);
+    EXPECT_EQ(
+        std::vector<int>({back.SerialBaudIndex, back.SerialDataBits, back.SerialParity, back.SerialStop}),
+        std::vector<int>({c.baud, c.data, c.parity, c.stop}))
+        << int(c.byte);
+  }
+}
+
+TEST(GeneralEncodingTest, AddressesTravelAsSixBitLowAndHighPart) {
+  struct Case {
+    int value;
+    AddressBytes bytes;
+    int back;
+  };
+  for (Case c : {Case{300, {44, 4}, 300}, Case{2046, {62, 31}, 2046}, Case{0, {0, 0}, 0}, Case{-5, {0, 0}, 0},
+                 Case{100000, {63, 127}, 8191}}) {
+    EXPECT_EQ(SplitAddress(c.value), c.bytes) << c.value;
+    EXPECT_EQ(JoinAddress(c.bytes.Lo, c.bytes.Hi), c.back) << c.value;
+  }
+}
+
+TEST(GeneralEncodingTest, LedMaskZeroIsTheGreyedLastBox) {
+  using T = TriState;
+  std::array<T, 8> boxes{};
+  boxes.fill(T::Checked);
+  SetLEDBoxesFromMask(boxes, 0);
+  EXPECT_EQ(boxes, (std::array<T, 8>{T::Unchecked, T::Unchecked, T::Unchecked, T::Unchecked, T::Unchecked,
+                                     T::Unchecked, T::Unchecked, T::Grey}));
+  EXPECT_EQ(LEDMask(boxes), 0);
+
+  SetLEDBoxesFromMask(boxes, 0x45);
+  EXPECT_EQ(boxes, (std::array<T, 8>{T::Checked, T::Unchecked, T::Checked, T::Unchecked, T::Unchecked,
+                                     T::Unchecked, T::Checked, T::Unchecked}));
+  EXPECT_EQ(LEDMask(boxes), 0x45);
+}
+
+TEST(GeneralEncodingTest, DccOptionsTestRetentionInTheOrderZeroOneThree) {
+  struct Case {
+    uint8_t retention;
+    bool invert, allow0;
+    uint8_t byte;
+  };
+  for (Case c : {Case{0, false, false, 0}, Case{1, true, false, 5}, Case{3, false, true, 11},
+                 Case{2, true, true, 14}, Case{9, false, false, 2}}) {
+    GeneralSettings g;
+    g.DCCRetention = c.retention;
+    g.DCCStateInvert = c.invert;
+    g.DCCAllow0 = c.allow0;
+    EXPECT_EQ(DCCOptionsByte(g), c.byte) << int(c.retention);
+  }
+}
+
+TEST(GeneralEncodingTest, HardwareCodesAndGroupMaskBits) {
+  GeneralSettings g;
+  for (int i = 0; i < 4; ++i) SetHWCFromByte(g, i, static_cast<uint8_t>(i));
+  EXPECT_EQ(g.HWCSink, (std::array<bool, 4>{false, true, false, true}));
+  EXPECT_EQ(g.HWCSource, (std::array<bool, 4>{false, false, true, true}));
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(HWCByte(g, i), i);
+
+  const std::array<uint8_t, 4> masks{1, 2, 4, 15};
+  for (int i = 0; i < 4; ++i) SetXGMFromByte(g, i, masks[static_cast<size_t>(i)]);
+  std::array<bool, 16> want{};
+  for (int box : {0, 5, 10, 12, 13, 14, 15}) want[static_cast<size_t>(box)] = true;
+  EXPECT_EQ(g.XGM, want);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(XGMByte(g, i), masks[static_cast<size_t>(i)]);
+}
+
+// ---- Field handlers ---------------------------------------------------------------------
+
+TEST(GeneralRulesTest, LedBoxSevenIsOnExactlyWhenNothingElseIs) {
+  using T = TriState;
+  std::array<T, 8> b{};
+  b[7] = T::Grey;
+  ClickLEDBox(b, 2, true);
+  EXPECT_EQ(b[2], T::Checked);
+  EXPECT_EQ(b[7], T::Unchecked);
+  ClickLEDBox(b, 4, true);
+  ClickLEDBox(b, 2, false);
+  EXPECT_EQ(b[7], T::Unchecked) << "box 4 still chosen";
+  ClickLEDBox(b, 4, false);
+  EXPECT_EQ(b[7], T::Grey);
+  ClickLEDBox(b, 5, true);
+  ClickLEDBox(b, 7, true);  // choosing "Idle Flash" clears every function
+  EXPECT_EQ(LEDMask(b), 0);
+  EXPECT_EQ(b[7], T::Grey);
+  ClickLEDBox(b, 7, false);  // and it cannot be switched off on its own
+  EXPECT_EQ(b[7], T::Grey);
+}
+
+TEST(GeneralRulesTest, FlexibleAddressingAsksUnlessQuiet) {
+  struct Case {
+    bool checked, quiet, answer;
+    bool result;
+    int asked;
+  };
+  for (Case c : {Case{true, false, true, true, 1}, Case{true, false, false, false, 1},
+                 Case{true, true, false, true, 0}, Case{false, false, true, false, 0}}) {
+    GeneralSettings g;
+    g.PalkFlexEnabled = !c.checked;
+    int asked = 0;
+    std::string text;
+    const bool r = ClickPalkFlex(g, c.checked, c.quiet, [&](const std::string& t) {
+      ++asked;
+      text = t;
+      return c.answer;
+    });
+    EXPECT_EQ(r, c.result);
+    EXPECT_EQ(g.PalkFlexEnabled, c.result);
+    EXPECT_EQ(asked, c.asked);
+    if (asked) {
+      EXPECT_EQ(
+          text,
+          "Palk Flexible Addressing is a complex concept !!\nIt should only be activated by experienced "
+          "users\nthat understand the details very well !");
+    }
+  }
+}
+
+TEST(GeneralRulesTest, PalkStartGoesInStepsOfFour) {
+  struct Case {
+    int base, typed, start, shown;
+  };
+  for (Case c :
+       {Case{1, 13, 3, 13}, Case{1, 14, 3, 13}, Case{1, 0, 0, 1}, Case{1, 900, 127, 509}, Case{0, 7, 1, 4}}) {
+    ConfigModel m;
+    m.NumberBase = static_cast<uint8_t>(c.base);
+    EXPECT_EQ(EnterPalkFlexStart(m, c.typed), c.shown) << c.typed;
+    EXPECT_EQ(m.PalkFlexStart, c.start) << c.typed;
+  }
+  ConfigModel m;
+  m.PalkFlexStart = 127;
+  EXPECT_EQ(StepPalkFlexStart(m, true), 4 * 127 + 1);
+  EXPECT_EQ(m.PalkFlexStart, 127);
+  m.PalkFlexStart = 0;
+  StepPalkFlexStart(m, false);
+  EXPECT_EQ(m.PalkFlexStart, 0);
+}
+
+TEST(GeneralRulesTest, AddressEntriesClampAndFollowAllowZero) {
+  GeneralSettings g;
+  EXPECT_EQ(EnterDCCAddress(g, 0), 1);
+  EXPECT_EQ(EnterDCCAddress(g, 600), 510);
+  EXPECT_EQ(EnterXDCCAddress(g, 3000), 2046);
+  ClickDCCAllow0(g, true);
+  EXPECT_EQ(EnterDCCAddress(g, 0), 0);
+  EXPECT_EQ(EnterXDCCAddress(g, -4), 0);
+  ClickDCCAllow0(g, false);  // address 0 no longer allowed: both boxes move up to 1
+  EXPECT_EQ(g.DCCAddress, 1);
+  EXPECT_EQ(g.XDCCAddress, 1);
+  EXPECT_EQ(EnterModuleExtAddress(g, 0, 1), 1);
+  EXPECT_EQ(g.ModuleExtAddress, 0);
+  EXPECT_EQ(EnterModuleExtAddress(g, 200, 1), 96);
+  EXPECT_EQ(g.ModuleExtAddress, 95);
+}
+
+// ---- Read routines ----------------------------------------------------------------------
+
+using Routine = std::function<bool(Session&)>;
+
+// A faulty reply to one item: its message, the routine's result, and nothing decoded from it.
+TEST(GeneralReadTest, WrongSizeOrEchoIsReportedAndChangesNothing) {
+  struct Case {
+    const char* name;
+    Routine routine;
+    uint8_t item;
+    Bytes reply;
+    const char* message;
+    bool result;
+  };
+  const std::vector<Case> cases{
+      {"version size",
+       ReadGenVersion,
+       0,
+       {112, 0, 1, 2, 3},
+       "GetVersion: No valid response, size <> 6",
+       false},
+      {"version echo", ReadGenVersion, 0, {112, 1, 1, 2, 3, 4}, "GetVersion: No valid response", false},
+      {"id size", ReadGenID, 10, {112}, "No valid response", false},
+      {"id echo", ReadGenID, 10, {113, 10, 'A'}, "No valid response", false},
+      {"hwc size", ReadGenHWC, 1, {112, 1, 3, 3, 3}, "No valid response size", true},
+      {"hwc echo", ReadGenHWC, 1, {112, 2, 3, 3, 3, 3}, "No valid response type", true},
+      {"dcc options size", ReadGenDCC, 5, {112, 5, 13, 1}, "Received Address, cannot read DCC options", true},
+      {"dcc options echo", ReadGenDCC, 5, {112, 4, 13}, "Received Address: No valid response", true},
+      {"dcc size", ReadGenDCC, 4, {112, 4, 44, 4, 0}, "Get DCC Address: No valid response, size <> 4", true},
+      {"dcc echo", ReadGenDCC, 4, {112, 5, 44, 4}, "Get DCC Address: No valid response", true},
+      {"xdcc size", ReadGenDCC, 12, {112, 12, 44}, "No valid response", true},
+      {"xdcc echo", ReadGenDCC, 12, {96, 12, 44, 4}, "No valid response", true},
+      {"palk size", ReadGenAddr, 8, {112, 8, 1}, "No valid response, size = 3 expected = 4", true},
+      {"palk echo", ReadGenAddr, 8, {112, 9, 1, 5}, "No valid response, msg = 112,9 expected = 112,8", true},
+      {"ext size", ReadGenAddr, 2, {112, 2}, "No valid response, size = 2 expected = 3", true},
+      {"ext echo", ReadGenAddr, 2, {112, 3, 7}, "No valid response, msg = 112,3 expected = 112,2", true},
+      {"mask size", ReadGenAddr, 3, {112, 3, 1, 2, 3}, "No valid response, size = 5 expected = 6", true},
+      {"mask echo",
+       ReadGenAddr,
+       3,
+       {96, 3, 1, 2, 3, 4},
+       "No valid response, msg = 96,3 expected = 112,3",
+       true},
+      {"green size", ReadLC, 6, {112, 6, 5, 5}, "No valid response", true},
+      {"orange echo", ReadLC, 7, {112, 6, 5}, "No valid response", true},
+      {"serial size", ReadGenSerial, 13, {112, 13, 1}, "No valid response, size = 3 expected = 4", true},
+      {"serial echo",
+       ReadGenSerial,
+       13,
+       {112, 14, 1, 122},
+       "No valid response, msg = 112,14 expected = 112,13",
+       true},
+  };
+  for (const Case& c : cases) {
+    GeneralRig r;
+    r.s.general.IDString = "KEEP";
+    r.vorn.general[10] = {'K', 'E', 'E', 'P'};
+    r.answer(c.item, c.reply);
+    const GeneralSettings before = r.s.general;
+    EXPECT_EQ(c.routine(r.s), c.result) << c.name;
+    EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{c.message}) << c.name;
+    GeneralSettings after = r.s.general;
+    after.VersionText = before.VersionText;
+    EXPECT_EQ(after, before) << c.name;
+    EXPECT_EQ(r.s.model.PalkFlexStart, 0) << c.name;
+  }
+}
+
+TEST(GeneralReadTest, UnansweredFrameEndsTheRoutineWithoutAMessageOfItsOwn) {
+  struct Case {
+    Routine routine;
+    uint8_t silent;
+    std::vector<int> sent;
+  };
+  for (const Case& c :
+       {Case{ReadGenVersion, 0, {0}}, Case{ReadGenID, 10, {10}}, Case{ReadGenHWC, 1, {1}},
+        Case{ReadGenDCC, 5, {5}}, Case{ReadGenDCC, 4, {5, 4}}, Case{ReadGenDCC, 12, {5, 4, 12}},
+        Case{ReadGenAddr, 8, {8}}, Case{ReadGenAddr, 2, {8, 2}}, Case{ReadGenAddr, 3, {8, 2, 3}},
+        Case{ReadLC, 6, {6}}, Case{ReadLC, 7, {6, 7}}, Case{ReadGenSerial, 13, {13}}}) {
+    GeneralRig r;
+    r.s.link.opts.CheckVornBD = false;  // reads make the link two-way themselves
+    r.s.general.VersionText = "9.9.9.9";
+    r.silenceItem(c.silent);
+    EXPECT_FALSE(c.routine(r.s)) << int(c.silent);
+    EXPECT_EQ(r.readItems(), c.sent) << int(c.silent);
+    EXPECT_EQ(r.vorn.frames.front().wantsReply(), true);
+    EXPECT_EQ(r.prompter.texts(),
+              std::vector<std::string>{"No response received, resetting bidirectional communication"});
+    if (c.silent == 0) {
+      EXPECT_EQ(r.s.general.VersionText, "Unknown");
+    }
+  }
+}
+
+TEST(GeneralReadTest, DecodesEveryGroup) {
+  GeneralRig r;
+  r.vorn.general[0] = {3, 0, 12, 7};
+  r.vorn.general[10] = {'V', 'O', 'R', 'N', '-', 'S', 'T', 'A', 'T', 'I', 'O', 'N'};
+  r.vorn.general[1] = {0, 1, 2, 3};
+  r.vorn.general[5] = {13};
+  r.vorn.general[4] = {44, 4};
+  r.vorn.general[12] = {62, 31};
+  r.vorn.general[8] = {1, 3};
+  r.vorn.general[2] = {7};
+  r.vorn.general[3] = {1, 2, 4, 8};
+  r.vorn.general[6] = {0};
+  r.vorn.general[7] = {0x41};
+  r.vorn.general[13] = {1, 122};
+  int redraws = 0;
+  r.s.onGeneralChanged = [&] { ++redraws; };
+  r.s.model.QuietUpdate = true;
+  for (const Routine& f : std::vector<Routine>{ReadGenVersion, ReadGenID, ReadGenHWC, ReadGenDCC, ReadGenAddr,
+                                               ReadLC, ReadGenSerial})
+    EXPECT_TRUE(f(r.s));
+  EXPECT_TRUE(r.prompter.entries.empty()) << r.prompter.last();
+  EXPECT_EQ(redraws, 7);
+
+  GeneralSettings want;
+  want.VersionText = "3.0.12.7";
+  want.IDString = "VORN-STATION";
+  want.HWCSink = {false, true, false, true};
+  want.HWCSource = {false, false, true, true};
+  want.DCCRetention = 1;
+  want.DCCStateInvert = true;
+  want.DCCAllow0 = true;
+  want.DCCAddress = 300;
+  want.XDCCAddress = 2046;
+  want.PalkFlexEnabled = true;
+  want.ModuleExtAddress = 7;
+  for (int box : {0, 5, 10, 15}) want.XGM[static_cast<size_t>(box)] = true;
+  want.LCGreen[7] = TriState::Grey;
+  want.LCOrange[0] = want.LCOrange[6] = TriState::Checked;
+  want.SerialEnable = true;
+  want.SerialBaudIndex = 2;
+  want.SerialDataBits = 1;
+  want.SerialParity = 3;
+  want.SerialStop = 1;
+  EXPECT_EQ(r.s.general, want);
+  EXPECT_EQ(r.s.model.PalkFlexStart, 3);
+}
+
+TEST(GeneralReadTest, IdentityStringOfAnyLengthUpToThirteen) {
+  for (std::string id : {std::string(), std::string("A"), std::string("ABCDEFGHIJKLM")}) {
+    GeneralRig r;
+    r.s.general.IDString = "old";
+    r.vorn.general[10] = Bytes(id.begin(), id.end());
+    EXPECT_TRUE(ReadGenID(r.s));
+    EXPECT_EQ(r.s.general.IDString, id);
+  }
+}
+
+TEST(GeneralReadTest, HardwareCodeAboveThreeStopsWithGroupsSoFarKept) {
+  GeneralRig r;
+  r.vorn.general[1] = {3, 2, 4, 1};
+  EXPECT_FALSE(ReadGenHWC(r.s));
+  EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"No valid response byte"});
+  EXPECT_EQ(r.s.general.HWCSink, (std::array<bool, 4>{true, false, false, false}));
+  EXPECT_EQ(r.s.general.HWCSource, (std::array<bool, 4>{true, true, false, false}));
+}
+
+TEST(GeneralReadTest, DccAddressesGetTheFieldCheck) {
+  struct Case {
+    uint8_t options;
+    Bytes dcc, xdcc;
+    int wantDcc, wantXdcc;
+  };
+  for (const Case& c : {Case{0, {0, 0}, {0, 0}, 1, 1}, Case{8, {0, 0}, {0, 0}, 0, 0},
+                        Case{0, {0, 10}, {63, 63}, 510, 2046}}) {
+    GeneralRig r;
+    r.vorn.general[5] = {c.options};
+    r.vorn.general[4] = c.dcc;
+    r.vorn.general[12] = c.xdcc;
+    EXPECT_TRUE(ReadGenDCC(r.s));
+    EXPECT_EQ(r.s.general.DCCAddress, c.wantDcc);
+    EXPECT_EQ(r.s.general.XDCCAddress, c.wantXdcc);
+  }
+}
+
+TEST(GeneralReadTest, FlexibleAddressingFromTheDeviceAsksTheUser) {
+  struct Case {
+    bool quiet;
+    std::deque<bool> answers;
+    size_t asked;
+    bool enabled;
+  };
+  for (const Case& c :
+       {Case{false, {true}, 1, true}, Case{false, {false}, 1, false}, Case{true, {}, 0, true}}) {
+    GeneralRig r;
+    r.vorn.general[8] = {1, 9};
+    r.s.model.QuietUpdate = c.quiet;
+    r.prompter.answers = c.answers;
+    EXPECT_TRUE(ReadGenAddr(r.s));
+    ASSERT_EQ(r.prompter.entries.size(), c.asked);
+    if (c.asked) {
+      EXPECT_EQ(r.prompter.entries[0].kind, 'o');
+      EXPECT_EQ(r.prompter.entries[0].icon, Icon::Warning);
+      EXPECT_EQ(r.prompter.entries[0].text, kPalkFlexWarning);
+    }
+    EXPECT_EQ(r.s.general.PalkFlexEnabled, c.enabled);
+    EXPECT_EQ(r.s.model.PalkFlexStart, 9);
+  }
+}
+
+// ---- Write routines ---------------------------------------------------------------------
+
+TEST(GeneralWriteTest, FramesOfEveryGroup) {
+  GeneralRig r;
+  GeneralSettings& g = r.s.general;
+  g.IDString = "Yard East";
+  g.HWCSink = {true, false, true, false};
+  g.HWCSource = {false, false, true, true};
+  g.DCCRetention = 3;
+  g.DCCAllow0 = true;
+  g.DCCAddress = 300;
+  g.XDCCAddress = 1500;
+  g.PalkFlexEnabled = true;
+  r.s.model.PalkFlexStart = 3;
+  g.XGM[0] = g.XGM[7] = g.XGM[9] = true;
+  g.ModuleExtAddress = 42;
+  g.LCOrange[1] = g.LCOrange[6] = TriState::Checked;
+  g.SerialEnable = true;
+  g.SerialBaudIndex = 2;
+  g.SerialDataBits = 1;
+  g.SerialParity = 3;
+  g.SerialStop = 1;
+  for (const Routine& f :
+       std::vector<Routine>{WriteGenID, WriteGenHWC, WriteGenDCC, WriteGenAddr, WriteLC, WriteGenSerial})
+    EXPECT_TRUE(f(r.s));
+  EXPECT_TRUE(r.prompter.entries.empty()) << r.prompter.last();
+  const std::vector<Bytes> want{
+      {96, 10, 'Y', 'a', 'r', 'd', ' ', 'E', 'a', 's', 't'},
+      {96, 1, 1, 0, 3, 2},
+      {96, 5, 11},
+      {96, 4, 44, 4},
+      {96, 12, 28, 23},
+      {96, 8, 1, 3},
+      {96, 3, 1, 8, 2, 0},
+      {96, 2, 42},
+      {96, 6, 0},
+      {96, 7, 0x42},
+      {96, 13, 1, 122},
+  };
+  EXPECT_EQ(r.writes(), want);
+}
+
+TEST(GeneralWriteTest, IdentityStringIsCutToTwelveAndEmptyIsSentBare) {
+  struct Case {
+    std::string text, kept;
+  };
+  for (const Case& c : {Case{"ABCDEFGHIJKLMNO", "ABCDEFGHIJKL"}, Case{"", ""}}) {
+    GeneralRig r;
+    r.s.general.IDString = c.text;
+    EXPECT_TRUE(WriteGenID(r.s));
+    EXPECT_EQ(r.s.general.IDString, c.kept);
+    ASSERT_EQ(r.vorn.frames.size(), 1u);
+    Bytes want{96, 10};
+    want.insert(want.end(), c.kept.begin(), c.kept.end());
+    EXPECT_EQ(r.vorn.frames[0].data, want);
+    EXPECT_EQ(r.vorn.frames[0].header % 16, c.kept.size() + 2);
+  }
+}
+
+TEST(GeneralWriteTest, IdentityStringWithEightBitCharactersIsRefused) {
+  GeneralRig r;
+  r.s.general.IDString = "Gl\xE4nta";
+  EXPECT_FALSE(WriteGenID(r.s));
+  EXPECT_TRUE(r.vorn.frames.empty());
+  EXPECT_EQ(r.s.general.IDString, "Gl\xE4nta");
+  EXPECT_EQ(
+      r.prompter.texts(),
+      std::vector<std::string>{
+          "The ID String holds characters the Vorn cannot store (codes above 127).\nNothing was written."});
+}
+
+TEST(GeneralWriteTest, OneWayLinkPausesAfterEachFrame) {
+  for (bool twoWay : {true, false}) {
+    GeneralRig r;
+    r.s.link.opts.CheckVornBD = twoWay;
+    const int before = r.clock.slept_ms;
+    EXPECT_TRUE(WriteGenDCC(r.s));
+    EXPECT_EQ(r.writes().size(), 3u);
+    EXPECT_EQ(r.clock.slept_ms - before, twoWay ? 0 : 300);
+  }
+}
+
+TEST(GeneralWriteTest, ClosedPortStopsAtTheFirstFrame) {
+  for (const Routine& f : std::vector<Routine>{WriteGenDCC, WriteGenAddr, WriteLC}) {
+    GeneralRig r;
+    r.s.link.closePort();
+    EXPECT_FALSE(f(r.s));
+    EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"Select communications port"});
+    EXPECT_TRUE(r.port.written.empty());
+  }
+}
+
+TEST(GeneralWriteTest, ParityCodeOneReadFromTheDeviceIsWrittenBackUnchanged) {
+  GeneralRig r;
+  r.vorn.general[13] = {1, 16 + 8 + 5};
+  ASSERT_TRUE(ReadGenSerial(r.s));
+  EXPECT_EQ(r.s.general.SerialParity, 1);
+  ASSERT_TRUE(WriteGenSerial(r.s));
+  EXPECT_EQ(r.writes().back(), (Bytes{96, 13, 1, 29}));
+}
+
+// ---- Erase ------------------------------------------------------------------------------
+
+TEST(GeneralEraseTest, TwoConfirmationsThenTheCodeWithoutAReplyRequest) {
+  const std::string first = "WARNING !!\nThis operation will erase the Vorn Configuration Memory\nContinue?";
+  const std::string second =
+      "WARNING !!\nThis operation will erase the Vorn Configuration Memory\nThe green LED on the Vorn will "
+      "be ON "
+      "during this process\nThe erase process may take up to 45 seconds, please be patient\n\nDo you want to "
+      "cancel this operation?";
+  struct Case {
+    std::deque<bool> answers;
+    size_t asked;
+    bool sent;
+  };
+  for (const Case& c :
+       {Case{{false}, 1, false}, Case{{true, true}, 2, false}, Case{{true, false}, 2, true}}) {
+    GeneralRig r;
+    r.prompter.answers = c.answers;
+    EXPECT_EQ(EraseFlash(r.s), c.sent);
+    ASSERT_EQ(r.prompter.entries.size(), c.asked);
+    EXPECT_EQ(r.prompter.entries[0].text, first);
+    if (c.asked > 1) {
+      EXPECT_EQ(r.prompter.entries[1].text, second);
+    }
+    for (const auto& e : r.prompter.entries) {
+      EXPECT_EQ(e.kind, 'o');
+      EXPECT_EQ(e.icon, Icon::Warning);
+    }
+    ASSERT_EQ(r.vorn.frames.size(), c.sent ? 1u : 0u);
+    if (c.sent) {
+      Bytes want{96, 0};
+      want.insert(want.end(), EraseFlashCode.begin(), EraseFlashCode.end());
+      EXPECT_EQ(r.vorn.frames[0].data, want);
+      EXPECT_FALSE(r.vorn.frames[0].wantsReply());
+      EXPECT_TRUE(r.s.link.opts.CheckVornBD) << "the option comes back";
+    }
+  }
+}
+
+TEST(GeneralEraseTest, CodeBytesAreDataBytes) {
+  for (uint8_t b : EraseFlashCode) EXPECT_LT(b, 128);
+}
+
+}  // namespace
+}  // namespace vorn
