@@ -1,0 +1,363 @@
+#include "files/ConfigFile.h"
+
+#include <array>
+#include <optional>
+
+#include "files/FieldIO.h"
+#include "files/FileAccess.h"
+#include "model/Addresses.h"
+
+namespace vorn {
+
+namespace {
+
+constexpr std::array<const char*, 8> kBaudTexts = {"9600",  "14400", "19200", "28800",
+                                                   "38400", "57600", "76800", "115200"};
+constexpr const char* kHeaderWord = "VornConfiguration";  // 17 characters
+constexpr std::size_t kHeaderLength = 22;
+
+template <typename T, std::size_t N>
+T& At(std::array<T, N>& a, int i) {
+  return a[static_cast<std::size_t>(i)];
+}
+
+int Mask(const std::array<bool, 16>& boxes, int group) {
+  int v = 0;
+  for (int j = 0; j < 4; ++j) v |= boxes[static_cast<std::size_t>(4 * group + j)] ? (1 << j) : 0;
+  return v;
+}
+
+int LedMask(const std::array<TriState, 8>& boxes) {
+  int v = 0;
+  for (int k = 0; k < 7; ++k) v |= boxes[static_cast<std::size_t>(k)] == TriState::Checked ? (1 << k) : 0;
+  return v;
+}
+
+void WriteGeneral(FieldWriter& w, const ConfigModel& m, const GeneralSettings& g) {
+  w.begin(0).text("VornConfiguration 0032").end();
+  w.begin(0).text("ID$").text(g.IDString).end();
+  const int options = g.DCCRetention + 4 * (g.DCCStateInvert ? 1 : 0) + 8 * (g.DCCAllow0 ? 1 : 0);
+  w.begin(0).text("DCC").number(g.DCCAddress).number(g.XDCCAddress).number(options).end();
+  w.begin(0).text("XAD").number(m.PalkFlexStart).number(g.PalkFlexEnabled ? 1 : 0).number(g.ModuleExtAddress);
+  for (int i = 0; i < 4; ++i) w.number(Mask(g.XGM, i));
+  w.end();
+  w.begin(0).text("HWC");
+  for (int i = 0; i < 4; ++i)
+    w.number(2 * (g.HWCSource[static_cast<std::size_t>(i)] ? 1 : 0) +
+             (g.HWCSink[static_cast<std::size_t>(i)] ? 1 : 0));
+  w.end();
+  w.begin(0).text("LED").number(LedMask(g.LCGreen)).number(LedMask(g.LCOrange)).end();
+  w.begin(0)
+      .text("SPC")
+      .number(g.SerialEnable ? 1 : 0)
+      .text(SerialBaudText(g.SerialBaudIndex))
+      .number(g.SerialDataBits == 1 ? 8 : 7)
+      .number(g.SerialParity == 3   ? 3
+              : g.SerialParity == 2 ? 2
+                                    : 0)
+      .number(g.SerialStop == 1 ? 2 : 1)
+      .end();
+  for (int on = 1; on >= 0; --on) {
+    for (int p = 0; p < kPinsInUse; ++p) {
+      w.begin(0).text(on ? "Eon" : "Eof").number(p);
+      for (int j = 0; j < 4; ++j) w.number((on ? m.eventOn(p, j) : m.eventOff(p, j)) + 1);
+      w.end();
+    }
+  }
+}
+
+int ConfigValuesWritten(uint8_t type) {
+  switch (type) {
+    case 1: return 12;
+    case 2:
+    case 3: return 6;
+    case 4:
+    case 5: return 5;
+    default: return 1;
+  }
+}
+
+bool AspectCarriesSomething(const AspectData& a, int slots) {
+  if (!a.Description.empty()) return true;
+  for (int i = 0; i < slots; ++i) {
+    if (a.Instr[static_cast<std::size_t>(i)].Opcode != 0) return true;
+  }
+  return false;
+}
+
+void WritePin(FieldWriter& w, ConfigModel& m, int p, ConfigFileMode mode) {
+  PinData& d = m.pin(p);
+  const bool compact = mode == ConfigFileMode::Compact;
+  w.begin(0).text("Pin").number(p).number(d.AspectConfig).number(d.InitAspect).text(d.Description).end();
+  w.begin(2).text("Dev").number(d.DevicePointer).text(d.DeviceName).end();
+  if (d.PinConfig[0] == 1) d.PinConfig[2] &= 63;
+  w.begin(2).text("Cfg");
+  for (int k = 0; k < ConfigValuesWritten(d.PinConfig[0]); ++k)
+    w.number(d.PinConfig[static_cast<std::size_t>(k)]);
+  w.end();
+  w.begin(2).text("PAM").number(d.XDCCCount).number(d.DCCCount).number(d.SerialCount).end();
+  const int slots = SlotsInLayout(d.AspectConfig);
+  for (int a = 0; a < AspectsInLayout(d.AspectConfig); ++a) {
+    const AspectData& asp = m.aspect(p, a);
+    // Compact files leave out aspects that carry nothing; one with a program but no
+    // description is kept, or its program would be lost.
+    if (compact && !AspectCarriesSomething(asp, slots)) continue;
+    w.begin(2).text("Asp").number(a).text(asp.Description).end();
+    for (int i = 0; i < slots; ++i) {
+      const Instruction& in = asp.Instr[static_cast<std::size_t>(i)];
+      if (compact && in.Opcode == 0) continue;
+      w.begin(4)
+          .text("Ins")
+          .number(i)
+          .number(in.Opcode + 16 * in.Fade)
+          .number(in.PinOffset)
+          .number(in.Par1)
+          .number(in.Par2)
+          .number(in.Par3)
+          .end();
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Reading
+// ---------------------------------------------------------------------------------------
+
+struct Invalid {};
+
+class Loader {
+ public:
+  Loader(std::string_view bytes, ConfigModel& m, GeneralSettings& g, int version)
+      : r_(bytes), m_(m), g_(g), v_(version) {}
+
+  void skipHeader() { r_.next(); }
+
+  void run() {
+    for (;;) {
+      auto tag = r_.next();
+      if (!tag) throw Invalid{};  // the file ended before "End"
+      if (*tag == "End") return;
+      handle(*tag);
+    }
+  }
+
+ private:
+  long num(long lo, long hi) {
+    auto n = r_.nextNumber(lo, hi);
+    if (!n) throw Invalid{};
+    return *n;
+  }
+  uint8_t byte() { return static_cast<uint8_t>(num(0, 255)); }
+  std::string text() {
+    auto f = r_.next();
+    if (!f) throw Invalid{};
+    return *f;
+  }
+
+  void handle(const std::string& tag) {
+    if (tag == "ID$") {
+      g_.IDString = text();
+    } else if (tag == "DCC") {
+      g_.DCCAddress = static_cast<int>(num(0, DCCAddressRange(true).Max));
+      if (v_ >= 32) g_.XDCCAddress = static_cast<int>(num(0, XDCCAddressRange(true).Max));
+      if (v_ > 22) {
+        const long options = num(0, 255);
+        g_.DCCAllow0 = (options & 8) != 0;
+        g_.DCCStateInvert = (options & 4) != 0;
+        g_.DCCRetention = static_cast<uint8_t>(options & 3);
+      }
+      ShowDCCRange(m_, g_);
+      ShowXDCCRange(m_, g_);
+    } else if (tag == "XAD") {
+      m_.PalkFlexStart = static_cast<uint8_t>(num(0, 127));
+      g_.PalkFlexEnabled = num(0, 255) == 1;
+      g_.ModuleExtAddress = static_cast<uint8_t>(num(0, 95));
+      for (int i = 0; i < 4; ++i) {
+        const long mask = num(0, 255);
+        for (int j = 0; j < 4; ++j) At(g_.XGM, 4 * i + j) = (mask & (1 << j)) != 0;
+      }
+    } else if (tag == "HWC") {
+      for (int i = 0; i < 4; ++i) {
+        const long v = num(0, 255);
+        At(g_.HWCSink, i) = (v & 1) != 0;
+        At(g_.HWCSource, i) = (v & 2) != 0;
+      }
+    } else if (tag == "LED") {
+      readLed(g_.LCGreen);
+      readLed(g_.LCOrange);
+    } else if (tag == "SPC") {
+      g_.SerialEnable = num(0, 255) == 1;
+      const std::string baud = text();
+      for (int i = 0; i < 8; ++i) {
+        if (baud == kBaudTexts[static_cast<std::size_t>(i)]) g_.SerialBaudIndex = static_cast<uint8_t>(i);
+      }
+      g_.SerialDataBits = num(0, 255) == 8 ? 1 : 0;
+      const long parity = num(0, 255);
+      g_.SerialParity = parity == 3 ? 3 : parity == 2 ? 2 : 0;
+      g_.SerialStop = num(0, 255) == 2 ? 1 : 0;
+    } else if (tag == "Eon" || tag == "Evt" || tag == "Eof") {
+      const int q = pinNumber();
+      for (int j = 0; j < 4; ++j) {
+        // Stored as action + 1; the Vorn reports actions 0..14 or none.
+        const auto v = static_cast<int16_t>(num(0, 15) - 1);
+        (tag == "Eof" ? m_.eventOff(q, j) : m_.eventOn(q, j)) = v;
+      }
+    } else if (tag == "Pin") {
+      pin_ = pinNumber();
+      PinData& d = m_.pin(pin_);
+      d.AspectConfig = byte();
+      d.InitAspect = static_cast<uint8_t>(num(0, 12));
+      d.Description = text();
+      d.DCCCount = d.XDCCCount = d.SerialCount = 1;
+      for (int a = 0; a < 12; ++a) {
+        m_.aspect(pin_, a).Description.clear();
+        for (int i = 0; i < 9; ++i) m_.instr(pin_, a, i) = Instruction{};
+      }
+    } else if (tag == "Dev") {
+      // The device pin must be one of the Vorn's pins.
+      const auto ptr = static_cast<int16_t>(num(-pin_, kPinsInUse - 1 - pin_));
+      m_.pin(pin_).DevicePointer = ptr;
+      m_.pin(pin_).DeviceName = text();
+    } else if (tag == "PAM") {
+      PinData& d = m_.pin(pin_);
+      if (v_ >= 32) d.XDCCCount = static_cast<uint8_t>(num(0, 1));
+      d.DCCCount = static_cast<uint8_t>(num(0, 7));
+      d.SerialCount = static_cast<uint8_t>(num(0, 7));
+    } else if (tag == "Cfg") {
+      readCfg();
+    } else if (tag == "Asp") {
+      aspect_ = static_cast<int>(num(0, kAspectSlots - 1));
+      m_.aspect(pin_, aspect_).Description = text();
+    } else if (tag == "Ins") {
+      const int i = static_cast<int>(num(0, kInstrSlots - 1));
+      Instruction& in = m_.instr(pin_, aspect_, i);
+      const uint8_t code = byte();
+      in.Opcode = code;
+      in.PinOffset = byte();
+      in.Par1 = byte();
+      in.Par2 = byte();
+      in.Par3 = byte();
+      if (code >= 19 && code <= 63) {
+        in.Fade = (code & 16) != 0 ? 1 : 0;
+        in.Opcode = static_cast<uint8_t>(code & ~16);
+      }
+    }
+    // Any other field is not a tag we know: skip it and read the next one as a tag.
+  }
+
+  int pinNumber() { return static_cast<int>(num(0, kPinsInUse - 1)); }
+
+  void readLed(std::array<TriState, 8>& boxes) {
+    const long mask = num(0, 255);
+    for (int k = 0; k < 7; ++k) {
+      At(boxes, k) = (mask != 0 && (mask & (1 << k)) != 0) ? TriState::Checked : TriState::Unchecked;
+    }
+    At(boxes, 7) = mask != 0 ? TriState::Unchecked : TriState::Grey;
+  }
+
+  void readCfg() {
+    auto& c = m_.pin(pin_).PinConfig;
+    c[0] = byte();
+    switch (c[0]) {
+      case 1:
+        for (int k = 1; k <= 11; ++k) At(c, k) = byte();
+        // Older files kept the servo speed in the high nibble.
+        if (c[2] >= 16 && (c[2] & 8) == 0) c[2] = static_cast<uint8_t>(c[2] / 16 + 40);
+        break;
+      case 2:
+      case 3:
+        for (int k = 1; k <= 3; ++k) At(c, k) = byte();
+        if (v_ < 20) {
+          c[4] = 0;
+          c[5] = 31;
+        } else {
+          c[4] = byte();
+          c[5] = byte();
+        }
+        for (int k = 6; k <= 11; ++k) At(c, k) = 0;
+        break;
+      case 4:
+      case 5:
+        for (int k = 1; k <= 4; ++k) At(c, k) = byte();
+        break;
+      default:
+        for (int k = 0; k <= 11; ++k) At(c, k) = 0;
+        break;
+    }
+    m_.pin(pin_).LiveLevel = c[1];
+  }
+
+  FieldReader r_;
+  ConfigModel& m_;
+  GeneralSettings& g_;
+  int v_;
+  int pin_ = 0;
+  int aspect_ = 0;
+};
+
+}  // namespace
+
+const char* SerialBaudText(int index) {
+  return (index >= 0 && index < 8) ? kBaudTexts[static_cast<std::size_t>(index)] : kBaudTexts[0];
+}
+
+std::string WriteConfigText(ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode) {
+  FieldWriter w;
+  WriteGeneral(w, m, g);
+  for (int p = 0; p < kPinsInUse; ++p) {
+    if (mode == ConfigFileMode::Compact && m.pin(p).Description.empty()) continue;
+    WritePin(w, m, p, mode);
+  }
+  w.begin(0).text("End").end();
+  return w.bytes();
+}
+
+bool SaveConfigFile(const std::string& path, ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode,
+                    Prompter& prompter) {
+  std::string error;
+  if (SaveFileBytes(path, WriteConfigText(m, g, mode), &error)) return true;
+  prompter.message("Can not save " + path + ": " + error, Icon::Exclamation);
+  return false;
+}
+
+ConfigLoadStatus ReadConfigText(const std::string& bytes, ConfigModel& m, GeneralSettings& g,
+                                Prompter& prompter) {
+  FieldReader header(bytes);
+  const std::string first = header.next().value_or("");
+  if (first.size() != kHeaderLength || first.compare(0, 17, kHeaderWord) != 0) {
+    prompter.message(kInvalidConfigFile, Icon::Exclamation);
+    return ConfigLoadStatus::Invalid;
+  }
+  const int version = static_cast<int>(LeadingNumber(std::string_view(first).substr(kHeaderLength - 4)));
+  if (version < kDataFileVersion) {
+    prompter.message("Data File Version = " + std::to_string(version), Icon::Information);
+  }
+  ConfigModel model = m;
+  GeneralSettings general = g;
+  try {
+    Loader loader(bytes, model, general, version);
+    loader.skipHeader();
+    loader.run();
+  } catch (const Invalid&) {
+    prompter.message(kInvalidConfigFile, Icon::Exclamation);
+    return ConfigLoadStatus::Invalid;
+  }
+  model.RecalcAllStarts();
+  ShowDCCRange(model, general);
+  ShowXDCCRange(model, general);
+  m = std::move(model);
+  g = std::move(general);
+  return ConfigLoadStatus::Loaded;
+}
+
+ConfigLoadStatus LoadConfigFile(const std::string& path, ConfigModel& m, GeneralSettings& g,
+                                Prompter& prompter) {
+  auto bytes = ReadFileBytes(path);
+  if (!bytes) {
+    prompter.message("Can not open " + path, Icon::Exclamation);
+    return ConfigLoadStatus::CannotOpen;
+  }
+  return ReadConfigText(*bytes, m, g, prompter);
+}
+
+}  // namespace vorn

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+#include "link/Prompter.h"
+#include "model/ConfigModel.h"
+#include "model/GeneralSettings.h"
+
+namespace vorn {
+
+// The configuration data file ("Vorn Config Data|*.dat"): the general settings, the event
+// actions and every pin. Everything the file carries lives in the model and the general
+// settings (XAD: PalkFlexStart in the model, the flag and ModuleExtAddress in general).
+
+inline constexpr const char* kConfigFileFilter = "Vorn Config Data|*.dat";
+inline constexpr int kDataFileVersion = 32;
+inline constexpr const char* kInvalidConfigFile = "Invalid configuration file";
+
+enum class ConfigFileMode { Full, Compact };
+
+// Text of the file. Reduces a servo pin's PinConfig[2] to its low six bits in the model
+// before writing it, as the Vorn only keeps those.
+std::string WriteConfigText(ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode);
+
+// Writes the file (temporary file, then rename). On failure shows the reason through the
+// prompter and leaves any previous file untouched.
+bool SaveConfigFile(const std::string& path, ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode,
+                    Prompter& prompter);
+
+enum class ConfigLoadStatus { Loaded, CannotOpen, Invalid };
+
+// Reads a file's text over the model and the general settings (nothing is cleared first).
+// The whole file is read into copies and committed only when it is sound: a wrong header,
+// a file ending before "End", an index outside its table or a number too big for its field
+// shows "Invalid configuration file" and changes nothing. Older versions show "Data File
+// Version = <n>" first. On success the address tables and DCC bases are recomputed; the
+// caller then redraws its displays.
+ConfigLoadStatus ReadConfigText(const std::string& bytes, ConfigModel& m, GeneralSettings& g,
+                                Prompter& prompter);
+
+// ReadConfigText on a file; an unreadable file shows "Can not open <path>".
+ConfigLoadStatus LoadConfigFile(const std::string& path, ConfigModel& m, GeneralSettings& g,
+                                Prompter& prompter);
+
+// Baud rate texts of ComboGenBaud, index 0..7.
+const char* SerialBaudText(int index);
+
+}  // namespace vorn

@@ -1,0 +1,356 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <QTemporaryDir>
+#include <csignal>
+#include <sstream>
+
+#include "RecordingPrompter.h"
+#include "files/ConfigFile.h"
+#include "files/FileAccess.h"
+
+namespace vorn {
+namespace {
+
+using test::RecordingPrompter;
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t end = text.find("\r\n", pos);
+    EXPECT_NE(end, std::string::npos) << "every line ends with CR LF";
+    if (end == std::string::npos) break;
+    out.push_back(text.substr(pos, end - pos));
+    pos = end + 2;
+  }
+  return out;
+}
+
+void ExpectSameModel(const ConfigModel& a, const ConfigModel& b) {
+  EXPECT_TRUE(a.Pins == b.Pins);
+  EXPECT_TRUE(a.EventOn == b.EventOn);
+  EXPECT_TRUE(a.EventOff == b.EventOff);
+  EXPECT_EQ(a.PalkFlexStart, b.PalkFlexStart);
+  EXPECT_EQ(a.DCCTotal, b.DCCTotal);
+}
+
+// A small version-32 file; `pinLines` goes between the event lines and "End".
+std::string File32(const std::string& pinLines, const std::string& header = "VornConfiguration 0032") {
+  std::string s = "\"" + header + "\"\r\n\"ID$\",\"Station\"\r\n\"DCC\",12,0,5\r\n";
+  return s + pinLines + "\"End\"\r\n";
+}
+
+TEST(ConfigFile, CompactFileOfEmptyConfigurationHoldsGeneralAndEventLinesOnly) {
+  ConfigModel m;
+  GeneralSettings g;
+  g.DCCAddress = 12;
+  g.XDCCAddress = 0;
+  g.DCCRetention = 1;
+  g.DCCStateInvert = true;
+  g.XGM[5] = true;  // group 1, bit 1
+  g.HWCSource[2] = true;
+  g.LCGreen[0] = g.LCGreen[3] = TriState::Checked;
+  g.LCOrange[7] = TriState::Grey;
+  g.SerialBaudIndex = 2;
+  g.SerialDataBits = 1;
+  g.SerialParity = 3;
+  m.PalkFlexStart = 9;
+  m.eventOn(1, 2) = -1;
+  const auto lines = Lines(WriteConfigText(m, g, ConfigFileMode::Compact));
+  ASSERT_EQ(lines.size(), 72u);
+  EXPECT_EQ(lines[0], "\"VornConfiguration 0032\"");
+  EXPECT_EQ(lines[1], "\"ID$\",\"\"");
+  EXPECT_EQ(lines[2], "\"DCC\",12,0,5");
+  EXPECT_EQ(lines[3], "\"XAD\",9,0,0,0,2,0,0");
+  EXPECT_EQ(lines[4], "\"HWC\",0,0,2,0");
+  EXPECT_EQ(lines[5], "\"LED\",9,0");
+  EXPECT_EQ(lines[6], "\"SPC\",0,\"19200\",8,3,1");
+  EXPECT_EQ(lines[7], "\"Eon\",0,1,2,3,4");
+  EXPECT_EQ(lines[8], "\"Eon\",1,1,2,0,4");
+  EXPECT_EQ(lines[39], "\"Eof\",0,0,0,0,0");
+  EXPECT_EQ(lines[71], "\"End\"");
+}
+
+TEST(ConfigFile, FullFileListsEveryPinWithItsLayout) {
+  ConfigModel m;
+  GeneralSettings g;
+  m.pin(0).AspectConfig = kLayout12x3;
+  m.pin(0).Description = "Signal";
+  m.pin(1).AspectConfig = kLayout4x9;
+  m.pin(1).PinConfig = {2, 10, 20, 30, 40, 50, 9, 9, 9, 9, 9, 9, 9};
+  const auto lines = Lines(WriteConfigText(m, g, ConfigFileMode::Full));
+  // 71 general lines, pin 0: 4 + 12 x (1 + 3), pin 1: 4 + 4 x (1 + 9), 30 bare pins, End.
+  ASSERT_EQ(lines.size(), 71u + 52 + 44 + 30 * 4 + 1);
+  EXPECT_EQ(lines[71], "\"Pin\",0,2,0,\"Signal\"");
+  EXPECT_EQ(lines[72], "  \"Dev\",0,\"\"");
+  EXPECT_EQ(lines[73], "  \"Cfg\",0");
+  EXPECT_EQ(lines[74], "  \"PAM\",1,1,1");
+  EXPECT_EQ(lines[75], "  \"Asp\",0,\"\"");
+  EXPECT_EQ(lines[76], "    \"Ins\",0,0,0,0,0,0");
+  EXPECT_EQ(lines[123], "\"Pin\",1,3,0,\"\"");
+  EXPECT_EQ(lines[125], "  \"Cfg\",2,10,20,30,40,50");
+}
+
+TEST(ConfigFile, FullRoundTripRestoresModelAndGeneralSettings) {
+  ConfigModel m;
+  GeneralSettings g;
+  g.IDString =
+      "Bahnhof S\xFC"
+      "d \xE9\xFF";  // 8-bit text must come back byte for byte
+  g.DCCAddress = 300;
+  g.XDCCAddress = 2000;
+  g.DCCAllow0 = true;
+  g.PalkFlexEnabled = true;
+  g.ModuleExtAddress = 95;
+  g.XGM = {true, false, true, true, false, false, false, true,
+           true, true,  true, true, false, false, false, false};
+  g.HWCSink = {true, false, true, false};
+  g.HWCSource = {false, false, true, true};
+  g.LCGreen = {TriState::Checked,   TriState::Unchecked, TriState::Unchecked, TriState::Unchecked,
+               TriState::Unchecked, TriState::Unchecked, TriState::Checked,   TriState::Unchecked};
+  g.LCOrange[7] = TriState::Grey;
+  g.SerialEnable = true;
+  g.SerialBaudIndex = 7;
+  g.SerialStop = 1;
+  g.SerialParity = 2;
+  m.PalkFlexStart = 127;
+  for (int p = 0; p < kPinsInUse; ++p) {
+    PinData& d = m.pin(p);
+    d.Description = "Pin \xB0" + std::to_string(p);
+    d.AspectConfig = p % 2 ? kLayout4x9 : kLayout12x3;
+    d.InitAspect = static_cast<uint8_t>(p % 13);
+    d.DCCCount = static_cast<uint8_t>(p % 8);
+    d.XDCCCount = static_cast<uint8_t>(p % 2);
+    d.SerialCount = static_cast<uint8_t>(7 - p % 8);
+    d.PinConfig = {1, 90, 42, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0};
+    d.LiveLevel = 90;
+    for (int a = 0; a < AspectsInLayout(d.AspectConfig); ++a) {
+      m.aspect(p, a).Description = "A" + std::to_string(a);
+      for (int i = 0; i < SlotsInLayout(d.AspectConfig); ++i) {
+        // Fade variants exist for codes whose fade form lies in 19..63.
+        m.instr(p, a, i) = Instruction{static_cast<uint8_t>(3 + i), static_cast<uint8_t>(i % 2), 1, 2, 3,
+                                       static_cast<uint8_t>(p)};
+      }
+    }
+    for (int j = 0; j < 4; ++j) {
+      m.eventOn(p, j) = static_cast<int16_t>((p + j) % 15 - 1);
+      m.eventOff(p, j) = static_cast<int16_t>(-1);
+    }
+  }
+  m.pin(5).DevicePointer = -2;
+  m.pin(3).DeviceName = "Crossing";
+  m.RecalcAllStarts();
+
+  const std::string text = WriteConfigText(m, g, ConfigFileMode::Full);
+  ConfigModel back;
+  GeneralSettings gBack;
+  RecordingPrompter prompter;
+  ASSERT_EQ(ReadConfigText(text, back, gBack, prompter), ConfigLoadStatus::Loaded);
+  EXPECT_TRUE(prompter.entries.empty());
+  ExpectSameModel(back, m);
+  EXPECT_TRUE(gBack == g);
+}
+
+TEST(ConfigFile, OlderVersionsReadTheFieldsTheyHave) {
+  RecordingPrompter prompter;
+  ConfigModel m;
+  GeneralSettings g;
+  g.XDCCAddress = 77;
+  g.DCCRetention = 3;
+  // Version 31: "DCC" without extended address, "PAM" with two numbers.
+  const std::string v31 =
+      "\"VornConfiguration 0031\"\r\n\"DCC\",12,5\r\n\"Pin\",4,2,0,\"x\"\r\n  \"PAM\",3,0\r\n\"End\"\r\n";
+  ASSERT_EQ(ReadConfigText(v31, m, g, prompter), ConfigLoadStatus::Loaded);
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Data File Version = 31"});
+  EXPECT_EQ(prompter.entries[0].icon, Icon::Information);
+  EXPECT_EQ(g.DCCAddress, 12);
+  EXPECT_EQ(g.XDCCAddress, 77);
+  EXPECT_EQ(g.DCCRetention, 1);
+  EXPECT_TRUE(g.DCCStateInvert);
+  EXPECT_EQ(m.pin(4).DCCCount, 3);
+  EXPECT_EQ(m.pin(4).XDCCCount, 1);
+  EXPECT_EQ(m.pin(4).SerialCount, 0);
+
+  // Version 22: "DCC" holds the address only; the next field is a tag again.
+  prompter.clear();
+  const std::string v22 = "\"VornConfiguration 0022\"\r\n\"DCC\",40\r\n\"ID$\",\"old\"\r\n\"End\"\r\n";
+  ASSERT_EQ(ReadConfigText(v22, m, g, prompter), ConfigLoadStatus::Loaded);
+  EXPECT_EQ(g.DCCAddress, 40);
+  EXPECT_EQ(g.DCCRetention, 1);
+  EXPECT_EQ(g.IDString, "old");
+
+  // Below 20: PWM pins get the default fade range instead of reading it.
+  const std::string v19 =
+      "\"VornConfiguration 0019\"\r\n\"Pin\",2,0,0,\"\"\r\n  \"Cfg\",2,7,8,9\r\n  \"PAM\",1,1\r\n\"End\"\r\n";
+  m.pin(2).PinConfig.fill(5);
+  ASSERT_EQ(ReadConfigText(v19, m, g, prompter), ConfigLoadStatus::Loaded);
+  EXPECT_EQ(m.pin(2).PinConfig, (std::array<uint8_t, 13>{2, 7, 8, 9, 0, 31, 0, 0, 0, 0, 0, 0, 5}));
+  EXPECT_EQ(m.pin(2).LiveLevel, 7);
+}
+
+TEST(ConfigFile, InstructionCodesAndServoSpeedAreConverted) {
+  struct Case {
+    int code;
+    int opcode;
+    int fade;
+  } cases[] = {{25, 9, 1}, {120, 120, 1}, {16, 16, 1}, {19, 3, 1}, {35, 35, 0}, {63, 47, 1}, {64, 64, 1}};
+  for (const auto& c : cases) {
+    ConfigModel m;
+    GeneralSettings g;
+    RecordingPrompter prompter;
+    m.instr(0, 1, 2).Fade = 1;  // a code outside 19..63 keeps the fade flag
+    const std::string f =
+        File32("  \"Asp\",1,\"\"\r\n    \"Ins\",2," + std::to_string(c.code) + ",1,2,3,4\r\n");
+    ASSERT_EQ(ReadConfigText(f, m, g, prompter), ConfigLoadStatus::Loaded);
+    EXPECT_EQ(m.instr(0, 1, 2),
+              (Instruction{static_cast<uint8_t>(c.opcode), static_cast<uint8_t>(c.fade), 1, 2, 3, 4}))
+        << c.code;
+  }
+  struct Speed {
+    int read;
+    int stored;
+  } speeds[] = {{32, 42}, {24, 24}, {15, 15}, {48, 43}, {255, 255}};
+  for (const auto& s : speeds) {
+    ConfigModel m;
+    GeneralSettings g;
+    RecordingPrompter prompter;
+    const std::string f =
+        File32("\"Pin\",6,0,0,\"\"\r\n  \"Cfg\",1,5," + std::to_string(s.read) + ",1,1,1,1,1,1,1,1,1\r\n");
+    ASSERT_EQ(ReadConfigText(f, m, g, prompter), ConfigLoadStatus::Loaded);
+    EXPECT_EQ(m.pin(6).PinConfig[2], s.stored) << s.read;
+  }
+}
+
+TEST(ConfigFile, SavingReducesServoSpeedInTheModel) {
+  ConfigModel m;
+  GeneralSettings g;
+  m.pin(3).PinConfig = {1, 0, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  m.pin(3).Description = "servo";
+  const auto lines = Lines(WriteConfigText(m, g, ConfigFileMode::Compact));
+  EXPECT_EQ(lines[73], "  \"Cfg\",1,0,8,0,0,0,0,0,0,0,0,0");
+  EXPECT_EQ(m.pin(3).PinConfig[2], 8);
+}
+
+TEST(ConfigFile, CompactFileKeepsDescribedPinsAndAspectsWithPrograms) {
+  ConfigModel m;
+  GeneralSettings g;
+  m.pin(7).Description = "Lamp";
+  m.pin(7).AspectConfig = kLayout12x3;
+  m.aspect(7, 0).Description = "On";
+  m.instr(7, 0, 1).Opcode = 5;
+  m.instr(7, 3, 0).Opcode = 6;          // undescribed aspect with a program
+  m.pin(8).AspectConfig = kLayout12x3;  // no description: not in a compact file
+  m.instr(8, 0, 0).Opcode = 5;
+  const auto lines = Lines(WriteConfigText(m, g, ConfigFileMode::Compact));
+  const std::vector<std::string> tail(lines.begin() + 71, lines.end());
+  EXPECT_EQ(tail,
+            (std::vector<std::string>{"\"Pin\",7,2,0,\"Lamp\"", "  \"Dev\",0,\"\"", "  \"Cfg\",0",
+                                      "  \"PAM\",1,1,1", "  \"Asp\",0,\"On\"", "    \"Ins\",1,5,0,0,0,0",
+                                      "  \"Asp\",3,\"\"", "    \"Ins\",0,6,0,0,0,0", "\"End\""}));
+
+  // Loading it elsewhere leaves the pins it does not mention as they were.
+  ConfigModel other;
+  other.pin(8).Description = "kept";
+  other.pin(8).DCCCount = 4;
+  other.instr(8, 2, 2).Par3 = 99;
+  const PinData pin8 = other.pin(8);
+  GeneralSettings g2;
+  RecordingPrompter prompter;
+  ASSERT_EQ(ReadConfigText(WriteConfigText(m, g, ConfigFileMode::Compact), other, g2, prompter),
+            ConfigLoadStatus::Loaded);
+  EXPECT_TRUE(other.pin(8) == pin8);
+  EXPECT_EQ(other.instr(7, 3, 0).Opcode, 6);
+  EXPECT_EQ(other.DCCTotal, 35);  // tables rebuilt after the load
+}
+
+TEST(ConfigFile, EventsAndOldEvtTagAndUnknownTags) {
+  ConfigModel m;
+  GeneralSettings g;
+  RecordingPrompter prompter;
+  const std::string f = File32("\"Evt\",3,0,1,12,15\r\n\"Zzz\",\"Eof\",3,2,0,0,0\r\n");
+  ASSERT_EQ(ReadConfigText(f, m, g, prompter), ConfigLoadStatus::Loaded);
+  EXPECT_EQ(m.eventOn(3, 0), -1);
+  EXPECT_EQ(m.eventOn(3, 1), 0);
+  EXPECT_EQ(m.eventOn(3, 2), 11);
+  EXPECT_EQ(m.eventOn(3, 3), 14);
+  EXPECT_EQ(m.eventOff(3, 0), 1);
+  EXPECT_EQ(g.IDString, "Station");
+}
+
+TEST(ConfigFile, DamagedFilesAreRejectedAndChangeNothing) {
+  const std::string pin = "\"Pin\",4,2,1,\"new\"\r\n";
+  struct Case {
+    const char* why;
+    std::string text;
+  } cases[] = {
+      {"empty file", ""},
+      {"two-digit version", "\"VornConfiguration 31\"\r\n\"End\"\r\n"},
+      {"wrong word", "\"VornConfigurati0n 0032\"\r\n\"End\"\r\n"},
+      {"ends before End", File32(pin).substr(0, File32(pin).size() - 8)},
+      {"pin 32", File32("\"Pin\",32,2,1,\"x\"\r\n")},
+      {"negative pin", File32("\"Eon\",-1,0,0,0,0\r\n")},
+      {"aspect 13", File32(pin + "  \"Asp\",13,\"x\"\r\n")},
+      {"slot 10", File32(pin + "  \"Asp\",1,\"x\"\r\n    \"Ins\",10,1,0,0,0,0\r\n")},
+      {"byte too large", File32(pin + "  \"Cfg\",1,0,256,0,0,0,0,0,0,0,0,0\r\n")},
+      {"count too large", File32(pin + "  \"PAM\",1,8,1\r\n")},
+      {"device pin outside", File32(pin + "  \"Dev\",-5,\"x\"\r\n")},
+      {"not a number", File32(pin + "  \"PAM\",1,x,1\r\n")},
+      {"extended address", File32("\"XAD\",0,0,96,0,0,0,0\r\n")},
+      {"event value", File32("\"Eon\",1,16,0,0,0\r\n")},
+  };
+  for (const auto& c : cases) {
+    ConfigModel m;
+    m.pin(4).Description = "old";
+    m.instr(4, 1, 1).Opcode = 3;
+    GeneralSettings g;
+    g.IDString = "before";
+    const ConfigModel before = m;
+    const GeneralSettings gBefore = g;
+    RecordingPrompter prompter;
+    EXPECT_EQ(ReadConfigText(c.text, m, g, prompter), ConfigLoadStatus::Invalid) << c.why;
+    EXPECT_EQ(prompter.last(), "Invalid configuration file") << c.why;
+    EXPECT_EQ(prompter.entries.back().icon, Icon::Exclamation);
+    ExpectSameModel(m, before);
+    EXPECT_TRUE(g == gBefore) << c.why;
+  }
+}
+
+TEST(ConfigFile, SaveAndLoadThroughFiles) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("layout.dat").toStdString();
+  ConfigModel m;
+  GeneralSettings g;
+  RecordingPrompter prompter;
+  m.pin(0).Description = "caf\xE9";
+  ASSERT_TRUE(SaveConfigFile(path, m, g, ConfigFileMode::Full, prompter));
+  ConfigModel back;
+  EXPECT_EQ(LoadConfigFile(path, back, g, prompter), ConfigLoadStatus::Loaded);
+  EXPECT_EQ(back.pin(0).Description, "caf\xE9");
+  EXPECT_EQ(LoadConfigFile(path + ".missing", back, g, prompter), ConfigLoadStatus::CannotOpen);
+}
+
+TEST(ConfigFile, FailedSaveKeepsThePreviousFile) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("keep.dat").toStdString();
+  ASSERT_TRUE(SaveFileBytes(path, "previous"));
+  ConfigModel m;
+  GeneralSettings g;
+  RecordingPrompter prompter;
+  // Let the disk "fill up" after a few hundred bytes: the write fails half way.
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 512;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const bool ok = SaveConfigFile(path, m, g, ConfigFileMode::Full, prompter);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(prompter.entries.size(), 1u);
+  EXPECT_EQ(ReadFileBytes(path), "previous");
+}
+
+}  // namespace
+}  // namespace vorn
