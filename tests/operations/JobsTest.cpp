@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include "PinTestModel.h"
+#include "PinTestRig.h"
+#include "operations/Jobs.h"
+
+namespace vorn {
+namespace {
+
+using test::PinTestRig;
+using Bytes = std::vector<uint8_t>;
+
+struct JobRig : PinTestRig {
+  JobRunner jobs{s};
+  int displayRefreshes = 0;
+  int pinConfigRefreshes = 0;
+  int reportsShown = 0;
+  JobRig() {
+    s.onDisplayRefresh = [this] { ++displayRefreshes; };
+    s.onPinConfigRefresh = [this] { ++pinConfigRefreshes; };
+    s.onShowReport = [this] { ++reportsShown; };
+  }
+  // Runs one job the way a button click and the next tick would.
+  bool click(const std::string& name) { return jobs.request(name) && jobs.tick(); }
+};
+
+TEST(JobsTest, LastClickBeforeTheTickWins) {
+  JobRig r;
+  ASSERT_TRUE(r.jobs.request("ReadAll"));
+  EXPECT_TRUE(r.s.busyVisible());
+  ASSERT_TRUE(r.jobs.request("PAspWritePin"));
+  EXPECT_EQ(r.jobs.PendingJob(), "PAspWritePin");
+  EXPECT_TRUE(r.jobs.tick());
+  EXPECT_EQ(r.vorn.commandLetters(), "bdf");  // pin 0 has no program: only its head
+  EXPECT_FALSE(r.s.busyVisible());
+  EXPECT_EQ(r.jobs.PendingJob(), "");
+  EXPECT_FALSE(r.jobs.tick());  // nothing left
+}
+
+TEST(JobsTest, UnknownOrEmptyNamesRunNothing) {
+  JobRig r;
+  EXPECT_FALSE(r.jobs.request("readall"));  // names match exactly
+  EXPECT_FALSE(r.jobs.request(""));
+  EXPECT_FALSE(r.s.busyVisible());
+  EXPECT_FALSE(r.jobs.tick());
+  EXPECT_TRUE(r.vorn.frames.empty());
+  EXPECT_TRUE(IsJobName("ECVerify"));
+  EXPECT_FALSE(IsJobName("ECverify"));
+}
+
+TEST(JobsTest, PortGuardOfTheVerifyJobs) {
+  for (const char* name : {"VerifyAll", "VerifyAllPins", "ECVerify"}) {
+    JobRig r;
+    r.s.link.closePort();
+    EXPECT_FALSE(r.jobs.request(name)) << name;
+    EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"Select communications port"}) << name;
+    EXPECT_EQ(r.prompter.entries[0].icon, Icon::None);
+    EXPECT_FALSE(r.s.busyVisible());
+    EXPECT_EQ(r.jobs.PendingJob(), "");
+  }
+  // A job without the guard is recorded and fails in its first transaction.
+  JobRig r;
+  r.s.link.closePort();
+  ASSERT_TRUE(r.jobs.request("ReadAll"));
+  EXPECT_TRUE(r.s.busyVisible());
+  EXPECT_TRUE(r.jobs.tick());
+  EXPECT_FALSE(r.jobs.lastResult());
+  EXPECT_FALSE(r.s.busyVisible());
+  EXPECT_EQ(r.displayRefreshes, 1);
+}
+
+TEST(JobsTest, ReadAllSetsQuietUpdateOnlyAroundTheAddressRead) {
+  JobRig r;
+  std::vector<std::pair<int, bool>> quiet;  // item read, QuietUpdate at that moment
+  r.vorn.onRequest = [&](const Bytes& q) {
+    if (q[0] == 112) quiet.emplace_back(q[1], r.s.model.QuietUpdate);
+  };
+  ASSERT_TRUE(r.click("ReadAll"));
+  EXPECT_TRUE(r.jobs.lastResult()) << r.prompter.last();
+  for (auto [item, on] : quiet) EXPECT_EQ(on, item == 8 || item == 2 || item == 3) << item;
+  EXPECT_FALSE(r.s.model.QuietUpdate);
+  EXPECT_EQ(r.vorn.requestsOf('r').size(), 32u);
+  EXPECT_EQ(r.vorn.requestsOf('u').size(), 32u);
+  EXPECT_EQ(r.vorn.frames.back().data, (Bytes{112, 11}));  // enable maps last
+  EXPECT_EQ(r.displayRefreshes, 1);
+  EXPECT_EQ(r.pinConfigRefreshes, 1);
+}
+
+TEST(JobsTest, ReadAllFailingAtDccStillRefreshesFromTheModel) {
+  JobRig r;
+  r.vorn.silentOn = [](const Bytes& q) { return q[0] == 112 && q[1] == 5; };
+  r.s.model.pin(0).DCCCount = 4;  // start tables not yet recomputed
+  ASSERT_TRUE(r.click("ReadAll"));
+  EXPECT_FALSE(r.jobs.lastResult());
+  EXPECT_TRUE(r.vorn.requestsOf('r').empty());  // nothing after the failed step
+  EXPECT_EQ(r.s.model.DCCStart[1], 4);
+  EXPECT_EQ(r.displayRefreshes, 1);
+  EXPECT_EQ(r.pinConfigRefreshes, 1);
+  EXPECT_FALSE(r.s.busyVisible());
+}
+
+TEST(JobsTest, WriteAllSendsTheAddressSettingsLast) {
+  JobRig r;
+  test::FillFullConfiguration(r.s.model, r.s.ec);
+  ASSERT_TRUE(r.click("WriteAll"));
+  EXPECT_TRUE(r.jobs.lastResult()) << r.prompter.last();
+  // Everything the address items could redirect goes before them.
+  size_t mapsAt = 0, firstAddrAt = 0;
+  for (size_t k = 0; k < r.vorn.frames.size(); ++k) {
+    const Bytes& d = r.vorn.frames[k].data;
+    if (d[0] == 96 && d[1] == 11) mapsAt = k;
+    if (d[0] == 96 && (d[1] == 2 || d[1] == 3 || d[1] == 8) && firstAddrAt == 0) firstAddrAt = k;
+  }
+  EXPECT_GT(mapsAt, 0u);
+  EXPECT_GT(firstAddrAt, mapsAt);
+  EXPECT_EQ(r.vorn.requestsOf('e').size(), 32u);
+  EXPECT_TRUE(r.vorn.requestsOf(112).empty());  // no version read
+  EXPECT_EQ(r.displayRefreshes, 0);
+  EXPECT_FALSE(r.s.busyVisible());
+}
+
+TEST(JobsTest, VerifyAllAfterWriteAllIsOk) {
+  JobRig r;
+  test::FillFullConfiguration(r.s.model, r.s.ec);
+  ASSERT_TRUE(r.click("WriteAll"));
+  ASSERT_TRUE(r.click("VerifyAll"));
+  EXPECT_TRUE(r.jobs.lastResult()) << r.s.report.text();
+  const std::string& t = r.s.report.text();
+  EXPECT_EQ(t.substr(t.size() - 11), "\r\nVerify OK");
+  EXPECT_NE(t.find("Start EC Verification\r\n"), std::string::npos);
+  EXPECT_NE(t.find("Start Pin Verification\r\n"), std::string::npos);
+  EXPECT_EQ(r.reportsShown, 1);
+  EXPECT_FALSE(r.s.busyVisible());
+}
+
+TEST(JobsTest, GeneralDifferenceStopsVerifyAll) {
+  JobRig r;
+  ASSERT_TRUE(r.click("ReadAll"));
+  r.vorn.general[10] = {'O', 'T', 'H', 'E', 'R'};
+  ASSERT_TRUE(r.click("VerifyAll"));
+  EXPECT_FALSE(r.jobs.lastResult());
+  const std::string& t = r.s.report.text();
+  EXPECT_EQ(t.find("Start EC Verification"), std::string::npos) << t;
+  EXPECT_EQ(t.find("Start Pin Verification"), std::string::npos) << t;
+  EXPECT_EQ(t.substr(t.size() - 22), "\r\nVerification Stopped");
+  EXPECT_EQ(r.reportsShown, 1);
+}
+
+TEST(JobsTest, ClosingWordsOfTheSmallerVerifications) {
+  JobRig r;
+  ASSERT_TRUE(r.click("ReadAll"));
+  ASSERT_TRUE(r.click("VerifyAllPins"));
+  EXPECT_EQ(r.s.report.text(), "Start Pin Verification\r\nVerify OK");
+  ASSERT_TRUE(r.click("ECVerify"));
+  EXPECT_EQ(r.s.report.text(), "Start EC Verification\r\nVerify OK\r\n");
+  r.s.model.eventOn(0, 0) = 5;
+  ASSERT_TRUE(r.click("ECVerify"));
+  EXPECT_EQ(r.s.report.text().find("Verify OK"), std::string::npos);
+  EXPECT_EQ(r.reportsShown, 3);
+}
+
+TEST(JobsTest, WriteDeviceWritesItsPinsInOrderAndStopsAtAFailure) {
+  JobRig r;
+  r.s.model.pin(5).DevicePointer = -1;  // device: pins 4, 5, 7
+  r.s.model.pin(7).DevicePointer = -3;
+  r.s.model.pin(6).DevicePointer = 2;  // pin 6 belongs to pin 8
+  r.s.model.CurPin = 7;
+  ASSERT_TRUE(r.click("WriteDevice"));
+  std::vector<int> written;
+  for (const auto& q : r.vorn.requestsOf('b')) written.push_back(q[1]);
+  EXPECT_EQ(written, (std::vector<int>{4, 5, 7}));
+
+  r.vorn.frames.clear();
+  r.s.model.pin(5).DCCCount = 9;  // cannot be written
+  ASSERT_TRUE(r.click("WriteDevice"));
+  EXPECT_FALSE(r.jobs.lastResult());
+  written.clear();
+  for (const auto& q : r.vorn.requestsOf('b')) written.push_back(q[1]);
+  EXPECT_EQ(written, (std::vector<int>{4}));
+  EXPECT_FALSE(r.s.busyVisible());
+}
+
+TEST(JobsTest, WriteDeviceRefusesAReferralToAReferral) {
+  JobRig r;
+  r.s.model.pin(8).DevicePointer = -4;
+  r.s.model.pin(9).DevicePointer = -1;  // leads to pin 8, which is no device pin
+  r.s.model.CurPin = 9;
+  EXPECT_FALSE(r.jobs.request("WriteDevice"));
+  ASSERT_EQ(r.prompter.entries.size(), 1u);
+  EXPECT_EQ(r.prompter.entries[0].text, "Referral is not a device");
+  EXPECT_EQ(r.prompter.entries[0].icon, Icon::Exclamation);
+  EXPECT_FALSE(r.s.busyVisible());
+  EXPECT_FALSE(r.jobs.tick());
+}
+
+TEST(JobsTest, ATickWhileAJobRunsDoesNothing) {
+  JobRig r;
+  bool inner = true;
+  r.s.onShowReport = [&] {
+    // A timer firing inside the modal report window.
+    r.jobs.request("ReadAll");
+    inner = r.jobs.tick();
+  };
+  ASSERT_TRUE(r.click("ECVerify"));
+  EXPECT_FALSE(inner);
+  EXPECT_TRUE(r.vorn.requestsOf('r').empty());
+  EXPECT_EQ(r.jobs.PendingJob(), "ReadAll");  // runs on the next tick instead
+  EXPECT_TRUE(r.jobs.tick());
+  EXPECT_EQ(r.vorn.requestsOf('r').size(), 32u);
+}
+
+TEST(JobsTest, ReportsProgressPerPin) {
+  JobRig r;
+  std::vector<Progress> seen;
+  r.s.onProgress = [&](const Progress& p) { seen.push_back(p); };
+  ASSERT_TRUE(r.click("ReadAllPins"));
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen[11].done, 11);
+  EXPECT_EQ(seen[11].total, 32);
+  EXPECT_EQ(seen[11].text, "Reading pin 12 of 32");
+  EXPECT_EQ(seen.back().done, 32);
+}
+
+}  // namespace
+}  // namespace vorn
