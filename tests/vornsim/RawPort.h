@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -59,6 +60,9 @@ class RawPort {
   // Reads until `count` bytes arrived or `timeoutMs` passed (blocking in poll meanwhile).
   ByteList read(std::size_t count, int timeoutMs = 2000) {
     ByteList got;
+    const std::size_t fromPending = std::min(count, pending_.size());
+    got.assign(pending_.begin(), pending_.begin() + static_cast<long>(fromPending));
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(fromPending));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     hungUp_ = false;
     while (got.size() < count) {
@@ -77,12 +81,17 @@ class RawPort {
       }
       got.insert(got.end(), buf, buf + n);
     }
+    if (got.size() > count) {  // keep what belongs to the next read
+      pending_.insert(pending_.begin(), got.begin() + static_cast<long>(count), got.end());
+      got.resize(count);
+    }
     return got;
   }
   bool hungUp() const { return hungUp_; }
 
  private:
   int fd_ = -1;
+  ByteList pending_;
   bool hungUp_ = false;
 };
 

@@ -1,0 +1,61 @@
+#pragma once
+// A simulator plus a raw port that asks it things: frames with alternating toggle bits,
+// replies parsed by hand.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+#include "RawPort.h"
+#include "SimProcess.h"
+
+namespace vorn::test {
+
+struct SimSession {
+  explicit SimSession(std::vector<std::string> args = {}) : sim(std::move(args)) {
+    if (!sim.ok()) return;
+    port = std::make_unique<RawPort>(sim.path());
+    port->write(kResyncBytes);
+  }
+  bool ok() const { return sim.ok() && port && port->isOpen(); }
+
+  // Reads one reply frame (start byte to check byte), skipping bytes with bit 7 set before it.
+  ByteList readFrame(int timeoutMs = 2000) {
+    ByteList frame;
+    while (true) {
+      ByteList b = port->read(1, timeoutMs);
+      if (b.empty()) return {};
+      if (frame.empty() && b[0] >= 128) continue;
+      frame.push_back(b[0]);
+      if (frame.size() == 2) expected = 2 + ((frame[1] & 0x10) ? 1 : 0) + (frame[1] & 0x0F) + 1;
+      if (frame.size() >= 2 && frame.size() == expected) return frame;
+    }
+  }
+
+  // Sends data to a module and returns the data bytes of its reply (nullopt without reply).
+  std::optional<ByteList> ask(const ByteList& data, int module = 0, int timeoutMs = 2000) {
+    const ByteList request = vornFrame(module, toggle, data);
+    toggle = !toggle;
+    port->write(request);
+    const ByteList reply = readFrame(timeoutMs);
+    if (reply.empty()) return std::nullopt;
+    EXPECT_EQ(reply[0], request[0]) << "reply start byte";
+    EXPECT_EQ(reply.back(), check7(ByteList(reply.begin(), reply.end() - 1))) << "reply check byte";
+    EXPECT_GE(reply[1] & 0x7F, 96) << "reply header";
+    ByteList out;
+    const std::size_t first = (reply[1] & 0x10) ? 3 : 2;
+    for (std::size_t i = first; i + 1 < reply.size(); ++i) out.push_back(reply[i] & 0x7F);
+    return out;
+  }
+
+  // Sends a write-style request and waits for its acknowledgement, so later reads see it.
+  void tell(const ByteList& data, int module = 0) { ASSERT_TRUE(ask(data, module).has_value()); }
+
+  SimProcess sim;
+  std::unique_ptr<RawPort> port;
+  bool toggle = true;
+  std::size_t expected = 0;
+};
+
+}  // namespace vorn::test
