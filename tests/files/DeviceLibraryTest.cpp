@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "RecordingPrompter.h"
+#include "files/DeviceLibrary.h"
+#include "files/FileAccess.h"
+
+namespace vorn {
+namespace {
+
+using test::RecordingPrompter;
+
+const char* kThreePin =
+    "\"VornDeviceDefinitions A\"\r\n"
+    "\"Dev\",\"Other\"\r\n  \"Pin\",0,0,0,\"o\"\r\n"
+    "\"Dev\",\"Trio\"\r\n"
+    "  \"Pin\",0,2,1,\"head\"\r\n    \"Cfg\",1,64,26,64,127,58,20,20,64,0,64,0\r\n    \"PAM\",1,2,3\r\n"
+    "    \"Asp\",1,\"Go\"\r\n      \"Ins\",2,54,1,31,0,0\r\n"
+    "  \"Pin\",1,0,0,\"tail\"\r\n    \"Cfg\",2,5,1,28\r\n    \"Asp\",0,\"after short Cfg\"\r\n"
+    "  \"Pab\",0,0,0,\"absolute\"\r\n    \"Cfg\",5,0,0,4,4\r\n    \"PAM\",0,0,0\r\n"
+    "\"End\"\r\n";
+
+class DeviceLibraryTest : public ::testing::Test {
+ protected:
+  std::string write(const std::string& name, const std::string& text) {
+    const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
+    EXPECT_TRUE(SaveFileBytes(path, text));
+    return path;
+  }
+  PathChooser choose(const std::string& path) {
+    return [path](const std::string&) { return path; };
+  }
+  QTemporaryDir dir;
+  RecordingPrompter prompter;
+  ConfigModel m;
+};
+
+TEST_F(DeviceLibraryTest, StartLoadsNamesFromProgramFolderOrAsks) {
+  DeviceLibrary lib;
+  write("VornDevices.def", kThreePin);
+  lib.LoadAtStart(dir.path().toStdString(), {}, prompter);
+  EXPECT_EQ(lib.Names, (std::vector<std::string>{"Other", "Trio"}));
+  EXPECT_EQ(lib.VersionLabel, "A");
+  EXPECT_TRUE(prompter.entries.empty());
+
+  DeviceLibrary none;
+  std::string preset;
+  none.LoadAtStart(
+      dir.path().toStdString() + "/missing", [&](const std::string& p) { return preset = p, ""; }, prompter);
+  EXPECT_EQ(preset, "VornDevices.def");
+  EXPECT_EQ(prompter.texts(),
+            (std::vector<std::string>{"Can not find Device Configuration file at standard location",
+                                      "No Device Configuration available"}));
+  EXPECT_TRUE(none.Names.empty());
+  EXPECT_EQ(none.VersionLabel, "");
+}
+
+TEST_F(DeviceLibraryTest, ReloadReplacesOrAppendsAndLabelsVersions) {
+  DeviceLibrary lib;
+  const std::string a = write("a.def", kThreePin);
+  const std::string b = write("b.def", "\"VornDeviceDefinitions B\"\r\n\"Dev\",\"Bee\"\r\n\"End\"\r\n");
+  ASSERT_TRUE(lib.Reload(choose(a), false, prompter));
+  ASSERT_TRUE(lib.Reload(choose(b), true, prompter));
+  EXPECT_EQ(lib.VersionLabel, "A + B");
+  EXPECT_EQ(lib.Names, (std::vector<std::string>{"Other", "Trio", "Bee"}));
+  EXPECT_EQ(lib.DevDefFiles, (std::vector<std::string>{a, a, b}));
+
+  const std::string longer = write(
+      "c.def", "\"VornDeviceDefinitions " + std::string(45, 'x') + "\"\r\n\"Dev\",\"Cee\"\r\n\"End\"\r\n");
+  ASSERT_TRUE(lib.Reload(choose(longer), true, prompter));
+  EXPECT_EQ(lib.VersionLabel, ".. + " + std::string(45, 'x'));  // "A + B + xx..." cut to its last 48
+
+  // Replacing keeps the file list's length but overwrites its first entries.
+  ASSERT_TRUE(lib.Reload(choose(b), false, prompter));
+  EXPECT_EQ(lib.Names, std::vector<std::string>{"Bee"});
+  EXPECT_EQ(lib.DevDefFiles[0], b);
+  EXPECT_EQ(lib.DevDefFiles.size(), 4u);
+  EXPECT_EQ(lib.VersionLabel, "B");
+  EXPECT_TRUE(prompter.entries.empty());
+
+  // Cancelled dialog, and a file that is no library: the list stays.
+  EXPECT_FALSE(lib.Reload(choose(""), false, prompter));
+  EXPECT_EQ(prompter.last(), "No Device Configuration file selected");
+  EXPECT_FALSE(lib.Reload(choose(write("bad.def", "\"Something else\"\r\n")), false, prompter));
+  EXPECT_EQ(prompter.last(), "Invalid definition file");
+  EXPECT_EQ(prompter.entries.back().icon, Icon::Exclamation);
+  EXPECT_EQ(lib.Names, std::vector<std::string>{"Bee"});
+}
+
+TEST_F(DeviceLibraryTest, PreloadWrapsAroundAndSavesRelativeNumbers) {
+  DeviceLibrary lib;
+  ASSERT_TRUE(lib.Reload(choose(write("a.def", kThreePin)), false, prompter));
+  m.CurPin = 30;
+  m.pin(31).Description = "busy";
+  m.pin(0).Description = "busy too";
+  m.instr(31, 5, 1).Opcode = 9;  // cleared by the definition
+  int refreshed = 0;
+  ASSERT_TRUE(lib.Preload(m, 1, "Trio", prompter, [&] {
+    ++refreshed;
+    EXPECT_TRUE(prompter.entries.empty()) << "displays are refreshed before the message";
+  }));
+  EXPECT_EQ(refreshed, 1);
+  EXPECT_EQ(prompter.texts(),
+            std::vector<std::string>{"The following Pin numbers were already used: \n 31, 0"});
+
+  EXPECT_EQ(m.pin(30).DeviceName, "Trio");
+  EXPECT_EQ(m.pin(30).DevicePointer, 0);
+  EXPECT_EQ(m.pin(31).DevicePointer, -1);
+  EXPECT_EQ(m.pin(0).DevicePointer, 30);
+  EXPECT_EQ(m.pin(0).Description, "absolute");
+  EXPECT_EQ(m.pin(30).InitAspect, 1);
+  EXPECT_EQ(m.pin(30).DCCCount, 2);
+  EXPECT_EQ(m.pin(30).SerialCount, 3);
+  EXPECT_EQ(m.instr(30, 1, 2), (Instruction{38, 1, 1, 31, 0, 0}));
+  EXPECT_EQ(m.instr(31, 5, 1).Opcode, 0);
+  // The short PWM form: three parameters, then the "Asp" tag is read as a tag.
+  EXPECT_EQ(m.pin(31).PinConfig[3], 28);
+  EXPECT_EQ(m.aspect(31, 0).Description, "after short Cfg");
+  EXPECT_EQ(m.pin(0).PinConfig[4], 4);
+  EXPECT_EQ(m.DCCTotal, 1 + 2 + 0 + 29);
+
+  m.CurPin = 31;  // a member: the device pin is found through it
+  const std::string path = dir.filePath("mine.def").toStdString();
+  ASSERT_TRUE(SaveDevice(m, choose(path), prompter));
+  const std::string saved = ReadFileBytes(path).value();
+  const std::size_t p0 = saved.find("  \"Pin\",0,");
+  const std::size_t p2 = saved.find("  \"Pin\",2,0,0,\"absolute\"");
+  const std::size_t p1 = saved.find("  \"Pin\",1,0,0,\"tail\"");
+  EXPECT_EQ(saved.rfind("\"VornDeviceDefinitions Trio\"\r\n\"Dev\",\"Trio\"\r\n", 0), 0u);
+  EXPECT_LT(p0, p2);
+  EXPECT_LT(p2, p1);
+  EXPECT_NE(p1, std::string::npos);
+  EXPECT_NE(saved.find("    \"Cfg\",1,64,26,"), std::string::npos);
+  EXPECT_NE(saved.find("      \"Ins\",2,54,1,31,0,0\r\n"), std::string::npos);
+
+  // The saved device applies elsewhere the same way.
+  DeviceLibrary again;
+  ASSERT_TRUE(again.Reload(choose(path), false, prompter));
+  ConfigModel other;
+  other.CurPin = 4;
+  ASSERT_TRUE(again.Preload(other, 0, "Trio", prompter));
+  EXPECT_EQ(other.pin(5).Description, "tail");
+  EXPECT_EQ(other.pin(6).Description, "absolute");
+  EXPECT_EQ(other.pin(6).DevicePointer, -2);
+  EXPECT_EQ(other.instr(4, 1, 2), m.instr(30, 1, 2));
+}
+
+TEST_F(DeviceLibraryTest, PreloadRefusalsChangeNothing) {
+  DeviceLibrary lib;
+  ASSERT_TRUE(lib.Reload(choose(write("a.def", kThreePin)), false, prompter));
+  const std::string bad = write(
+      "bad.def", "\"VornDeviceDefinitions\"\r\n\"Dev\",\"Bad\"\r\n  \"Pin\",1,2,99,\"x\"\r\n\"End\"\r\n");
+  ASSERT_TRUE(lib.Reload(choose(bad), true, prompter));
+  m.pin(0).Description = "mine";
+  const auto pins = m.Pins;
+  prompter.clear();
+  EXPECT_FALSE(lib.Preload(m, -1, "", prompter));
+  EXPECT_FALSE(lib.Preload(m, 1, "Typed", prompter));
+  EXPECT_FALSE(lib.Preload(m, 9, "Trio", prompter));
+  EXPECT_FALSE(lib.Preload(m, 2, "Bad", prompter));
+  EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"Select Devicename to load", "No match found",
+                                                        "No match found", "Invalid definition file"}));
+  EXPECT_EQ(prompter.entries[0].icon, Icon::None);
+  EXPECT_TRUE(m.Pins == pins);
+}
+
+TEST_F(DeviceLibraryTest, SaveDeviceRefusesAPinReferringOnward) {
+  m.pin(3).DevicePointer = -1;  // 3 -> 2 -> 1: pin 2 is no device pin
+  m.pin(2).DevicePointer = -1;
+  m.CurPin = 3;
+  bool asked = false;
+  EXPECT_FALSE(SaveDevice(
+      m, [&](const std::string&) { return asked = true, std::string(); }, prompter));
+  EXPECT_EQ(prompter.last(), "Referral is not a device");
+  EXPECT_FALSE(asked);
+  EXPECT_EQ(ShowDeviceRef(m).nameText, "<Referral is no Device !>");
+}
+
+TEST(DeviceReference, TypedDevicePinMustNameOneOfTheVornsPins) {
+  struct Case {
+    int base;
+    int curPin;
+    const char* typed;
+    bool stored;
+    int pointer;
+  } cases[] = {
+      {1, 10, "1", true, -10}, {1, 10, "32", true, 21}, {1, 10, "0", false, 0}, {1, 10, "33", false, 0},
+      {0, 31, "0", true, -31}, {0, 31, "31", true, 0},  {0, 5, "x", false, 0},  {1, 31, "25", true, -7},
+  };
+  for (const auto& c : cases) {
+    ConfigModel m;
+    m.NumberBase = static_cast<uint8_t>(c.base);
+    m.CurPin = static_cast<uint8_t>(c.curPin);
+    EXPECT_EQ(EnterDevicePin(m, c.typed), c.stored) << c.typed;
+    EXPECT_EQ(m.pin(c.curPin).DevicePointer, c.pointer) << c.typed;
+  }
+  ConfigModel m;
+  m.CurPin = 6;
+  m.pin(4).DeviceName = "Signal";
+  m.pin(6).DeviceName = "stale";
+  m.pin(6).DevicePointer = -2;
+  const DeviceRefView v = ShowDeviceRef(m);
+  EXPECT_EQ(v.pinText, "5");
+  EXPECT_EQ(v.nameText, "Signal");
+  EXPECT_FALSE(v.nameEnabled);
+  EXPECT_EQ(m.pin(6).DeviceName, "");
+}
+
+TEST(ShippedLibrary, EveryDeviceLoads) {
+  DeviceLibrary lib;
+  RecordingPrompter prompter;
+  lib.LoadAtStart(std::string(VORN_SOURCE_DIR) + "/data", {}, prompter);
+  ASSERT_TRUE(prompter.entries.empty());
+  ASSERT_EQ(lib.Names.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    ConfigModel m;
+    m.CurPin = 29;
+    EXPECT_TRUE(lib.Preload(m, i, lib.Names[static_cast<std::size_t>(i)], prompter))
+        << lib.Names[static_cast<std::size_t>(i)];
+    EXPECT_EQ(m.pin(29).DeviceName, lib.Names[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(m.pin(30).DevicePointer, -1);
+  }
+  EXPECT_TRUE(prompter.entries.empty());
+}
+
+}  // namespace
+}  // namespace vorn
