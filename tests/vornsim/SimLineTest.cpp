@@ -120,3 +120,18 @@ TEST(SimLine, HostCanReopenWithOddParityAndFindsNoStaleBytes) {
 
 }  // namespace
 }  // namespace vorn::test
+
+namespace vorn::test {
+namespace {
+
+TEST(SimLine, PerRequestFaultsHitOnlyTheMatchingRequests) {
+  SimSession s({"--ignore-request", "112,10", "--short-reply", "112,4", "--wrong-echo", "116"});
+  ASSERT_TRUE(s.ok()) << s.sim.error();
+  EXPECT_FALSE(s.ask({112, 10}, 0, 300).has_value());
+  EXPECT_EQ(s.ask({112, 4}), (ByteList{112, 4, 1}));
+  EXPECT_EQ(s.ask({116, 3}), (ByteList{116, 4, 0x7F, 0x00, 0x11, 0x22, 0x33}));
+  EXPECT_EQ(s.ask({112, 12}), (ByteList{112, 12, 1, 0})) << "others are untouched";
+}
+
+}  // namespace
+}  // namespace vorn::test

@@ -88,6 +88,27 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error, bool& h
       if (!number(0, 95, o.xaddr)) return false;
     } else if (arg == "--reply-xaddr") {
       if (!number(0, 127, o.replyXaddr)) return false;
+    } else if (arg == "--ignore-request" || arg == "--short-reply" || arg == "--wrong-echo") {
+      if (!value(v)) return false;
+      std::vector<int> prefix;
+      std::stringstream ss(v);
+      std::string part;
+      while (std::getline(ss, part, ',')) {
+        int b = 0;
+        if (!toInt(part, 0, 127, b)) {
+          error = arg + ": expected request bytes 0..127 separated by commas, got '" + v + "'";
+          return false;
+        }
+        prefix.push_back(b);
+      }
+      if (prefix.empty()) {
+        error = arg + ": no request bytes given";
+        return false;
+      }
+      (arg == "--ignore-request" ? o.ignoreRequests
+       : arg == "--short-reply"  ? o.shortReplies
+                                 : o.wrongEchoes)
+          .push_back(prefix);
     } else if (arg == "--demo") {
       o.demo = true;
     } else if (arg == "--old-firmware") {
@@ -152,6 +173,10 @@ const char* usageText() {
          "  --mute                never answer\n"
          "  --corrupt-every N     send every N-th reply first with a bad check byte, then good\n"
          "  --noise               send garbage bytes (bit 7 set) before every reply\n"
+         "  --ignore-request B,..  fault: requests starting with these data bytes (e.g. 112,10)\n"
+         "                        are carried out but never answered (repeatable)\n"
+         "  --short-reply B,..    fault: their replies lose the last data byte (repeatable)\n"
+         "  --wrong-echo B,..     fault: their replies echo a wrong second byte (repeatable)\n"
          "  --latency-ms N        answer N ms after the request arrived\n"
          "  --baud N              pace both directions at the wire speed of N bit/s (11 bits/byte)\n"
          "  --log FILE            record every frame received and every event, one line each\n"

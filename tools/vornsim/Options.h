@@ -20,7 +20,11 @@ struct Options {
   int latencyMs = 0;
   int baud = 0;  // 0 = no pacing
   std::string logFile;
-  int vanishAfter = 0;  // 0 = never
+  // Per-request faults: requests whose data bytes start with one of these prefixes.
+  std::vector<std::vector<int>> ignoreRequests;  // executed but never answered
+  std::vector<std::vector<int>> shortReplies;    // answered without the last data byte
+  std::vector<std::vector<int>> wrongEchoes;     // answered with the second echo byte changed
+  int vanishAfter = 0;                           // 0 = never
   bool exitOnHup = false;
   KestroType kestro = KestroType::None;
   int protocolVersion = 3200;  // V as the tunnel encodes it (3.2 = 3200)

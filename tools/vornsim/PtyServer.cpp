@@ -87,6 +87,7 @@ void PtyServer::readInput(Clock::time_point now) {
       rxLast_ = std::max(now, rxLast_) + byteTime_;
       rx_.push_back({buf[i], rxLast_});
     }
+    if (static_cast<std::size_t>(n) < sizeof buf) return;  // drained; poll tells about more
   }
 }
 

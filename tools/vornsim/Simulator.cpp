@@ -1,9 +1,27 @@
 #include "Simulator.h"
 
+#include <algorithm>
+
 namespace vornsim {
 
 namespace {
+
 constexpr std::uint8_t kPollReplyMarker = 0;  // first payload byte of a tunnelled Vorn message
+
+bool startsWith(const Bytes& data, const std::vector<std::vector<int>>& prefixes) {
+  for (const auto& prefix : prefixes) {
+    if (prefix.size() <= data.size() && std::equal(prefix.begin(), prefix.end(), data.begin())) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool Simulator::applyRequestFaults(const Bytes& request, Bytes& reply) const {
+  if (startsWith(request, opts_.ignoreRequests)) return false;
+  if (startsWith(request, opts_.shortReplies) && !reply.empty()) reply.pop_back();
+  if (startsWith(request, opts_.wrongEchoes) && reply.size() >= 2) reply[1] = (reply[1] + 1) & 0x7F;
+  return true;
 }
 
 Simulator::Simulator(const Options& options, SimLog& log) : opts_(options), log_(log) {
@@ -103,7 +121,7 @@ void Simulator::onVornFrame(const RxEvent& ev, Output& out) {
   bool replyExt = false;
   std::uint8_t replyExtByte = 0;
   if (!execute(m, ev.hasExt, ev.ext, ev.data, reply, replyExt, replyExtByte)) return;
-  if (!ev.wantsReply() || opts_.mute) return;
+  if (!ev.wantsReply() || opts_.mute || !applyRequestFaults(ev.data, reply)) return;
   sendFrame(buildVornReply(ev.start, replyExt, replyExtByte, reply), out);
 }
 
@@ -129,6 +147,7 @@ void Simulator::onTunnelledVorn(const Bytes& payload) {
   bool replyExt = false;
   std::uint8_t replyExtByte = 0;
   if (!execute(m, hasExt, ext, data, reply, replyExt, replyExtByte) || opts_.mute) return;
+  if (!applyRequestFaults(data, reply)) return;
   Bytes tunnelled{kPollReplyMarker, static_cast<std::uint8_t>(96 + m),
                   static_cast<std::uint8_t>(0x60 | (replyExt ? 0x10 : 0) | (reply.size() & 0x0F))};
   if (replyExt) tunnelled.push_back(replyExtByte);

@@ -44,6 +44,8 @@ class Simulator {
   bool execute(int module, bool hasExt, std::uint8_t ext, const Bytes& data, Bytes& reply, bool& replyExt,
                std::uint8_t& replyExtByte);
   void sendFrame(const Bytes& frame, Output& out);
+  // Applies the per-request faults to a reply; false when the request must go unanswered.
+  bool applyRequestFaults(const Bytes& request, Bytes& reply) const;
 
   Options opts_;
   SimLog& log_;
