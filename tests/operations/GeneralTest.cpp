@@ -82,21 +82,6 @@ TEST(GeneralEncodingTest, DccOptionsTestRetentionInTheOrderZeroOneThree) {
   }
 }
 
-TEST(GeneralEncodingTest, HardwareCodesAndGroupMaskBits) {
-  GeneralSettings g;
-  for (int i = 0; i < 4; ++i) SetHWCFromByte(g, i, static_cast<uint8_t>(i));
-  EXPECT_EQ(g.HWCSink, (std::array<bool, 4>{false, true, false, true}));
-  EXPECT_EQ(g.HWCSource, (std::array<bool, 4>{false, false, true, true}));
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(HWCByte(g, i), i);
-
-  const std::array<uint8_t, 4> masks{1, 2, 4, 15};
-  for (int i = 0; i < 4; ++i) SetXGMFromByte(g, i, masks[static_cast<size_t>(i)]);
-  std::array<bool, 16> want{};
-  for (int box : {0, 5, 10, 12, 13, 14, 15}) want[static_cast<size_t>(box)] = true;
-  EXPECT_EQ(g.XGM, want);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(XGMByte(g, i), masks[static_cast<size_t>(i)]);
-}
-
 // ---- Field handlers ---------------------------------------------------------------------
 
 TEST(GeneralRulesTest, LedBoxSevenIsOnExactlyWhenNothingElseIs) {
@@ -526,10 +511,6 @@ TEST(GeneralEraseTest, TwoConfirmationsThenTheCodeWithoutAReplyRequest) {
       EXPECT_TRUE(r.s.link.opts.CheckVornBD) << "the option comes back";
     }
   }
-}
-
-TEST(GeneralEraseTest, CodeBytesAreDataBytes) {
-  for (uint8_t b : EraseFlashCode) EXPECT_LT(b, 128);
 }
 
 }  // namespace

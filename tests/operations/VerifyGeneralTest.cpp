@@ -205,18 +205,6 @@ TEST(VerificationReportTest, LinesEndInCrLfAndTheClosingWordHasNoLineEnd) {
   EXPECT_EQ(report.text(), "one\r\ntwo\r\nVerify OK");
 }
 
-TEST(VerificationReportTest, BusyLabelStateReachesTheWindow) {
-  GeneralRig r;
-  std::vector<bool> drawn;
-  r.s.onBusyChanged = [&](bool on) { drawn.push_back(on); };
-  EXPECT_FALSE(r.s.busyVisible());
-  r.s.ShowBusy();
-  EXPECT_TRUE(r.s.busyVisible());
-  r.s.HideBusy();
-  EXPECT_FALSE(r.s.busyVisible());
-  EXPECT_EQ(drawn, (std::vector<bool>{true, false}));
-}
-
 // ---- Through the Kestro tunnel ---------------------------------------------------------
 
 // The interface side of the tunnel for this test: unwraps Vorn commands, answers them from a
