@@ -1,0 +1,153 @@
+// Read All, Write All and Verify All of a fully programmed Vorn (32 pins, each with 4 aspects
+// of 9 instructions) against vornsim over a pseudo-terminal: once unpaced, once with the
+// simulator pacing both directions at 19200 bit/s. Each job is shown beside the wire-time
+// limit of the bytes it moved (11 bits per byte, both directions) and with the CPU time the
+// host spent.
+
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "RecordingPrompter.h"
+#include "SimProcess.h"
+#include "link/QtSerialPort.h"
+#include "operations/Jobs.h"
+#include "operations/Session.h"
+
+namespace {
+
+using namespace vorn;
+
+// Counts the bytes that cross the port in each direction.
+class CountingPort : public SerialPort {
+ public:
+  explicit CountingPort(SerialPort& inner) : in_(inner) {}
+  void setDevice(const std::string& path) override { in_.setDevice(path); }
+  std::string device() const override { return in_.device(); }
+  void setBaudRate(int baud) override { in_.setBaudRate(baud); }
+  int baudRate() const override { return in_.baudRate(); }
+  bool open() override { return in_.open(); }
+  void close() override { in_.close(); }
+  bool isOpen() const override { return in_.isOpen(); }
+  bool writeBytes(const uint8_t* data, size_t n) override {
+    tx += n;
+    return in_.writeBytes(data, n);
+  }
+  int bytesWaiting() override { return in_.bytesWaiting(); }
+  int readByte() override {
+    const int b = in_.readByte();
+    if (b >= 0) ++rx;
+    return b;
+  }
+  bool waitForData(int ms) override { return in_.waitForData(ms); }
+  std::string errorText() const override { return in_.errorText(); }
+
+  size_t tx = 0;
+  size_t rx = 0;
+
+ private:
+  SerialPort& in_;
+};
+
+void fillFullyProgrammed(ConfigModel& m) {
+  for (int p = 0; p < kPinsInUse; ++p) {
+    PinData& pd = m.pin(p);
+    pd.AspectConfig = kLayout4x9;
+    for (int a = 0; a < 4; ++a) {
+      for (int i = 0; i < 9; ++i) {
+        m.instr(p, a, i) =
+            Instruction{38, static_cast<uint8_t>(i % 2), 0, static_cast<uint8_t>((a + i) % 32), 0, 0};
+      }
+    }
+    pd.InitAspect = static_cast<uint8_t>(p % 4 + 1);
+    pd.PinConfig = {2, 31, 0, 1, 2, 31};
+    for (int j = 0; j < 4; ++j) m.eventOn(p, j) = static_cast<int16_t>(j);
+  }
+}
+
+double cpuSeconds() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+         static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+struct Figures {
+  double wall = 0;
+  double cpu = 0;
+  size_t tx = 0;
+  size_t rx = 0;
+  bool ok = false;
+};
+
+Figures timeJob(CountingPort& port, const std::function<bool()>& job) {
+  port.tx = port.rx = 0;
+  const double cpu0 = cpuSeconds();
+  const auto t0 = std::chrono::steady_clock::now();
+  Figures f;
+  f.ok = job();
+  f.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  f.cpu = cpuSeconds() - cpu0;
+  f.tx = port.tx;
+  f.rx = port.rx;
+  return f;
+}
+
+bool runMode(const char* label, const std::vector<std::string>& simArgs) {
+  test::SimProcess sim(simArgs);
+  if (!sim.ok()) {
+    std::fprintf(stderr, "vornsim did not start: %s\n", sim.error().c_str());
+    return false;
+  }
+  QtSerialPort qport;
+  CountingPort port(qport);
+  test::RecordingPrompter prompter;
+  Session s(port, SystemClock(), prompter);
+  if (!s.link.openDevice(sim.path())) {
+    std::fprintf(stderr, "cannot open %s\n", sim.path().c_str());
+    return false;
+  }
+  // Settle the general tab from the device first, so that Write All writes what it holds.
+  if (!RunReadAll(s)) {
+    std::fprintf(stderr, "initial Read All failed: %s\n", prompter.last().c_str());
+    return false;
+  }
+  fillFullyProgrammed(s.model);
+
+  struct Row {
+    const char* name;
+    std::function<bool()> job;
+  };
+  const Row rows[] = {
+      {"Write All", [&] { return RunWriteAll(s); }},
+      {"Read All", [&] { return RunReadAll(s); }},
+      {"Verify All", [&] { return RunVerifyAll(s); }},
+  };
+  bool allOk = true;
+  for (const Row& row : rows) {
+    const Figures f = timeJob(port, row.job);
+    const double wire = static_cast<double>(f.tx + f.rx) * 11.0 / 19200.0;
+    std::printf(
+        "%-9s %-10s %s  wall %7.3f s  cpu %6.3f s (%4.1f%%)  bytes out %6zu in %6zu  "
+        "wire limit at 19200 %7.3f s  wall/limit %5.2f\n",
+        label, row.name, f.ok ? "ok  " : "FAIL", f.wall, f.cpu, 100.0 * f.cpu / f.wall, f.tx, f.rx, wire,
+        f.wall / wire);
+    allOk = allOk && f.ok;
+  }
+  if (!prompter.entries.empty()) std::printf("messages: %s\n", prompter.last().c_str());
+  return allOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  std::printf("Fully programmed Vorn: 32 pins x 4 aspects x 9 instructions, over a pty.\n");
+  const bool a = runMode("unpaced", {});
+  const bool b = runMode("paced", {"--baud", "19200"});
+  return a && b ? 0 : 1;
+}
