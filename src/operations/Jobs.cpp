@@ -156,6 +156,9 @@ bool JobRunner::tick() {
     ~Running() { flag = false; }
   } guard(running_);
   lastResult_ = run(name);
+  // A button pressed while the job ran (inside its modal report, say) is still pending:
+  // the job's own end hid the label, so show it again.
+  if (!pending_.empty()) s_.ShowBusy();
   return true;
 }
 

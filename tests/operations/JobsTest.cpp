@@ -205,6 +205,7 @@ TEST(JobsTest, ATickWhileAJobRunsDoesNothing) {
   EXPECT_FALSE(inner);
   EXPECT_TRUE(r.vorn.requestsOf('r').empty());
   EXPECT_EQ(r.jobs.PendingJob(), "ReadAll");  // runs on the next tick instead
+  EXPECT_TRUE(r.s.busyVisible());
   EXPECT_TRUE(r.jobs.tick());
   EXPECT_EQ(r.vorn.requestsOf('r').size(), 32u);
 }
