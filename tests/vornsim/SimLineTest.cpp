@@ -135,3 +135,21 @@ TEST(SimLine, PerRequestFaultsHitOnlyTheMatchingRequests) {
 
 }  // namespace
 }  // namespace vorn::test
+
+namespace vorn::test {
+namespace {
+
+TEST(SimLine, ExitOnHupEndsWithTheHostsSession) {
+  SimProcess sim({"--exit-on-hup"});
+  ASSERT_TRUE(sim.ok()) << sim.error();
+  {
+    RawPort port(sim.path());
+    ASSERT_TRUE(port.isOpen());
+    ASSERT_TRUE(sim.waitForLog("HOST-OPEN"));
+  }
+  EXPECT_TRUE(sim.waitForExit(2000));
+  EXPECT_EQ(sim.exitStatus(), 0);
+}
+
+}  // namespace
+}  // namespace vorn::test

@@ -160,6 +160,10 @@ void PtyServer::run(Simulator& sim, volatile std::sig_atomic_t& stop, bool exitO
       ts = toTimespec(wake - now);
       timeout = &ts;
     }
+    if (!hostOpen_) {
+      ts = timespec{0, 0};  // just look: a hang-up shows at once, its absence means a host came
+      timeout = &ts;
+    }
     const int r = ::ppoll(&pfd, 1, timeout, &waitMask);
     if (r < 0) continue;  // EINTR: a signal, checked at the top
     now = Clock::now();
