@@ -9,13 +9,23 @@
 #include <climits>
 #include <cmath>
 
-#include "model/BoxNumber.h"
-
 namespace vorn {
 
 int BoxValue(const QString& text) {
-  const QByteArray bytes = text.toLatin1();
-  double v = LeadingNumber(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  // Leading number: blanks, an optional sign, digits, an optional point and digits.
+  const QString t = text.trimmed();
+  qsizetype i = 0;
+  if (i < t.size() && (t[i] == '-' || t[i] == '+')) ++i;
+  qsizetype digits = 0;
+  while (i < t.size() && t[i].isDigit()) ++i, ++digits;
+  if (i < t.size() && t[i] == '.') {
+    ++i;
+    while (i < t.size() && t[i].isDigit()) ++i, ++digits;
+  }
+  if (digits == 0) return 0;
+  bool ok = false;
+  const double v = t.left(i).toDouble(&ok);
+  if (!ok) return 0;
   if (v >= INT_MAX / 2) return INT_MAX / 2;
   if (v <= INT_MIN / 2) return INT_MIN / 2;
   return static_cast<int>(std::nearbyint(v));  // default rounding mode: halves to even

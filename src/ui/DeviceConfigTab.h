@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "files/DeviceLibrary.h"
+#include "ui/JobRequester.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace vorn {
+
+class ModifierButton;
+class PinConfigEditor;
+class PinEditor;
+class Session;
+
+// Tab "Vorn Device Configuration": device library controls, the current pin's addresses,
+// the pin and device job buttons, the pin program editor and the pin configuration editor.
+class DeviceConfigTab : public QWidget {
+  Q_OBJECT
+ public:
+  DeviceConfigTab(Session& s, JobRequester requestJob, QWidget* parent = nullptr);
+
+  void setExpertMode(bool on);
+  // After jobs and file loads: addresses, pin and aspect display, program list.
+  void refreshAll();
+  void refreshPinConfig();
+  // ShowDCCAddress, ShowXDCCAddress, ShowSerialAddress.
+  void showAddresses();
+
+  PinEditor& pinEditor() { return *pinEditor_; }
+  PinConfigEditor& pinConfigEditor() { return *pinConfig_; }
+  QComboBox& deviceList() { return *cboDevice_; }
+  QLabel& versionLabel() { return *lblDDVersion_; }
+
+  // Start-up: the device names of the standard library in the program's folder.
+  void LoadDeviceLibraryAtStart(const std::string& programDir);
+  DeviceLibrary& library() { return library_; }
+
+  // File dialogs of the library (cdDevice, cdMyDevice); tests replace them.
+  PathChooser openDeviceDialog;
+  PathChooser saveDeviceDialog;
+
+ private:
+  void showLibrary();
+  void preload();
+
+  Session& s_;
+  JobRequester requestJob_;
+  DeviceLibrary library_;
+  PinEditor* pinEditor_;
+  PinConfigEditor* pinConfig_;
+  QComboBox* cboDevice_;
+  QLabel* lblDDVersion_;
+  QLabel* lblDCC_;
+  QLabel* lblXDCC_;
+  QLabel* lblSerial_;
+  QLabel* lblPin_;
+};
+
+}  // namespace vorn
