@@ -1,0 +1,243 @@
+#include "cli/CliOptions.h"
+
+#include <algorithm>
+#include <array>
+
+namespace vorn::cli {
+
+namespace {
+
+constexpr const char* kLinkHelp =
+    "LINK options:\n"
+    "  --baud 9600|19200|38400   bit rate (default 19200; odd parity, 8 data bits, 1 stop bit)\n"
+    "  --module N                module address 0..15 of the Vorn (default 0)\n"
+    "  --xaddr N                 use extended addressing with address byte N (0..95)\n"
+    "  --kestro                  tunnel through a Kestro interface\n"
+    "  --one-way                 do not ask the Vorn to answer (writes only; reads always ask)\n"
+    "  --number-from 0|1         numbering of pins and modules in messages and report lines\n"
+    "                            (default 1, like \"Start numbering at 1\" in the window)\n";
+
+constexpr const char* kNumbersHelp =
+    "Numbers given on the command line are stored values: module 0 is the first module,\n"
+    "whatever --number-from says.\n";
+
+constexpr const char* kExitHelp =
+    "Exit status: 0 success (verify: the report ends with \"Verify OK\"); 1 a device step\n"
+    "failed or verification found differences; 2 bad usage, or a file that cannot be read,\n"
+    "is invalid or cannot be written.\n"
+    "Messages the window shows in a message box go to stderr, one per line (line breaks\n"
+    "shown as \" / \"). Progress of long jobs goes to stderr when it is a terminal.\n";
+
+bool Allowed(const std::string& command, const std::string& option) {
+  static const std::array<const char*, 6> kLink = {"--baud",   "--module",  "--xaddr",
+                                                   "--kestro", "--one-way", "--number-from"};
+  const bool link = std::find(kLink.begin(), kLink.end(), option) != kLink.end();
+  if (command == "read")
+    return link || option == "--port" || option == "--out" || option == "--compact" ||
+           option == "--all-modules";
+  if (command == "write") return link || option == "--port" || option == "--in";
+  if (command == "verify") return link || option == "--port" || option == "--in" || option == "--all-modules";
+  if (command == "convert") return option == "--in" || option == "--out" || option == "--compact";
+  return false;
+}
+
+bool TakesValue(const std::string& option) {
+  return option == "--port" || option == "--in" || option == "--out" || option == "--baud" ||
+         option == "--module" || option == "--xaddr" || option == "--number-from";
+}
+
+std::optional<int> WholeNumber(const std::string& s, int lo, int hi) {
+  if (s.empty() || s.size() > 6 ||
+      !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  const int v = std::stoi(s);
+  if (v < lo || v > hi) return std::nullopt;
+  return v;
+}
+
+}  // namespace
+
+ParseResult ParseArgs(const std::vector<std::string>& args) {
+  ParseResult r;
+  CliOptions o;
+  if (args.empty()) {
+    r.error = "no command given";
+    return r;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    o.help = true;
+    if (args.size() > 1) o.command = args[1];
+    r.options = o;
+    return r;
+  }
+  o.command = args[0];
+  if (o.command != "ports" && o.command != "read" && o.command != "write" && o.command != "verify" &&
+      o.command != "convert") {
+    r.error = "unknown command '" + o.command + "'";
+    return r;
+  }
+  bool moduleGiven = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    std::string opt = args[i];
+    std::optional<std::string> value;
+    if (const auto eq = opt.find('='); opt.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = opt.substr(eq + 1);
+      opt = opt.substr(0, eq);
+    }
+    if (opt == "--help" || opt == "-h") {
+      o.help = true;
+      continue;
+    }
+    if (!Allowed(o.command, opt)) {
+      r.error = "'" + opt + "' is not an option of " + o.command;
+      return r;
+    }
+    if (TakesValue(opt) && !value) {
+      if (i + 1 >= args.size()) {
+        r.error = opt + " needs a value";
+        return r;
+      }
+      value = args[++i];
+    } else if (!TakesValue(opt) && value) {
+      r.error = opt + " takes no value";
+      return r;
+    }
+    auto bad = [&](const std::string& expected) {
+      r.error = opt + ": expected " + expected + ", got '" + *value + "'";
+    };
+    if (opt == "--port") {
+      o.port = *value;
+    } else if (opt == "--in") {
+      o.in = *value;
+    } else if (opt == "--out") {
+      o.out = *value;
+    } else if (opt == "--compact") {
+      o.compact = true;
+    } else if (opt == "--all-modules") {
+      o.allModules = true;
+    } else if (opt == "--kestro") {
+      o.kestro = true;
+    } else if (opt == "--one-way") {
+      o.oneWay = true;
+    } else if (opt == "--baud") {
+      if (*value == "9600")
+        o.baudIndex = 0;
+      else if (*value == "19200")
+        o.baudIndex = 1;
+      else if (*value == "38400")
+        o.baudIndex = 2;
+      else {
+        bad("9600, 19200 or 38400");
+        return r;
+      }
+    } else if (opt == "--module") {
+      auto n = WholeNumber(*value, 0, 15);
+      if (!n) {
+        bad("a module address 0..15");
+        return r;
+      }
+      o.module = *n;
+      moduleGiven = true;
+    } else if (opt == "--xaddr") {
+      auto n = WholeNumber(*value, 0, 95);
+      if (!n) {
+        bad("an extended address 0..95");
+        return r;
+      }
+      o.xaddr = *n;
+    } else if (opt == "--number-from") {
+      auto n = WholeNumber(*value, 0, 1);
+      if (!n) {
+        bad("0 or 1");
+        return r;
+      }
+      o.numberFrom = *n;
+    }
+  }
+  if (!o.help) {
+    const bool device = o.command == "read" || o.command == "write" || o.command == "verify";
+    if (device && o.port.empty())
+      r.error = o.command + " needs --port PATH";
+    else if ((o.command == "write" || o.command == "verify" || o.command == "convert") && o.in.empty())
+      r.error = o.command + " needs --in " + (o.allModules ? "DIR" : "FILE");
+    else if ((o.command == "read" || o.command == "convert") && o.out.empty())
+      r.error = o.command + " needs --out " + (o.allModules ? "DIR" : "FILE");
+    else if (o.allModules && moduleGiven)
+      r.error = "--module and --all-modules exclude each other";
+    else if (o.allModules && o.compact)
+      r.error = "--compact cannot be used with --all-modules";
+    if (!r.error.empty()) return r;
+  }
+  r.options = o;
+  return r;
+}
+
+std::string GeneralHelp() {
+  return std::string(
+             "vornctl - read, write, verify and convert Vorn configurations without the window\n"
+             "\n"
+             "Usage:\n"
+             "  vornctl ports                                   list the ports 1..16 that open: \"<n> "
+             "<device path>\"\n"
+             "  vornctl read    --port PATH [LINK] --out FILE [--compact]   Read All, then save FILE\n"
+             "  vornctl read    --port PATH [LINK] --all-modules --out DIR  read every module that answers\n"
+             "  vornctl write   --port PATH [LINK] --in FILE    load FILE over the start-up model, then "
+             "Write All\n"
+             "  vornctl verify  --port PATH [LINK] --in FILE    load FILE, Verify All; the report goes to "
+             "stdout\n"
+             "  vornctl verify  --port PATH [LINK] --all-modules --in DIR  verify every DIR/module-NN.dat\n"
+             "  vornctl convert --in FILE --out FILE [--compact]   load FILE over the start-up model, save "
+             "again\n"
+             "  vornctl COMMAND --help                          details of one command\n"
+             "\n") +
+         kLinkHelp + "\n" + kNumbersHelp + "\n" + kExitHelp;
+}
+
+std::string CommandHelp(const std::string& command) {
+  std::string h;
+  if (command == "ports") {
+    h = "vornctl ports\n"
+        "  Probes the ports 1..16 (VORNCONFIG_PORTS, colon-separated, first; then the system's\n"
+        "  serial ports) and prints one line \"<n> <device path>\" for each port that opens.\n";
+    return h + "\n" + kExitHelp;
+  }
+  if (command == "read") {
+    h = "vornctl read --port PATH [LINK] --out FILE [--compact]\n"
+        "  Reads the whole configuration (general settings, all 32 pins, event control) out of\n"
+        "  the Vorn, then saves it as a configuration file; --compact leaves out pins without a\n"
+        "  description. A failed read does not write FILE.\n"
+        "\n"
+        "vornctl read --port PATH [LINK] --all-modules --out DIR\n"
+        "  Probes the module addresses 0..15 with one short version request each (silent\n"
+        "  modules are skipped quietly) and reads every module that answers into\n"
+        "  DIR/module-NN.dat (NN = stored module address, 00..15), printing one line per module\n"
+        "  found. Exit status 0 when at least one module was read and every module that\n"
+        "  answered was read completely.\n";
+  } else if (command == "write") {
+    h = "vornctl write --port PATH [LINK] --in FILE\n"
+        "  Loads FILE over the start-up configuration (as the window does after starting) and\n"
+        "  writes everything to the Vorn: general settings, all pins, event control, and the\n"
+        "  address settings last.\n";
+  } else if (command == "verify") {
+    h = "vornctl verify --port PATH [LINK] --in FILE\n"
+        "  Loads FILE over the start-up configuration and compares the Vorn with it; the\n"
+        "  verification report goes to stdout and ends with \"Verify OK\" or \"Verification\n"
+        "  Stopped\".\n"
+        "\n"
+        "vornctl verify --port PATH [LINK] --all-modules --in DIR\n"
+        "  Verifies every DIR/module-NN.dat against module NN and prints one summary line per\n"
+        "  module (\"module NN: Verify OK\" or \"module NN: Verification Stopped, ...\"). For the\n"
+        "  full report of one module, verify it alone with --module NN. Exit status 0 when\n"
+        "  every module verified OK.\n";
+  } else if (command == "convert") {
+    h = "vornctl convert --in FILE --out FILE [--compact]\n"
+        "  Loads FILE (any data file version) over the start-up configuration and saves it in\n"
+        "  the current format; --compact writes the compact form.\n";
+    return h + "\n" + kExitHelp;
+  } else {
+    return GeneralHelp();
+  }
+  return h + "\n" + kLinkHelp + "\n" + kNumbersHelp + "\n" + kExitHelp;
+}
+
+}  // namespace vorn::cli

@@ -1,0 +1,58 @@
+#include "cli/StderrUi.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace vorn::cli {
+
+StderrUi::StderrUi() : terminal_(isatty(STDERR_FILENO) == 1) {}
+
+std::string StderrUi::OneLine(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += " / ";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+void StderrUi::line(const std::string& text) {
+  endProgress();
+  std::fprintf(stderr, "%s\n", OneLine(text).c_str());
+  std::fflush(stderr);
+}
+
+void StderrUi::message(const std::string& text, Icon) {
+  if (!muted_) line(text);
+}
+
+bool StderrUi::askOkCancel(const std::string& text, Icon) {
+  if (!muted_) line(text + " -> Cancel");
+  return false;
+}
+
+bool StderrUi::askYesNo(const std::string& text, Icon) {
+  if (!muted_) line(text + " -> No");
+  return false;
+}
+
+void StderrUi::progress(const std::string& text) {
+  if (!terminal_ || muted_) return;
+  std::fprintf(stderr, "\r%-40s", text.c_str());
+  std::fflush(stderr);
+  progressShown_ = true;
+}
+
+void StderrUi::endProgress() {
+  if (!progressShown_) return;
+  std::fprintf(stderr, "\r%-40s\r", "");
+  std::fflush(stderr);
+  progressShown_ = false;
+}
+
+}  // namespace vorn::cli
