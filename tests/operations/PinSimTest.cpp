@@ -46,20 +46,8 @@ TEST(PinSimTest, WrittenPinsAndEventsReadBackAndVerify) {
   ASSERT_TRUE(ReadEventActions(r.s));
   ASSERT_TRUE(ReadEnableMaps(r.s));
   for (int p = 0; p < kPinsInUse; ++p) {
-    const PinData& want = written.pin(p);
-    const PinData& got = r.s.model.pin(p);
-    EXPECT_EQ(got.AspectConfig, want.AspectConfig) << p;
-    EXPECT_EQ(got.InitAspect, want.InitAspect) << p;
-    EXPECT_EQ(got.DevicePointer, want.DevicePointer) << p;
-    EXPECT_EQ(got.DCCCount, want.DCCCount) << p;
-    EXPECT_EQ(got.XDCCCount, want.XDCCCount) << p;
-    EXPECT_EQ(got.SerialCount, want.SerialCount) << p;
-    EXPECT_EQ(got.PinConfig, want.PinConfig) << p;
-    for (int a = 0; a < AspectsInLayout(want.AspectConfig); ++a) {
-      for (int i = 0; i < SlotsInLayout(want.AspectConfig); ++i) {
-        EXPECT_EQ(r.s.model.instr(p, a, i), written.instr(p, a, i)) << p << "/" << a << "/" << i;
-      }
-    }
+    // Nothing that is not transferred differs from the start values on either side.
+    EXPECT_TRUE(r.s.model.pin(p) == written.pin(p)) << "pin " << p;
     EXPECT_EQ(r.s.model.EventOn[static_cast<size_t>(p)], written.EventOn[static_cast<size_t>(p)]) << p;
     EXPECT_EQ(r.s.model.EventOff[static_cast<size_t>(p)], written.EventOff[static_cast<size_t>(p)]) << p;
   }
