@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "model/Addresses.h"
 #include "model/GeneralSettingsRules.h"
 #include "operations/EraseFlashCode.h"
 #include "operations/Session.h"
@@ -158,8 +159,12 @@ bool ReadGenDCC(Session& s) {
     say(s, "Received Address, cannot read DCC options");
   else if (!echoIs(s, 5))
     say(s, "Received Address: No valid response");
-  else
+  else {
+    const bool allow0 = g.DCCAllow0;
     SetDCCOptionsFromByte(g, s.link.reply(4));
+    // The box's click handler: both addresses are checked again under the new rule.
+    if (g.DCCAllow0 != allow0) ClickDCCAllow0(g, g.DCCAllow0);
+  }
 
   if (!ask(s, 4)) return false;
   if (s.link.replyCount() != 4)
@@ -174,6 +179,9 @@ bool ReadGenDCC(Session& s) {
     say(s, kNoValidResponse);
   else
     EnterXDCCAddress(g, JoinAddress(s.link.reply(4), s.link.reply(5)));
+  // The bases of both address kinds follow the new settings.
+  ShowDCCRange(s.model, g);
+  ShowXDCCRange(s.model, g);
   return true;
 }
 
