@@ -171,7 +171,8 @@ class Loader {
     } else if (tag == "XAD") {
       m_.PalkFlexStart = static_cast<uint8_t>(num(0, 127));
       g_.PalkFlexEnabled = num(0, 255) == 1;
-      g_.ModuleExtAddress = static_cast<uint8_t>(num(0, 95));
+      // Raw 7-bit bytes as a Vorn may report them, not only what the window lets one type.
+      g_.ModuleExtAddress = static_cast<uint8_t>(num(0, 127));
       for (int i = 0; i < 4; ++i) {
         const long mask = num(0, 255);
         for (int j = 0; j < 4; ++j) At(g_.XGM, 4 * i + j) = (mask & (1 << j)) != 0;
@@ -206,7 +207,7 @@ class Loader {
       pin_ = pinNumber();
       PinData& d = m_.pin(pin_);
       d.AspectConfig = byte();
-      d.InitAspect = static_cast<uint8_t>(num(0, 12));
+      d.InitAspect = static_cast<uint8_t>(num(0, 15));  // a Vorn reports up to 15
       d.Description = text();
       d.DCCCount = d.XDCCCount = d.SerialCount = 1;
       for (int a = 0; a < 12; ++a) {

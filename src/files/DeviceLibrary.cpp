@@ -64,7 +64,7 @@ class DevicePreloader {
       p.DevicePointer = static_cast<int16_t>(d_ - t_);
       if (!p.Description.empty() && used.size() < kPinsInUse) used.push_back(t_);
       p.AspectConfig = byte();
-      p.InitAspect = static_cast<uint8_t>(num(0, 12));
+      p.InitAspect = static_cast<uint8_t>(num(0, 15));
       p.Description = text();
       for (int a = 0; a < 12; ++a) {
         m_.aspect(t_, a).Description.clear();

@@ -102,7 +102,7 @@ TEST(ConfigFile, FullRoundTripRestoresModelAndGeneralSettings) {
   g.XDCCAddress = 2000;
   g.DCCAllow0 = true;
   g.PalkFlexEnabled = true;
-  g.ModuleExtAddress = 95;
+  g.ModuleExtAddress = 127;  // as a Vorn may report it
   g.XGM = {true, false, true, true, false, false, false, true,
            true, true,  true, true, false, false, false, false};
   g.HWCSink = {true, false, true, false};
@@ -119,7 +119,7 @@ TEST(ConfigFile, FullRoundTripRestoresModelAndGeneralSettings) {
     PinData& d = m.pin(p);
     d.Description = "Pin \xB0" + std::to_string(p);
     d.AspectConfig = p % 2 ? kLayout4x9 : kLayout12x3;
-    d.InitAspect = static_cast<uint8_t>(p % 13);
+    d.InitAspect = static_cast<uint8_t>(p % 16);  // a Vorn reports up to 15
     d.DCCCount = static_cast<uint8_t>(p % 8);
     d.XDCCCount = static_cast<uint8_t>(p % 2);
     d.SerialCount = static_cast<uint8_t>(7 - p % 8);
@@ -290,13 +290,14 @@ TEST(ConfigFile, DamagedFilesAreRejectedAndChangeNothing) {
       {"ends before End", File32(pin).substr(0, File32(pin).size() - 8)},
       {"pin 32", File32("\"Pin\",32,2,1,\"x\"\r\n")},
       {"negative pin", File32("\"Eon\",-1,0,0,0,0\r\n")},
+      {"initial aspect 16", File32("\"Pin\",4,2,16,\"x\"\r\n")},
       {"aspect 13", File32(pin + "  \"Asp\",13,\"x\"\r\n")},
       {"slot 10", File32(pin + "  \"Asp\",1,\"x\"\r\n    \"Ins\",10,1,0,0,0,0\r\n")},
       {"byte too large", File32(pin + "  \"Cfg\",1,0,256,0,0,0,0,0,0,0,0,0\r\n")},
       {"count too large", File32(pin + "  \"PAM\",1,8,1\r\n")},
       {"device pin outside", File32(pin + "  \"Dev\",-5,\"x\"\r\n")},
       {"not a number", File32(pin + "  \"PAM\",1,x,1\r\n")},
-      {"extended address", File32("\"XAD\",0,0,96,0,0,0,0\r\n")},
+      {"extended address", File32("\"XAD\",0,0,128,0,0,0,0\r\n")},
       {"event value", File32("\"Eon\",1,16,0,0,0\r\n")},
   };
   for (const auto& c : cases) {
