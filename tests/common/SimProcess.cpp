@@ -104,8 +104,7 @@ SimProcess::SimProcess(std::vector<std::string> args, int startTimeoutMs) {
   ::close(out[0]);  // the simulator writes nothing more to stdout
   const auto nl = line.find('\n');
   if (nl == std::string::npos || nl == 0) {
-    std::ifstream err(errPath);
-    std::string text((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
+    const std::string text = stderrText();
     error_ = "vornsim did not report its path" + (text.empty() ? std::string() : ": " + text);
     stop(1000);
     return;
@@ -150,6 +149,11 @@ int SimProcess::stop(int timeoutMs) {
     waitForExit(timeoutMs);
   }
   return status_;
+}
+
+std::string SimProcess::stderrText() const {
+  std::ifstream err(tempDir_ + "/stderr.txt");
+  return std::string((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
 }
 
 std::vector<std::string> SimProcess::logLines() const { return logLines(std::string()); }

@@ -30,6 +30,8 @@ class SimProcess {
   const std::string& logPath() const { return logPath_; }
   pid_t pid() const { return pid_; }
 
+  std::string stderrText() const;  // what the simulator said on stderr (for failure messages)
+
   std::vector<std::string> logLines() const;
   // Log lines that start with `prefix` (e.g. "VORN ", "PALK ").
   std::vector<std::string> logLines(const std::string& prefix) const;

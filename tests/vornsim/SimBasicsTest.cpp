@@ -11,6 +11,7 @@ TEST(SimProcess, ServesAPseudoTerminalAndStopsOnSigterm) {
   ASSERT_TRUE(sim.ok()) << sim.error();
   EXPECT_EQ(sim.path().rfind("/dev/pts/", 0), 0u) << sim.path();
   EXPECT_TRUE(sim.running());
+  EXPECT_NE(sim.stderrText().find("simulated Vorn (module 0) on " + sim.path()), std::string::npos);
   EXPECT_EQ(sim.stop(), 0);
   EXPECT_FALSE(sim.running());
 }

@@ -69,6 +69,24 @@ TEST(SimKestro, DeliversATunnelledReplyWithTheNextPoll) {
   EXPECT_EQ(k.send({}), ByteList{});
 }
 
+// Twelve identity characters make a 17-byte tunnelled reply (a start byte of the 16..19 form);
+// with extended addressing the reply carries the address byte after the header.
+TEST(SimKestro, LongRepliesAndExtendedAddressesThroughTheTunnel) {
+  KestroSession k({"--kestro", "lintor", "--xaddr", "7"});
+  ASSERT_TRUE(k.sim.ok()) << k.sim.error();
+  const ByteList id{'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L'};
+  ByteList write{0, 96, 96 + 14, 96, 10};
+  write.insert(write.end(), id.begin(), id.end());
+  EXPECT_EQ(k.send(write), ByteList{});
+  EXPECT_EQ(k.send({}), (ByteList{0, 96, 98, 96, 10}));
+  EXPECT_EQ(k.send({0, 96, 112 + 2, 7, 112, 10}), ByteList{});
+  ByteList expected{0, 96, 96 + 16 + 14, 7, 112, 10};
+  expected.insert(expected.end(), id.begin(), id.end());
+  EXPECT_EQ(k.send({}), expected);
+  EXPECT_EQ(k.send({0, 96, 112 + 2, 8, 112, 10}), ByteList{}) << "another extended address";
+  EXPECT_EQ(k.send({}), ByteList{});
+}
+
 TEST(SimKestro, SwitchesToTransparentModeAndThenSpeaksVornFrames) {
   KestroSession k({"--kestro", "corvel"});
   ASSERT_TRUE(k.sim.ok()) << k.sim.error();
