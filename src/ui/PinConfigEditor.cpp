@@ -152,6 +152,16 @@ QWidget* PinConfigEditor::buildServoTab() {
     lay->addWidget(boxRow(b, tab), row % 5, row / 5);
     ++row;
   }
+  connect(boxes_[Idx(ConfigBox::SrvInitPos)], &ValidatedEdit::doubleClicked, this, [this] {
+    const int v = servoSlider_->value();
+    SetBoxNumber(boxes_[Idx(ConfigBox::SrvInitPos)], v);
+    pin().PinConfig[1] = static_cast<uint8_t>(v + 64);
+  });
+  connect(boxes_[Idx(ConfigBox::SrvInitPos)], &QLineEdit::textChanged, this, [this](const QString& t) {
+    if (filling_) return;
+    const int v = BoxValue(t);
+    if (v >= -64 && v <= 63) pin().PinConfig[1] = static_cast<uint8_t>(v + 64);
+  });
   auto* range = new QGroupBox("Range", tab);
   range->setObjectName("FrameServoRange");
   auto* rangeLay = new QHBoxLayout(range);

@@ -1,0 +1,174 @@
+#include <QPushButton>
+
+#include "DeviceConfigFixture.h"
+#include "ui/EditDialogs.h"
+
+namespace vorn::test {
+namespace {
+
+Instruction Step(uint8_t op, uint8_t p1 = 0) { return Instruction{op, 0, 0, p1, 0, 0}; }
+
+// Steps 0..9 numbered by their Par1, so moves are easy to read.
+AspectData Numbered() {
+  AspectData a;
+  a.Description = "asp";
+  for (int i = 0; i < kInstrSlots; ++i)
+    a.Instr[static_cast<size_t>(i)] = Step(38, static_cast<uint8_t>(i + 1));
+  return a;
+}
+std::vector<int> Par1s(const AspectData& a) {
+  std::vector<int> v;
+  for (const Instruction& in : a.Instr) v.push_back(in.Par1);
+  return v;
+}
+
+TEST(EditSteps, InsertAndDeleteWithinTheLayout) {
+  struct Case {
+    const char* what;
+    bool insert;
+    int step;
+    uint8_t layout;
+    std::vector<int> after;
+  } cases[] = {
+      {"insert 2, layout 12", true, 2, kLayout12x3, {1, 2, 0, 4, 5, 6, 7, 8, 9, 10}},
+      {"insert 2, layout 4", true, 2, kLayout4x9, {1, 2, 0, 3, 4, 5, 6, 7, 8, 10}},
+      {"insert 0, layout 12", true, 0, kLayout12x3, {0, 1, 2, 4, 5, 6, 7, 8, 9, 10}},
+      {"delete 0, layout 4", false, 0, kLayout4x9, {2, 3, 4, 5, 6, 7, 8, 9, 0, 10}},
+      {"delete 1, layout 12", false, 1, kLayout12x3, {1, 3, 0, 4, 5, 6, 7, 8, 9, 10}},
+      {"delete 8, layout 4", false, 8, kLayout4x9, {1, 2, 3, 4, 5, 6, 7, 8, 0, 10}},
+  };
+  for (const Case& c : cases) {
+    AspectData a = Numbered();
+    if (c.insert)
+      InsertStep(a, c.step, LastStepOfLayout(c.layout));
+    else
+      DeleteStep(a, c.step, LastStepOfLayout(c.layout));
+    EXPECT_EQ(Par1s(a), c.after) << c.what;
+  }
+}
+
+TEST(EditSteps, CleanupKeepsTheFirstEmptyStepAndDropsTheRest) {
+  AspectData a;
+  a.Description = "x";
+  a.Instr[0] = Step(38, 5);
+  a.Instr[1] = Instruction{0, 1, 3, 4, 5, 6};
+  a.Instr[2] = Step(102, 9);
+  a.Instr[9] = Step(102, 9);
+  CleanupAspect(a);
+  EXPECT_EQ(a.Description, "");
+  EXPECT_EQ(a.Instr[0], Step(38, 5));
+  EXPECT_EQ(a.Instr[1], Instruction{});
+  EXPECT_EQ(a.Instr[2], Instruction{});
+  EXPECT_EQ(a.Instr[9], Step(102, 9));
+}
+
+TEST(EditPins, PastedMemberStillPointsAtItsDevicePin) {
+  ConfigModel m;
+  m.pin(1).DeviceName = "Signal";
+  m.pin(3).DevicePointer = -2;
+  m.pin(3).Description = "member";
+  PinData clip = m.pin(3);
+  PastePin(m, 10, clip, 3);
+  EXPECT_EQ(m.pin(10).DevicePointer, -9);
+  EXPECT_EQ(m.pin(10).Description, "member");
+}
+
+TEST(EditPins, PasteOntoADevicePinDissolvesItsDevice) {
+  ConfigModel m;
+  m.pin(4).DeviceName = "Crossing";
+  m.pin(5).DevicePointer = -1;
+  m.pin(6).DevicePointer = -2;
+  PastePin(m, 4, m.pin(20), 20);
+  for (int p : {4, 5, 6}) {
+    EXPECT_EQ(m.pin(p).DevicePointer, 0) << p;
+    EXPECT_EQ(m.pin(p).DeviceName, "") << p;
+  }
+}
+
+TEST(EditPins, ClearKeepsCountsLiveLevelAndStepNine) {
+  ConfigModel m;
+  PinData& p = m.pin(7);
+  p.Description = "d";
+  p.AspectConfig = kLayout4x9;
+  p.InitAspect = 2;
+  p.PinConfig[0] = 1;
+  p.LiveLevel = 77;
+  p.DCCCount = 3;
+  p.Aspects[12] = Numbered();
+  ClearPin(m, 7);
+  EXPECT_EQ(p.Description, "");
+  EXPECT_EQ(p.AspectConfig, 0);
+  EXPECT_EQ(p.InitAspect, 0);
+  EXPECT_EQ(p.PinConfig[0], 0);
+  EXPECT_EQ(p.LiveLevel, 77);
+  EXPECT_EQ(p.DCCCount, 3);
+  EXPECT_EQ(p.Aspects[12].Instr[8], Instruction{});
+  EXPECT_EQ(p.Aspects[12].Instr[9].Par1, 10);
+}
+
+using EditDialogTest = DeviceTabTest;
+
+TEST_F(EditDialogTest, CopyAndPastePinThroughTheDialog) {
+  s.model.pin(0).Description = "source";
+  s.model.pin(0).AspectConfig = kLayout4x9;
+  s.model.pin(0).DCCCount = 3;
+  answer = [](QDialog& d) {
+    EXPECT_EQ(d.windowTitle(), "Edit Pin");
+    d.findChild<QPushButton*>("CommandCopyPin")->click();
+  };
+  click("LabelPAspOutput");
+  s.model.pin(0).Description = "changed later";  // the copy is deep
+  goToPin(5);
+  answer = [](QDialog& d) { d.findChild<QPushButton*>("CommandPastePin")->click(); };
+  click("LabelPAspOutput");
+  EXPECT_EQ(s.model.pin(4).Description, "source");
+  EXPECT_EQ(text("TextPAspDesc"), "source");
+  EXPECT_TRUE(w<QAbstractButton>("OptionPAspConf_1")->isChecked());
+  // The pasted counts move the address tables.
+  EXPECT_EQ(s.model.DCCStart[5], s.model.DCCStart[4] + 3);
+}
+
+TEST_F(EditDialogTest, PasteBeforeAnyCopyInThatDialog) {
+  answer = [](QDialog& d) { d.findChild<QPushButton*>("CommandCopyPin")->click(); };
+  click("LabelPAspOutput");
+  chooseLayout(1);
+  s.model.aspect(0, 0).Description = "keep";
+  bool closed = true;
+  answer = [&closed](QDialog& d) {
+    d.setResult(-1);
+    d.findChild<QPushButton*>("CommandPaste")->click();
+    closed = d.result() != -1;
+  };
+  click("LabelPAspAspect");
+  EXPECT_FALSE(closed);
+  ASSERT_EQ(prompter.entries.size(), 1u);
+  EXPECT_EQ(prompter.entries[0].text, "Nothing to Paste");
+  EXPECT_EQ(prompter.entries[0].icon, Icon::None);
+  EXPECT_EQ(s.model.aspect(0, 0).Description, "keep");
+}
+
+TEST_F(EditDialogTest, AspectCopyPasteAndStepDialog) {
+  s.model.pin(0).AspectConfig = kLayout4x9;
+  s.model.aspect(0, 0) = Numbered();
+  tab->refreshAll();
+  setDetails(true);
+  answer = [](QDialog& d) { d.findChild<QPushButton*>("CommandCopy")->click(); };
+  click("LabelPAspAspect");
+  enter("TextPAspAspect", "2");
+  answer = [](QDialog& d) { d.findChild<QPushButton*>("CommandPaste")->click(); };
+  click("LabelPAspAspect");
+  EXPECT_EQ(Par1s(s.model.aspect(0, 2)), Par1s(Numbered()));
+  EXPECT_EQ(text("TextPAspAspDesc"), "asp");
+
+  answer = [](QDialog& d) {
+    EXPECT_EQ(d.windowTitle(), "Edit Step");
+    d.findChild<QPushButton*>("commandDelete")->click();
+  };
+  click("LabelPAspStep_0");
+  EXPECT_EQ(tab->pinEditor().selectedStep(), 0);
+  EXPECT_EQ(Par1s(s.model.aspect(0, 2)), (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 0, 10}));
+  EXPECT_EQ(text("TextPAspPar1_0"), "2");
+}
+
+}  // namespace
+}  // namespace vorn::test

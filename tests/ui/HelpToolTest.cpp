@@ -1,0 +1,172 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "DeviceConfigFixture.h"
+#include "ui/HelpTools.h"
+
+namespace vorn::test {
+namespace {
+
+constexpr int kWait = 102;
+constexpr int kMultibit4 = 14;
+constexpr int kMultibit7 = 33;
+constexpr int kEventInput = 16;
+
+template <class T>
+T* In(QDialog& d, const QString& name) {
+  T* c = d.findChild<T*>(name);
+  EXPECT_NE(c, nullptr) << name.toStdString();
+  return c;
+}
+QString LabelText(QDialog& d, const char* name) { return In<QLabel>(d, name)->text(); }
+bool Checked(QDialog& d, const QString& name) { return In<QAbstractButton>(d, name)->isChecked(); }
+
+class HelpToolTest : public DeviceTabTest {
+ protected:
+  void SetUp() override {
+    DeviceTabTest::SetUp();
+    setDetails(true);
+    chooseLayout(1);
+  }
+};
+
+TEST_F(HelpToolTest, TimeToolShowsAndCancelsDurations) {
+  chooseInstruction(0, kWait);
+  enter("TextPAspPar2_0", "10");
+  enter("TextPAspPar3_0", "2");
+  answer = [](QDialog& d) {
+    EXPECT_EQ(d.objectName(), "dlgCT");
+    EXPECT_EQ(d.windowTitle(), "VornConfig CalcTime");
+    EXPECT_EQ(LabelText(d, "LabelCTTimeValue"), "00:12.80");
+    EXPECT_EQ(LabelText(d, "LabelCTMaxTimeValue"), "01:20.64");
+    In<UpDown>(d, "UpDownCTBase")->stepBy(-2);
+    EXPECT_EQ(LabelText(d, "LabelCTTimeValue"), "00:00.20");
+    EXPECT_EQ(LabelText(d, "LabelCTMaxTimeValue"), "00:01.26");
+    auto* base = In<ValidatedEdit>(d, "TextCTBase");
+    base->setText("7");
+    emit base->validate();
+    EXPECT_EQ(base->text(), "3");
+    In<QSlider>(d, "SliderCTTime")->setValue(40);
+    In<QPushButton>(d, "CancelButton")->click();
+    EXPECT_EQ(base->text(), "2");
+    EXPECT_EQ(In<QSlider>(d, "SliderCTTime")->value(), 10);
+  };
+  doubleClick("TextPAspPar2_0");
+  EXPECT_EQ(dialogsRun, 1);
+  EXPECT_EQ(slot(0).Par2, 10);
+  EXPECT_EQ(slot(0).Par3, 2);
+
+  // OK keeps the result; the same dialog is used again, from the time label.
+  QDialog* first = lastDialog;
+  answer = [](QDialog& d) {
+    In<QSlider>(d, "SliderCTTime")->setValue(50);
+    In<UpDown>(d, "UpDownCTBase")->stepBy(-2);
+    In<QPushButton>(d, "OKButton")->click();
+  };
+  doubleClick("LabelPAspTime_0");
+  EXPECT_EQ(lastDialog, first);
+  EXPECT_EQ(slot(0).Par2, 50);
+  EXPECT_EQ(slot(0).Par3, 0);
+  EXPECT_EQ(text("TextPAspPar2_0"), "50");
+  EXPECT_EQ(w<QLabel>("LabelPAspTime_0")->text(), "00:01.00");
+}
+
+TEST_F(HelpToolTest, TimeToolNeverStoresABaseOutOfRange) {
+  chooseInstruction(0, kWait);
+  answer = [](QDialog& d) {
+    In<ValidatedEdit>(d, "TextCTBase")->setText("9");  // OK before the box was left
+    In<QPushButton>(d, "OKButton")->click();
+  };
+  doubleClick("TextPAspPar3_0");
+  EXPECT_EQ(slot(0).Par3, 3);
+  EXPECT_EQ(text("TextPAspPar3_0"), "3");
+}
+
+TEST_F(HelpToolTest, PatternToolForFourOutputs) {
+  chooseInstruction(0, kMultibit4);
+  enter("TextPAspPar1_0", "37");
+  answer = [](QDialog& d) {
+    EXPECT_EQ(d.windowTitle(), "PalkConfig Calculate Pattern");
+    EXPECT_TRUE(Checked(d, "chkUitgang_0"));
+    EXPECT_FALSE(Checked(d, "chkUitgang_1"));
+    EXPECT_TRUE(Checked(d, "chkUitgang_2"));
+    EXPECT_TRUE(Checked(d, "chkAllDark"));
+    for (int i = 4; i <= 6; ++i) EXPECT_FALSE(In<QCheckBox>(d, QString("chkUitgang_%1").arg(i))->isEnabled());
+    EXPECT_EQ(In<QLineEdit>(d, "txtParameter")->text(), "37");
+    In<QCheckBox>(d, "chkNoDark")->click();
+    EXPECT_FALSE(Checked(d, "chkAllDark"));
+    EXPECT_EQ(In<QLineEdit>(d, "txtParameter")->text(), "69");
+    In<QPushButton>(d, "OKButton")->click();
+  };
+  doubleClick("TextPAspPar1_0");
+  EXPECT_EQ(slot(0).Par1, 69);
+  EXPECT_EQ(text("TextPAspPar1_0"), "69");
+
+  // Cancel gives back the value the tool was opened with, on any row.
+  chooseInstruction(1, kMultibit4);
+  enter("TextPAspPar1_1", "69");
+  answer = [](QDialog& d) {
+    EXPECT_EQ(In<QLineEdit>(d, "txtParameter")->text(), "69");
+    In<QCheckBox>(d, "chkUitgang_1")->click();
+    In<QPushButton>(d, "CancelButton")->click();
+  };
+  doubleClick("TextPAspPar1_1");
+  EXPECT_EQ(slot(1).Par1, 69);
+}
+
+TEST_F(HelpToolTest, PatternToolForSevenOutputs) {
+  chooseInstruction(0, kMultibit7);
+  enter("TextPAspPar1_0", "127");
+  answer = [](QDialog& d) {
+    for (int i = 0; i <= 6; ++i) EXPECT_TRUE(In<QCheckBox>(d, QString("chkUitgang_%1").arg(i))->isEnabled());
+    EXPECT_FALSE(In<QCheckBox>(d, "chkAllDark")->isEnabled());
+    EXPECT_FALSE(Checked(d, "chkAllDark"));
+    EXPECT_FALSE(Checked(d, "chkNoDark"));
+    EXPECT_EQ(In<QLineEdit>(d, "txtParameter")->text(), "127");
+  };
+  doubleClick("TextPAspPar1_0");
+  EXPECT_EQ(dialogsRun, 1);
+}
+
+TEST_F(HelpToolTest, EventTool) {
+  chooseInstruction(0, kEventInput);
+  struct Case {
+    const char* value;
+    std::vector<int> inputs;
+    int option;
+    const char* parameter;
+  } cases[] = {{"2", {2}, 1, "20"}, {"86", {1, 2}, 5, "86"}, {"5", {1}, 5, "82"}, {"12", {}, 1, "16"}};
+  for (const Case& c : cases) {
+    enter("TextPAspPar1_0", c.value);
+    answer = [&c](QDialog& d) {
+      EXPECT_EQ(d.windowTitle(), "VornConfig CalcETImap");
+      for (int i = 0; i < 4; ++i) {
+        bool expected = std::find(c.inputs.begin(), c.inputs.end(), i) != c.inputs.end();
+        EXPECT_EQ(Checked(d, QString("chkEvent_%1").arg(i)), expected) << c.value << " input " << i;
+      }
+      EXPECT_TRUE(Checked(d, QString("optEvent_%1").arg(c.option))) << c.value;
+      EXPECT_EQ(In<QLineEdit>(d, "txtParameter")->text(), c.parameter) << c.value;
+      In<QPushButton>(d, "OKButton")->click();
+    };
+    doubleClick("TextPAspPar1_0");
+    EXPECT_EQ(text("TextPAspPar1_0"), c.parameter);
+  }
+}
+
+TEST(EventToolMath, FullFormsRoundTrip) {
+  for (int v = 16; v < 128; ++v) {
+    if ((v / 16) % 4 == 0) continue;  // no action chosen: not a full form
+    EventBits b = PrepareEvent(v);
+    EXPECT_EQ(CalcEvent(b.Input, b.Option), v) << v;
+  }
+  // Numbers beyond a byte still select an existing option.
+  for (int v : {-5, 200, 100000}) {
+    int option = PrepareEvent(v).Option;
+    EXPECT_TRUE(option >= 1 && option <= 7 && option != 4) << v;
+  }
+}
+
+}  // namespace
+}  // namespace vorn::test
