@@ -54,14 +54,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   vornsim::Simulator sim(opts, log);
-  std::printf("%s\n", server.slavePath().c_str());
-  std::fflush(stdout);
   std::string modules;
   for (int m : opts.modules) modules += (modules.empty() ? "" : ",") + std::to_string(m);
   std::fprintf(stderr, "vornsim: simulated %s (module %s) on %s; stop with Ctrl-C\n",
                opts.kestro == vornsim::KestroType::None ? "Vorn" : "Kestro interface with Vorn",
                modules.c_str(), server.slavePath().c_str());
   log.line("SERVING " + server.slavePath());
+  // The path goes out last: whoever reads it finds the log and stderr lines already written.
+  std::printf("%s\n", server.slavePath().c_str());
+  std::fflush(stdout);
 
   server.run(sim, gStop, opts.exitOnHup);
   log.line("EXIT");
