@@ -14,7 +14,10 @@ namespace vorn {
 // code page taken as Latin-1), so every byte comes back unchanged.
 class FieldReader {
  public:
+  // The reader only looks at the bytes: they must outlive it.
   explicit FieldReader(std::string_view bytes) : data_(bytes) {}
+  explicit FieldReader(const char* bytes) : data_(bytes) {}
+  explicit FieldReader(std::string&&) = delete;  // a temporary would die under the reader
 
   // The next field's text (quotes removed), or nullopt at the end of the data.
   std::optional<std::string> next();

@@ -30,7 +30,8 @@ TEST(FieldReader, NumbersAreCheckedForFormAndRange) {
   } cases[] = {{"12", true},  {" 7", true}, {"-1", true}, {"256", false},
                {"1x", false}, {"", false},  {"-", false}, {"99999999999999999999999", false}};
   for (const auto& c : cases) {
-    FieldReader r(std::string(c.field) + ",");
+    const std::string text = std::string(c.field) + ",";
+    FieldReader r(text);
     EXPECT_EQ(r.nextNumber(-1, 255).has_value(), c.ok) << c.field;
   }
 }
