@@ -46,19 +46,30 @@ class FakeSerialPort : public SerialPort {
   }
   bool waitForData(int ms) override {
     if (!incoming.empty()) return true;
+    if (vanishOnWait) {  // the adapter is pulled while the host waits for an answer
+      open_ = false;
+      error = "Input/output error";
+      return false;
+    }
     clock_.advance(ms / 1000.0);
+    ++waits;
     return false;
   }
-  std::string errorText() const override { return ""; }
+  std::string errorText() const override { return error; }
 
-  void queue(const std::vector<uint8_t>& bytes) { incoming.insert(incoming.end(), bytes.begin(), bytes.end()); }
+  void queue(const std::vector<uint8_t>& bytes) {
+    incoming.insert(incoming.end(), bytes.begin(), bytes.end());
+  }
 
   std::vector<uint8_t> written;
   std::deque<uint8_t> incoming;
   std::function<void(const std::vector<uint8_t>&)> responder;
   bool failOpen = false;
   bool failWrite = false;
+  bool vanishOnWait = false;
+  std::string error;
   int openCount = 0;
+  int waits = 0;  // waits that ran out without data
 
  private:
   FakeClock& clock_;

@@ -1,0 +1,318 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+#include "FakeSerialPort.h"
+#include "FrameBuilder.h"
+#include "RecordingPrompter.h"
+#include "link/FeedbackMonitor.h"
+#include "link/Kestro.h"
+#include "link/Link.h"
+
+using namespace vorn;
+using namespace vorn::test;
+
+namespace {
+
+// Kestro side of the tunnel, written from the frame table rather than the link's codec.
+std::vector<uint8_t> KestroFrame(const std::vector<uint8_t>& payload) {
+  const size_t s = payload.size();
+  std::vector<uint8_t> f{static_cast<uint8_t>(s < 8 ? 40 + s : s < 16 ? s - 8 : s)};
+  for (uint8_t b : payload) f.push_back(static_cast<uint8_t>(128 + b));
+  f.push_back(FrameCheckByte(f));
+  return f;
+}
+
+struct Tunnel : ::testing::Test {
+  FakeClock clock;
+  FakeSerialPort port{clock};
+  RecordingPrompter prompter;
+  Link link{port, clock, prompter};
+  std::vector<std::vector<uint8_t>> sent;  // payloads the host sent
+  std::vector<uint8_t> starts;             // their start bytes
+  // Answer to each payload; nullopt = stay silent.
+  std::function<std::optional<std::vector<uint8_t>>(const std::vector<uint8_t>&)> answer;
+
+  void SetUp() override {
+    ASSERT_TRUE(link.openDevice("/dev/fake0"));
+    link.opts.CheckKestro = true;
+    port.responder = [this](const std::vector<uint8_t>& frame) {
+      clock.advance(0.002);  // a round trip takes time, so polling loops end on the fake clock too
+      starts.push_back(frame.front());
+      std::vector<uint8_t> payload;
+      for (size_t i = 1; i + 1 < frame.size(); ++i) payload.push_back(frame[i] & 127);
+      sent.push_back(payload);
+      if (!answer) return;
+      if (auto a = answer(payload)) port.queue(KestroFrame(*a));
+    };
+  }
+
+  // A Kestro system of the given protocol and interface that tunnels Vorn module 5.
+  void kestro(std::vector<uint8_t> protocol, std::vector<uint8_t> iface,
+              std::vector<uint8_t> vornReply = {0, 101, 99, 112, 0, 9}) {
+    auto pending = std::make_shared<std::optional<std::vector<uint8_t>>>();
+    answer = [=](const std::vector<uint8_t>& p) -> std::optional<std::vector<uint8_t>> {
+      if (p == std::vector<uint8_t>{1, 2}) return std::vector<uint8_t>{1, 2, protocol[0], protocol[1]};
+      if (p == std::vector<uint8_t>{1, 10}) return iface;
+      if (p.size() >= 3 && p[0] == 0) {
+        if (p[2] & 32) *pending = vornReply;  // header bit B: an answer is awaited
+        return std::vector<uint8_t>{};
+      }
+      if (p.empty() && *pending) {
+        auto r = **pending;
+        pending->reset();
+        return r;
+      }
+      return std::vector<uint8_t>{};
+    };
+  }
+};
+
+TEST_F(Tunnel, ReadIsPolledAndReshapedIntoDirectReply) {
+  link.opts.ModuleAddress = 5;
+  kestro({26, 0}, {});
+  ASSERT_TRUE(link.Transact(true, {112, 0}));
+  EXPECT_TRUE(link.ReplyOk);
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0], (std::vector<uint8_t>{0, 101, 98, 112, 0}));
+  EXPECT_EQ(starts[0], 45);   // 5 payload bytes, toggle 0
+  EXPECT_EQ(starts[1], 104);  // poll, toggle 1
+  EXPECT_EQ(link.reply(0), 23);
+  EXPECT_EQ(link.reply(1), 99);
+  EXPECT_EQ(link.replyCount(), 3);
+  EXPECT_EQ(link.reply(2), 112);
+  EXPECT_EQ(link.reply(4), 9);
+  EXPECT_EQ(link.LinkToggle, 128);  // the direct link's state is left alone
+  EXPECT_EQ(link.log.text().substr(0, 14), "> 2D065627001C");
+  EXPECT_TRUE(prompter.entries.empty());
+}
+
+TEST_F(Tunnel, ExtendedAddressInTunnel) {
+  link.opts.ModuleAddress = 5;
+  link.opts.CheckXaddress = true;
+  link.opts.ExtAddress = 7;
+  struct Case {
+    uint8_t ext;
+    bool option;
+    uint8_t header;  // [1] afterwards
+    std::vector<std::string> texts;
+  };
+  const Case cases[] = {
+      {7, true, 115, {}},
+      {9, true, 0, {"Incorrect eXtended Address byte \nReceived 9 Expected 7"}},
+      {9, false, 0, {"Unexpected eXtended Address Byte 9"}},
+  };
+  for (const Case& c : cases) {
+    prompter.clear();
+    sent.clear();
+    link.opts.CheckXaddress = c.option;
+    kestro({26, 0}, {}, {0, 101, 115, c.ext, 112, 0, 9});
+    ASSERT_TRUE(link.Transact(true, {112, 0}));
+    EXPECT_EQ(sent[0][2], c.option ? 112 + 2 : 96 + 2);
+    EXPECT_EQ(link.reply(1), c.header);
+    if (c.header) {
+      EXPECT_EQ(link.reply(4), 9);
+    }
+    EXPECT_EQ(prompter.texts(), c.texts);
+  }
+}
+
+TEST_F(Tunnel, WriteEndsWithOnePoll) {
+  kestro({26, 0}, {});
+  link.opts.CheckVornBD = false;
+  ASSERT_TRUE(link.Transact(false, {96, 1, 5}));
+  EXPECT_EQ(sent.size(), 2u);
+  EXPECT_TRUE(sent[1].empty());
+  EXPECT_TRUE(link.ReplyOk);
+}
+
+TEST_F(Tunnel, SilentKestroAndBadChecksum) {
+  EXPECT_FALSE(link.Transact(true, {112, 0}));
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"No answer from Kestro"});
+  EXPECT_EQ(prompter.entries[0].icon, Icon::Warning);
+
+  prompter.clear();
+  answer = [](const std::vector<uint8_t>&) { return std::vector<uint8_t>{1, 2}; };
+  port.responder = [this](const std::vector<uint8_t>&) {
+    auto f = KestroFrame({1, 2});
+    f.back() ^= 2;
+    port.queue(f);
+  };
+  EXPECT_FALSE(link.TunnelSend({}));
+  ASSERT_EQ(prompter.entries.size(), 2u);
+  EXPECT_EQ(prompter.texts()[0].rfind("Checksum Error\nSize = 2< 2A12", 0), 0u) << prompter.texts()[0];
+  EXPECT_EQ(prompter.texts()[1], "No answer from Kestro");
+  EXPECT_EQ(link.reply(0), 0);
+}
+
+TEST_F(Tunnel, PollsAnsweredWithoutOurReplyEndAsNoReplyWithinWindow) {
+  answer = [](const std::vector<uint8_t>&) { return std::vector<uint8_t>{}; };
+  const double t0 = clock.now();
+  port.responder = [this, inner = port.responder](const std::vector<uint8_t>& f) {
+    clock.advance(0.1);  // each poll round trip takes a while
+    inner(f);
+  };
+  EXPECT_FALSE(link.Transact(true, {112, 0}));
+  EXPECT_FALSE(link.ReplyOk);
+  EXPECT_LE(clock.now() - t0, 2.2);
+  EXPECT_GE(sent.size(), 15u);
+}
+
+TEST_F(Tunnel, TunnelToggleAlternatesOverEveryFrame) {
+  link.opts.ModuleAddress = 5;
+  kestro({26, 0}, {});
+  link.TunnelToggle = 0;
+  link.Transact(true, {112, 0});
+  link.Transact(false, {96, 1, 5});
+  ASSERT_EQ(starts.size(), 4u);
+  for (size_t i = 0; i < starts.size(); ++i) EXPECT_EQ(starts[i] & 64, i % 2 ? 64 : 0) << i;
+}
+
+TEST_F(Tunnel, EnablingChecksProtocolVersion) {
+  struct Case {
+    std::vector<uint8_t> protoAnswer;
+    bool checked;
+    bool setTMVisible;
+    std::string text;
+  };
+  const Case cases[] = {
+      {{1, 2, 25, 0}, false, true, "Your system does not support this function\nProtocol = 3.100"},
+      {{1, 2, 26, 0}, true, false, ""},
+      {{1, 2, 26}, false, true, "Your system does not support this function"},
+  };
+  for (const Case& c : cases) {
+    prompter.clear();
+    sent.clear();
+    answer = [c](const std::vector<uint8_t>& p) -> std::optional<std::vector<uint8_t>> {
+      if (p == std::vector<uint8_t>{1, 2}) return c.protoAnswer;
+      return std::vector<uint8_t>{};
+    };
+    link.TunnelToggle = 0;
+    const auto r = CheckKestroEnable(link, true, true);
+    EXPECT_EQ(r.checked, c.checked);
+    EXPECT_EQ(link.opts.CheckKestro, c.checked);
+    EXPECT_EQ(r.setTMVisible, c.setTMVisible);
+    EXPECT_EQ(sent, (std::vector<std::vector<uint8_t>>{{}, {1, 2}, {}}));
+    EXPECT_EQ(starts[starts.size() - 3], 104);  // the first poll goes out with toggle 1
+    if (c.text.empty()) {
+      EXPECT_TRUE(prompter.entries.empty());
+    } else {
+      EXPECT_EQ(prompter.texts(), std::vector<std::string>{c.text});
+      EXPECT_EQ(prompter.entries[0].icon, Icon::Warning);
+    }
+  }
+  EXPECT_TRUE(CheckKestroEnable(link, false, false).setTMVisible);
+}
+
+TEST_F(Tunnel, EnablingNeedsOpenPortAndAnAnswer) {
+  auto r = CheckKestroEnable(link, true, true);  // nobody answers
+  EXPECT_FALSE(r.checked);
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"No answer from Kestro"});
+  link.closePort();
+  prompter.clear();
+  r = CheckKestroEnable(link, true, true);
+  EXPECT_FALSE(r.checked);
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select communications port"});
+}
+
+TEST_F(Tunnel, TransparentModeByInterfaceTypeAndVersion) {
+  struct Case {
+    std::vector<uint8_t> iface;
+    bool switched;
+    std::string text;
+    Icon icon;
+  };
+  const Case cases[] = {
+      {{1, 10, 2, 8, 16}, true, "Your Lintor has been put in Transparent Mode", Icon::Information},
+      {{1, 10, 2, 8, 8}, false, "Your Lintor does not support this function", Icon::Warning},
+      {{1, 10, 10, 8, 24}, true, "Your Pardo has been put in Transparent Mode", Icon::Information},
+      {{1, 10, 10, 8, 16}, false, "Your Pardo does not support this function", Icon::Warning},
+      {{1, 10, 3, 0, 0}, true, "Your Corvel has been put in Transparent Mode", Icon::Information},
+      {{1, 10, 7, 8, 24}, false, "Your system does not support this function", Icon::Warning},
+      {{1, 10, 2, 8}, false, "Your system does not support this function", Icon::Warning},
+  };
+  link.opts.CheckKestro = false;
+  for (const Case& c : cases) {
+    prompter.clear();
+    sent.clear();
+    kestro({25, 0}, c.iface);
+    EXPECT_EQ(SetTransparentMode(link), c.switched) << c.text;
+    ASSERT_EQ(prompter.entries.size(), 1u);
+    EXPECT_EQ(prompter.last(), c.text);
+    EXPECT_EQ(prompter.entries[0].icon, c.icon);
+    const std::vector<uint8_t> sw{1, 5, 16};
+    EXPECT_EQ(sent.back() == sw, c.switched);
+    EXPECT_FALSE(link.opts.CheckKestro);
+  }
+}
+
+TEST_F(Tunnel, TransparentModeAsksWhenSystemTunnels) {
+  kestro({26, 0}, {1, 10, 2, 8, 16});
+  prompter.answers = {false};
+  EXPECT_FALSE(SetTransparentMode(link));
+  ASSERT_EQ(prompter.entries.size(), 1u);
+  EXPECT_EQ(prompter.entries[0].kind, 'y');
+  EXPECT_EQ(prompter.entries[0].text,
+            "Your Kestro system supports Vorn Tunneling\nWe recommend to use the Kestro Tunneling option "
+            "instead\nDo you still want to activate Transparant Mode?");
+  EXPECT_EQ(sent.size(), 3u);  // poll, protocol, poll
+
+  prompter.clear();
+  prompter.answers = {true};
+  EXPECT_TRUE(SetTransparentMode(link));
+  EXPECT_EQ(prompter.last(), "Your Lintor has been put in Transparent Mode");
+
+  link.closePort();
+  prompter.clear();
+  EXPECT_FALSE(SetTransparentMode(link));
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select communications port"});
+}
+
+struct Monitor : ::testing::Test {
+  FakeClock clock;
+  FakeSerialPort port{clock};
+  RecordingPrompter prompter;
+  Link link{port, clock, prompter};
+  FeedbackMonitor monitor{link};
+  HostFrameParser parser;
+  std::vector<uint8_t> feedback{0, 5, 127, 3};
+
+  void SetUp() override {
+    port.responder = [this](const std::vector<uint8_t>& bytes) {
+      for (const auto& f : parser.feed(bytes))
+        if (f.wantsReply()) port.queue(ReplyFrame(f.start, feedback));
+    };
+  }
+};
+
+TEST_F(Monitor, StartTicksAndStopTexts) {
+  EXPECT_FALSE(monitor.start());
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select Comm-port"});
+  EXPECT_EQ(monitor.text(), "");
+
+  ASSERT_TRUE(link.openDevice("/dev/fake0"));
+  EXPECT_TRUE(monitor.start());
+  EXPECT_TRUE(monitor.start());
+  monitor.tick();
+  feedback = {1, 2, 3};  // not four bytes: nothing listed
+  monitor.tick();
+  monitor.stop();
+  EXPECT_EQ(monitor.text(), "Start Monitoring\n<0> <5> <127> <3> \nMonitoring Stopped\n");
+  EXPECT_FALSE(monitor.running());
+  monitor.clear();
+  EXPECT_EQ(monitor.text(), "");
+}
+
+TEST_F(Monitor, StopsWhenPortGoesAwayInsteadOfNaggingEveryTick) {
+  ASSERT_TRUE(link.openDevice("/dev/fake0"));
+  monitor.start();
+  port.vanishOnWait = true;
+  port.responder = nullptr;
+  for (int i = 0; i < 5; ++i) monitor.tick();
+  EXPECT_FALSE(monitor.running());
+  EXPECT_EQ(prompter.entries.size(), 1u);  // the one port-failure message
+  EXPECT_EQ(monitor.text(), "Start Monitoring\nMonitoring Stopped\n");
+}
+
+}  // namespace
