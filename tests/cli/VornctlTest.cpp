@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "RecordingPrompter.h"
 #include "SimProcess.h"
@@ -143,6 +144,13 @@ TEST_F(VornctlTest, ModuleAddressAndKestroTunnel) {
   SimProcess five({"--module", "5"});
   ASSERT_TRUE(five.ok()) << five.error();
   EXPECT_EQ(Vornctl({"read", "--port", five.path(), "--module", "5", "--out", path("m5.dat")}).code, 0);
+
+  SimProcess ext({"--xaddr", "7"});
+  ASSERT_TRUE(ext.ok()) << ext.error();
+  EXPECT_EQ(Vornctl({"read", "--port", ext.path(), "--xaddr", "7", "--out", path("x.dat")}).code, 0);
+  const auto frames = ext.logLines("VORN ");
+  EXPECT_TRUE(std::any_of(frames.begin(), frames.end(),
+                          [](const std::string& l) { return l.find(" x=7 ") != std::string::npos; }));
 
   SimProcess kestro({"--kestro", "lintor"});
   ASSERT_TRUE(kestro.ok()) << kestro.error();
