@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -21,8 +22,10 @@ struct CtlRun {
   std::string err;
 };
 
-CtlRun Vornctl(const std::vector<std::string>& args) {
+CtlRun Vornctl(const std::vector<std::string>& args,
+               const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
   QProcess p;
+  p.setProcessEnvironment(env);
   QStringList list;
   for (const auto& a : args) list << QString::fromStdString(a);
   p.start(VORNCTL_PATH, list);
@@ -75,6 +78,17 @@ TEST_F(VornctlTest, BadUsageExitsWithTwoAndSaysWhy) {
   const CtlRun readHelp = Vornctl({"read", "--help"});
   EXPECT_EQ(readHelp.code, 0);
   EXPECT_NE(readHelp.out.find("module-NN.dat"), std::string::npos);
+}
+
+TEST_F(VornctlTest, PortsListsThePortsThatOpen) {
+  SimProcess sim;
+  ASSERT_TRUE(sim.ok()) << sim.error();
+  auto env = QProcessEnvironment::systemEnvironment();
+  env.insert("VORNCONFIG_PORTS", QString::fromStdString(sim.path() + ":" + path("no-such-port")));
+  const CtlRun r = Vornctl({"ports"}, env);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out.rfind("1 " + sim.path() + "\n", 0), 0u) << r.out;
+  EXPECT_EQ(r.out.find("no-such-port"), std::string::npos);
 }
 
 TEST_F(VornctlTest, ConvertReadsOldVersionsAndRefusesDamagedFiles) {
@@ -169,7 +183,11 @@ TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
   SimProcess sim({"--modules", "0,3"});
   ASSERT_TRUE(sim.ok()) << sim.error();
   const std::string out = dir.path().toStdString();
+  QElapsedTimer clock;
+  clock.start();
   CtlRun r = Vornctl({"read", "--port", sim.path(), "--all-modules", "--out", out});
+  // Fourteen silent modules with the full 2 s reply window would take half a minute.
+  EXPECT_LT(clock.elapsed(), 10000);
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.err, "");  // silent modules are skipped without messages
   EXPECT_EQ(r.out, "module 00: version 3.0.1.7, saved " + out +
