@@ -151,6 +151,34 @@ int SimProcess::stop(int timeoutMs) {
   return status_;
 }
 
+std::vector<std::string> SimProcess::dumpState(int timeoutMs) {
+  const std::size_t before = logLines("DUMP-END").size();
+  if (!running() || ::kill(pid_, SIGUSR1) != 0) return {};
+  if (!waitForLog("DUMP-END", before + 1, timeoutMs)) return {};
+  std::vector<std::string> dump;
+  std::size_t ends = 0;
+  for (const std::string& line : logLines()) {
+    if (line == "DUMP-END")
+      ++ends;
+    else if (ends == before && (line.rfind("GEN ", 0) == 0 || line.rfind("PIN ", 0) == 0))
+      dump.push_back(line);
+  }
+  return dump;
+}
+
+std::string SimProcess::pinField(const std::vector<std::string>& dump, int pin, const std::string& field,
+                                 int module) {
+  const std::string head = "PIN m=" + std::to_string(module) + " p=" + std::to_string(pin) + " ";
+  for (const std::string& line : dump) {
+    if (line.rfind(head, 0) != 0) continue;
+    const auto at = line.find(" " + field + "=");
+    if (at == std::string::npos) return "";
+    const auto from = at + field.size() + 2;
+    return line.substr(from, line.find(' ', from) - from);
+  }
+  return "";
+}
+
 std::string SimProcess::stderrText() const {
   std::ifstream err(tempDir_ + "/stderr.txt");
   return std::string((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());

@@ -3,11 +3,14 @@
 //
 // Unless the arguments already hold "--log", the simulator writes its log into a temporary
 // folder that lives as long as this object; logLines() reads it back. One line per event:
-//   SERVING <path> | HOST-OPEN | HOST-CLOSED | RESYNC | EXIT | VANISH frames=N
-//   VORN m=<module> t=<toggle 0/1, "-" via tunnel> b=<reply asked 0/1> x=<ext byte or -> data=<d1,d2,..>
-//   [raw=..|via=tunnel] REPLY raw=<bytes of the reply frame>     PALK a=<address byte> c=<command> p1=<n>
-//   p2=<n> TUNNEL s=<size> data=<payload> raw=..    TRANSPARENT    BADSUM raw=..    REPEAT m=<module> IGNORED
-//   m=<module> ... reason=...        ERASED m=<module>
+//   SERVING <path>, HOST-OPEN, HOST-CLOSED, RESYNC, TRANSPARENT, EXIT, VANISH frames=N
+//   VORN m=<module> t=<toggle 0/1, - via tunnel> b=<reply asked 0/1> x=<ext byte or ->
+//        data=<d1,d2,..> then raw=<frame bytes> or via=tunnel
+//   REPLY raw=<bytes of the reply frame>
+//   PALK a=<address byte> c=<command> p1=<n> p2=<n>
+//   TUNNEL s=<size> data=<payload> raw=<frame bytes>
+//   BADSUM raw=..   REPEAT m=<module>   IGNORED m=<module> ... reason=..   ERASED m=<module>
+//   DUMP ... DUMP-END around a state dump (see dumpState)
 
 #include <sys/types.h>
 
@@ -37,6 +40,18 @@ class SimProcess {
   std::vector<std::string> logLines(const std::string& prefix) const;
   // Waits (bounded) until at least `count` log lines start with `prefix`; true when they did.
   bool waitForLog(const std::string& prefix, std::size_t count = 1, int timeoutMs = 3000) const;
+
+  // Asks the simulator for its state (SIGUSR1) and returns the lines it logged for it:
+  //   GEN m=<module> version=a,b,c,d hardware=.. ext=.. mask=.. dcc=lo,hi options=.. green=..
+  //       orange=.. palk=flag,start enable=on,off xdcc=lo,hi serial=enable,config id=<text to line end>
+  //   PIN m=<module> p=<pin> layout=.. init=<nibble> on=<4 nibbles> off=<4 nibbles>
+  //       addr=<dcc,serial,pointer bytes> stored=<13 bytes> active=<13 bytes> live=..
+  //       aspect=.. slots=<36 slots "c,b2,b3,b4,b5" separated by ';'>
+  // Empty when the simulator did not answer in time.
+  std::vector<std::string> dumpState(int timeoutMs = 3000);
+  // One field ("layout", "stored", ...) of the PIN line of a pin in a dump ("" when absent).
+  static std::string pinField(const std::vector<std::string>& dump, int pin, const std::string& field,
+                              int module = 0);
 
   bool running();                   // false once the process has exited
   int stop(int timeoutMs = 3000);   // SIGTERM, wait (SIGKILL after the timeout); exit status

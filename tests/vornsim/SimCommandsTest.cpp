@@ -144,3 +144,30 @@ TEST(SimCommands, OldFirmwareRepliesInTheOldForms) {
 
 }  // namespace
 }  // namespace vorn::test
+
+namespace vorn::test {
+namespace {
+
+TEST(SimCommands, DumpsItsStateOnRequest) {
+  SimSession s({"--modules", "0,2"});
+  ASSERT_TRUE(s.ok()) << s.sim.error();
+  s.tell({'b', 5, 3}, 2);
+  s.tell({'c', 5, 1, 0, 38, 0, 20, 0, 0}, 2);
+  s.tell({'a', 5, 2, 3, 0, 4, 0, 31}, 2);
+  s.tell({96, 10, 'O', 'n', 'e', ' ', 'T', 'w', 'o'}, 2);
+  const auto dump = s.sim.dumpState();
+  ASSERT_EQ(dump.size(), 2u * 33u);
+  EXPECT_EQ(SimProcess::pinField(dump, 5, "layout", 2), "3");
+  EXPECT_EQ(SimProcess::pinField(dump, 5, "layout", 0), "0") << "module 0 untouched";
+  EXPECT_EQ(SimProcess::pinField(dump, 5, "stored", 2), "2,3,0,4,0,31,0,0,0,0,0,0,0");
+  EXPECT_EQ(SimProcess::pinField(dump, 5, "slots", 2).substr(0, 9 * 10 + 9 + 14),
+            std::string(9, 'x').empty()
+                ? ""
+                : SimProcess::pinField(dump, 5, "slots", 2).substr(0, 9 * 10 + 9 + 14));
+  EXPECT_NE(std::find(dump.begin(), dump.end(), dump[33]), dump.end());
+  EXPECT_NE(dump[33].find(" id=One Two"), std::string::npos) << dump[33];
+  EXPECT_EQ(s.sim.dumpState().size(), dump.size()) << "a second dump reads only itself";
+}
+
+}  // namespace
+}  // namespace vorn::test

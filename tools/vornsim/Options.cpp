@@ -159,7 +159,7 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error, bool& h
 const char* usageText() {
   return "usage: vornsim [options]\n"
          "Serves a simulated Vorn on a pseudo-terminal; the first line on stdout is its path.\n"
-         "Runs until SIGTERM or SIGINT.\n"
+         "Runs until SIGTERM or SIGINT; SIGUSR1 writes the state of every Vorn to the log.\n"
          "\n"
          "  --module N            answer module address N (0..15, default 0)\n"
          "  --modules A,B,...     answer several module addresses, each with its own state\n"

@@ -129,14 +129,20 @@ void PtyServer::hostClosed(Simulator& sim) {
   log_.line("HOST-CLOSED");
 }
 
-void PtyServer::run(Simulator& sim, volatile std::sig_atomic_t& stop, bool exitOnHup) {
+void PtyServer::run(Simulator& sim, volatile std::sig_atomic_t& stop, volatile std::sig_atomic_t& dump,
+                    bool exitOnHup) {
   sigset_t waitMask;
   sigprocmask(SIG_SETMASK, nullptr, &waitMask);
   sigdelset(&waitMask, SIGTERM);
   sigdelset(&waitMask, SIGINT);
+  sigdelset(&waitMask, SIGUSR1);
   Clock::time_point lastInput = Clock::now();
 
   while (!stop && !vanished_) {
+    if (dump) {
+      dump = 0;
+      sim.dumpState();
+    }
     auto now = Clock::now();
     while (!rx_.empty() && rx_.front().due <= now && !vanished_) {
       const std::uint8_t b = rx_.front().byte;

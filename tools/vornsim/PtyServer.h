@@ -23,8 +23,9 @@ class PtyServer : public Output {
   const std::string& slavePath() const { return slavePath_; }
 
   // Runs until `stop` is set by a signal, the simulator vanishes, or (with exitOnHup) the
-  // host closes the port.
-  void run(Simulator& sim, volatile std::sig_atomic_t& stop, bool exitOnHup);
+  // host closes the port. Whenever `dump` is set (SIGUSR1) the simulator's state is logged.
+  void run(Simulator& sim, volatile std::sig_atomic_t& stop, volatile std::sig_atomic_t& dump,
+           bool exitOnHup);
 
   void send(const Bytes& bytes, int delayMs) override;
   void vanish() override;

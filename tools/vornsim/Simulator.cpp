@@ -38,6 +38,36 @@ VornDevice* Simulator::device(int module) {
   return it == devices_.end() ? nullptr : it->second.get();
 }
 
+void Simulator::dumpState() {
+  auto list = [](auto const& arr) { return SimLog::list(Bytes(arr.begin(), arr.end())); };
+  log_.line("DUMP");
+  for (const auto& [m, dev] : devices_) {
+    const VornState& s = dev->state();
+    const GeneralState& g = s.general;
+    const std::string mod = "m=" + std::to_string(m);
+    log_.line("GEN " + mod + " version=" + list(g.version) + " hardware=" + list(g.hardware) +
+              " ext=" + std::to_string(g.extAddress) + " mask=" + list(g.groupMask) +
+              " dcc=" + list(g.dccAddress) + " options=" + std::to_string(g.dccOptions) +
+              " green=" + std::to_string(g.greenLed) + " orange=" + std::to_string(g.orangeLed) +
+              " palk=" + std::to_string(g.palkFlexFlag) + "," + std::to_string(g.palkFlexStart) +
+              " enable=" + std::to_string(g.enableOnMap) + "," + std::to_string(g.enableOffMap) +
+              " xdcc=" + list(g.xdccAddress) + " serial=" + std::to_string(g.serialEnable) + "," +
+              std::to_string(g.serialConfig) + " id=" + g.id);
+    for (int p = 0; p < kPins; ++p) {
+      const PinState& pin = s.pins[p];
+      std::string slots;
+      for (const auto& slot : pin.slots) slots += (slots.empty() ? "" : ";") + list(slot);
+      log_.line("PIN " + mod + " p=" + std::to_string(p) + " layout=" + std::to_string(pin.layout) +
+                " init=" + std::to_string(pin.initNibble) + " on=" + list(pin.eventOn) +
+                " off=" + list(pin.eventOff) + " addr=" + std::to_string(pin.dccByte) + "," +
+                std::to_string(pin.serialByte) + "," + std::to_string(pin.pointerByte) + " stored=" +
+                list(pin.stored) + " active=" + list(pin.active) + " live=" + std::to_string(pin.liveLevel) +
+                " aspect=" + std::to_string(pin.liveAspect) + " slots=" + slots);
+    }
+  }
+  log_.line("DUMP-END");
+}
+
 void Simulator::onHostClosed() {
   reader_.reset();
   tunnel_ = TunnelReader{};

@@ -32,6 +32,7 @@ class Simulator {
   void onHostClosed();
 
   VornDevice* device(int module);
+  void dumpState();  // every Vorn's state into the log, between DUMP and DUMP-END lines
 
  private:
   bool tunnelling() const { return opts_.kestro != KestroType::None && !transparent_; }

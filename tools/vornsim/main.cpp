@@ -12,8 +12,10 @@
 namespace {
 
 volatile std::sig_atomic_t gStop = 0;
+volatile std::sig_atomic_t gDump = 0;
 
 void onSignal(int) { gStop = 1; }
+void onDumpSignal(int) { gDump = 1; }
 
 }  // namespace
 
@@ -30,17 +32,21 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  // SIGTERM and SIGINT are only let through while the server sleeps, so no wake-up is lost.
+  // SIGTERM, SIGINT and SIGUSR1 (state dump) are only let through while the server sleeps, so no wake-up is
+  // lost.
   sigset_t block;
   sigemptyset(&block);
   sigaddset(&block, SIGTERM);
   sigaddset(&block, SIGINT);
+  sigaddset(&block, SIGUSR1);
   sigprocmask(SIG_BLOCK, &block, nullptr);
   struct sigaction sa {};
   sa.sa_handler = onSignal;
   sigemptyset(&sa.sa_mask);
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);
+  sa.sa_handler = onDumpSignal;
+  sigaction(SIGUSR1, &sa, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
   vornsim::SimLog log;
@@ -64,7 +70,7 @@ int main(int argc, char** argv) {
   std::printf("%s\n", server.slavePath().c_str());
   std::fflush(stdout);
 
-  server.run(sim, gStop, opts.exitOnHup);
+  server.run(sim, gStop, gDump, opts.exitOnHup);
   log.line("EXIT");
   return 0;
 }
