@@ -30,6 +30,10 @@ std::map<std::string, std::string> ByIdNames() {
 
 std::vector<PortCandidate> PortCandidates() {
   std::vector<PortCandidate> out;
+#ifdef _WIN32
+  for (int n = 1; n <= kMaxPorts; ++n) out.push_back({n, "COM" + std::to_string(n), ""});
+  return out;
+#endif
   auto seen = [&out](const std::string& p) {
     return std::any_of(out.begin(), out.end(), [&p](const PortCandidate& c) { return c.path == p; });
   };
@@ -54,6 +58,10 @@ std::vector<PortCandidate> PortCandidates() {
     if (out.size() >= kMaxPorts) break;
     const std::string path = info.systemLocation().toStdString();
     if (path.empty() || seen(path)) continue;
+#ifdef __APPLE__
+    // Each device shows up twice; the call-out twin is the one that opens without carrier.
+    if (path.rfind("/dev/tty.", 0) == 0) continue;
+#endif
     std::string details = info.description().toStdString();
     const std::string maker = info.manufacturer().toStdString();
     if (!maker.empty() && details.find(maker) == std::string::npos)

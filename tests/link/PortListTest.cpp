@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "link/PortList.h"
+
+using namespace vorn;
+
+TEST(PortList, EntryTextStartsWithPortNumber) {
+  struct Case {
+    PortCandidate c;
+    std::string text;
+  };
+  const Case cases[] = {
+      {{3, "/dev/ttyUSB0", ""}, "3  /dev/ttyUSB0"},
+      {{12, "/dev/ttyUSB1", "FT232R USB UART (A50285BI)"}, "12  /dev/ttyUSB1  FT232R USB UART (A50285BI)"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PortEntryText(c.c), c.text);
+    EXPECT_EQ(PortNumberOfText(c.text), c.c.number);
+  }
+  EXPECT_EQ(PortNumberOfText(""), 0);
+  EXPECT_EQ(PortNumberOfText("/dev/ttyS0"), 0);
+}
+
+TEST(PortList, EnvironmentPathsComeFirstInOrderWithoutDuplicates) {
+  const char* old = std::getenv("VORNCONFIG_PORTS");
+  const std::string saved = old ? old : "";
+  setenv("VORNCONFIG_PORTS", "/tmp/a::/tmp/b:/tmp/a:", 1);
+  const auto c = PortCandidates();
+  const std::string pathOf2 = PortPathForNumber(2);
+  if (old)
+    setenv("VORNCONFIG_PORTS", saved.c_str(), 1);
+  else
+    unsetenv("VORNCONFIG_PORTS");
+  ASSERT_GE(c.size(), 2u);
+  EXPECT_EQ(c[0].path, "/tmp/a");
+  EXPECT_EQ(c[0].number, 1);
+  EXPECT_EQ(c[1].path, "/tmp/b");
+  EXPECT_EQ(c[1].number, 2);
+  EXPECT_EQ(pathOf2, "/tmp/b");
+  EXPECT_LE(c.size(), 16u);
+  for (size_t i = 2; i < c.size(); ++i) EXPECT_NE(c[i].path, "/tmp/a");
+  EXPECT_EQ(PortPathForNumber(0), "");
+  EXPECT_EQ(PortPathForNumber(17), "");
+}
