@@ -211,8 +211,8 @@ std::string CommandHelp(const std::string& command) {
         "  Probes the module addresses 0..15 with one short version request each (silent\n"
         "  modules are skipped quietly) and reads every module that answers into\n"
         "  DIR/module-NN.dat (NN = stored module address, 00..15), printing one line per module\n"
-        "  found. Exit status 0 when at least one module was read and every module that\n"
-        "  answered was read completely.\n";
+        "  found; DIR is created when missing. Exit status 0 when at least one module was read\n"
+        "  and every module that answered was read completely.\n";
   } else if (command == "write") {
     h = "vornctl write --port PATH [LINK] --in FILE\n"
         "  Loads FILE over the start-up configuration (as the window does after starting) and\n"
@@ -226,9 +226,9 @@ std::string CommandHelp(const std::string& command) {
         "\n"
         "vornctl verify --port PATH [LINK] --all-modules --in DIR\n"
         "  Verifies every DIR/module-NN.dat against module NN and prints one summary line per\n"
-        "  module (\"module NN: Verify OK\" or \"module NN: Verification Stopped, ...\"). For the\n"
-        "  full report of one module, verify it alone with --module NN. Exit status 0 when\n"
-        "  every module verified OK.\n";
+        "  module (\"module NN: Verify OK\", \"module NN: Verification Stopped, ...\" or\n"
+        "  \"module NN: no answer\" after one short probe). For the full report of one module,\n"
+        "  verify it alone with --module NN. Exit status 0 when every module verified OK.\n";
   } else if (command == "convert") {
     h = "vornctl convert --in FILE --out FILE [--compact]\n"
         "  Loads FILE (any data file version) over the start-up configuration and saves it in\n"

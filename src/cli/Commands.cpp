@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include <QDir>
 #include <cstdio>
 #include <memory>
 
@@ -118,6 +119,10 @@ bool VerifiedOk(const Session& s, bool jobOk) {
 }
 
 int ReadAllModules(const CliOptions& o) {
+  if (!QDir().mkpath(QString::fromStdString(o.out))) {
+    StderrUi().message("Can not create folder " + o.out, Icon::Exclamation);
+    return kExitUsageOrFile;
+  }
   DeviceSession d(o);
   if (!d.open()) return kExitDeviceFailed;
   int found = 0;
@@ -162,6 +167,12 @@ int VerifyAllModules(const CliOptions& o) {
   for (int m : modules) {
     d.reset();
     d.setModule(m);
+    if (!d.probe()) {
+      std::printf("module %s: no answer\n", TwoDigits(m).c_str());
+      allOk = false;
+      continue;
+    }
+    d.reset();
     if (!d.load(ModuleFile(o.in, m))) {
       std::printf("module %s: invalid file %s\n", TwoDigits(m).c_str(), ModuleFile(o.in, m).c_str());
       fileBad = true;

@@ -182,7 +182,7 @@ TEST_F(VornctlTest, ModuleAddressAndKestroTunnel) {
 TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
   SimProcess sim({"--modules", "0,3"});
   ASSERT_TRUE(sim.ok()) << sim.error();
-  const std::string out = dir.path().toStdString();
+  const std::string out = dir.path().toStdString() + "/bus";  // created by the read
   QElapsedTimer clock;
   clock.start();
   CtlRun r = Vornctl({"read", "--port", sim.path(), "--all-modules", "--out", out});
@@ -192,23 +192,26 @@ TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
   EXPECT_EQ(r.err, "");  // silent modules are skipped without messages
   EXPECT_EQ(r.out, "module 00: version 3.0.1.7, saved " + out +
                        "/module-00.dat\nmodule 03: version 3.0.1.7, saved " + out + "/module-03.dat\n");
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(",").toStdString(), "module-00.dat,module-03.dat");
+  EXPECT_EQ(QDir(QString::fromStdString(out)).entryList(QDir::Files).join(",").toStdString(),
+            "module-00.dat,module-03.dat");
 
   r = Vornctl({"verify", "--port", sim.path(), "--all-modules", "--in", out});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "module 00: Verify OK\nmodule 03: Verify OK\n");
 
-  // Module 3's file verified against module 0's device state: both still compare, so give
-  // module 3 a different identity and expect one failure.
+  // Module 3 differs from its file now, and module 5 has a file but no Vorn.
   ConfigModel m;
   GeneralSettings g;
   test::RecordingPrompter quiet;
   ASSERT_EQ(LoadConfigFile(out + "/module-03.dat", m, g, quiet), ConfigLoadStatus::Loaded);
   g.IDString = "Changed";
   ASSERT_TRUE(SaveConfigFile(out + "/module-03.dat", m, g, ConfigFileMode::Full, quiet));
+  ASSERT_TRUE(SaveConfigFile(out + "/module-05.dat", m, g, ConfigFileMode::Full, quiet));
   r = Vornctl({"verify", "--port", sim.path(), "--all-modules", "--in", out});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.out.rfind("module 00: Verify OK\nmodule 03: Verification Stopped", 0), 0u) << r.out;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out.rfind("module 00: Verify OK\nmodule 03: Verification Stopped, ", 0), 0u) << r.out;
+  EXPECT_TRUE(EndsWith(r.out, " report lines\nmodule 05: no answer\n")) << r.out;
 }
 
 }  // namespace
