@@ -171,3 +171,27 @@ TEST(SimCommands, DumpsItsStateOnRequest) {
 
 }  // namespace
 }  // namespace vorn::test
+
+namespace vorn::test {
+namespace {
+
+// A frame whose toggle bit repeats the previous one is the same frame sent again: it gets
+// the previous reply and is not carried out, unless --ignore-toggle says otherwise.
+TEST(SimCommands, RepeatedToggleGetsThePreviousReply) {
+  for (bool ignoreToggle : {false, true}) {
+    SimSession s(ignoreToggle ? std::vector<std::string>{"--ignore-toggle"} : std::vector<std::string>{});
+    ASSERT_TRUE(s.ok()) << s.sim.error();
+    s.tell({96, 10, 'A'});
+    s.toggle = !s.toggle;  // send the next frame with the same toggle bit
+    EXPECT_EQ(s.ask({112, 10}), ignoreToggle ? (ByteList{112, 10, 'A'}) : (ByteList{96, 10}));
+    EXPECT_EQ(s.ask({112, 10}), (ByteList{112, 10, 'A'}));
+    EXPECT_EQ(s.sim.logLines("REPEAT").size(), 1u);
+    // A resync forgets the last toggle: the same bit is new again.
+    s.port->write(kResyncBytes);
+    s.toggle = !s.toggle;
+    EXPECT_EQ(s.ask({112, 5}), (ByteList{112, 5, 0}));
+  }
+}
+
+}  // namespace
+}  // namespace vorn::test

@@ -127,6 +127,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error, bool& h
       if (!value(o.logFile)) return false;
     } else if (arg == "--vanish-after") {
       if (!number(1, 100000000, o.vanishAfter)) return false;
+    } else if (arg == "--ignore-toggle") {
+      o.ignoreToggle = true;
     } else if (arg == "--exit-on-hup") {
       o.exitOnHup = true;
     } else if (arg == "--kestro") {
@@ -182,6 +184,9 @@ const char* usageText() {
          "  --log FILE            record every frame received and every event, one line each\n"
          "  --vanish-after N      close the pseudo-terminal and exit when the N-th frame arrives\n"
          "                        (the resynchronising empty frame counts)\n"
+         "  --ignore-toggle       carry out a frame whose toggle bit repeats the previous one;\n"
+         "                        by default it counts as the same frame sent again and gets\n"
+         "                        the previous reply without being carried out (both log REPEAT)\n"
          "  --exit-on-hup         exit when the host closes the port\n"
          "  --kestro TYPE         speak Kestro tunnel frames as a lintor, corvel or pardo\n"
          "  --protocol X.Y        Kestro protocol version reported (default 3.2)\n"

@@ -26,6 +26,7 @@ struct Options {
   std::vector<std::vector<int>> wrongEchoes;     // answered with the second echo byte changed
   int vanishAfter = 0;                           // 0 = never
   bool exitOnHup = false;
+  bool ignoreToggle = false;  // carry out repeated frames instead of answering them from memory
   KestroType kestro = KestroType::None;
   int protocolVersion = 3200;  // V as the tunnel encodes it (3.2 = 3200)
   int ifaceVersion = 1030;

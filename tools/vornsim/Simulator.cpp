@@ -116,15 +116,21 @@ void Simulator::onPalk(std::uint8_t address, const Bytes& p) {
             " p1=" + std::to_string(p[1]) + " p2=" + std::to_string(p[2]));
 }
 
-bool Simulator::execute(int module, bool hasExt, std::uint8_t ext, const Bytes& data, Bytes& reply,
-                        bool& replyExt, std::uint8_t& replyExtByte) {
+VornDevice* Simulator::accepting(int module, bool hasExt, std::uint8_t ext) {
   VornDevice* dev = device(module);
-  if (dev == nullptr) return false;
+  if (dev == nullptr) return nullptr;
   if (hasExt && opts_.xaddr >= 0 && ext != dev->extAddress()) {
     log_.line("IGNORED m=" + std::to_string(module) + " x=" + std::to_string(ext) +
               " reason=extended address " + std::to_string(dev->extAddress()));
-    return false;
+    return nullptr;
   }
+  return dev;
+}
+
+bool Simulator::execute(int module, bool hasExt, std::uint8_t ext, const Bytes& data, Bytes& reply,
+                        bool& replyExt, std::uint8_t& replyExtByte) {
+  VornDevice* dev = accepting(module, hasExt, ext);
+  if (dev == nullptr) return false;
   const unsigned erasedBefore = dev->erasures();
   reply = dev->execute(data);
   if (dev->erasures() != erasedBefore) log_.line("ERASED m=" + std::to_string(module));
@@ -142,17 +148,27 @@ void Simulator::onVornFrame(const RxEvent& ev, Output& out) {
   log_.line("VORN m=" + std::to_string(m) + " t=" + (ev.toggle() ? "1" : "0") +
             " b=" + (ev.wantsReply() ? "1" : "0") + " x=" + (ev.hasExt ? std::to_string(ev.ext) : "-") +
             " data=" + SimLog::list(ev.data) + " raw=" + SimLog::list(ev.raw));
-  auto toggle = lastToggle_.find(m);
-  if (toggle != lastToggle_.end()) {
-    if (toggle->second == (ev.toggle() ? 1 : 0)) log_.line("REPEAT m=" + std::to_string(m));
-    toggle->second = ev.toggle() ? 1 : 0;
+  if (accepting(m, ev.hasExt, ev.ext) == nullptr) return;
+  // The toggle bit tells a new frame from the same frame sent again: a repeat is answered
+  // with the previous reply and not carried out a second time.
+  int& last = lastToggle_[m];
+  const int toggle = ev.toggle() ? 1 : 0;
+  if (last == toggle) {
+    log_.line("REPEAT m=" + std::to_string(m));
+    if (!opts_.ignoreToggle) {
+      if (ev.wantsReply() && !opts_.mute && !lastReply_[m].empty()) sendFrame(lastReply_[m], out);
+      return;
+    }
   }
+  last = toggle;
+  lastReply_[m].clear();
   Bytes reply;
   bool replyExt = false;
   std::uint8_t replyExtByte = 0;
   if (!execute(m, ev.hasExt, ev.ext, ev.data, reply, replyExt, replyExtByte)) return;
   if (!ev.wantsReply() || opts_.mute || !applyRequestFaults(ev.data, reply)) return;
-  sendFrame(buildVornReply(ev.start, replyExt, replyExtByte, reply), out);
+  lastReply_[m] = buildVornReply(ev.start, replyExt, replyExtByte, reply);
+  sendFrame(lastReply_[m], out);
 }
 
 void Simulator::onTunnelledVorn(const Bytes& payload) {

@@ -41,6 +41,7 @@ class Simulator {
   void onPalk(std::uint8_t address, const Bytes& params);
   void onTunnelEvent(const TunnelEvent& ev, Output& out);
   void onTunnelledVorn(const Bytes& payload);
+  VornDevice* accepting(int module, bool hasExt, std::uint8_t ext);  // null when no Vorn takes the frame
   // Runs a request for a module; returns false when no Vorn takes it.
   bool execute(int module, bool hasExt, std::uint8_t ext, const Bytes& data, Bytes& reply, bool& replyExt,
                std::uint8_t& replyExtByte);
@@ -51,7 +52,8 @@ class Simulator {
   Options opts_;
   SimLog& log_;
   std::map<int, std::unique_ptr<VornDevice>> devices_;
-  std::map<int, int> lastToggle_;  // per module; -1 after a resync
+  std::map<int, int> lastToggle_;   // per module; -1 after a resync
+  std::map<int, Bytes> lastReply_;  // per module: the reply a repeated frame gets again
   FrameReader reader_;
   TunnelReader tunnel_;
   bool transparent_ = false;
