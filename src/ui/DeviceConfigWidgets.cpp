@@ -110,12 +110,15 @@ UpDown::UpDown(const QString& name, QLineEdit* buddy, int min, int max, QWidget*
   down_ = new QToolButton(this);
   down_->setArrowType(Qt::DownArrow);
   down_->setObjectName(name + "_down");
+  // Two small arrows, together about as tall as a text line, whatever the screen's scale.
+  const int h = fontMetrics().height() / 2 + 3;
   for (QToolButton* b : {up_, down_}) {
     b->setAutoRepeat(true);
     b->setFocusPolicy(Qt::NoFocus);
-    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    b->setFixedSize(h + 4, h);
     lay->addWidget(b);
   }
+  setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   connect(up_, &QToolButton::clicked, this, [this] { stepBy(1); });
   connect(down_, &QToolButton::clicked, this, [this] { stepBy(-1); });
   if (buddy_) {

@@ -228,6 +228,7 @@ QWidget* PinConfigEditor::buildServoTab() {
   live->addWidget(servoSlider_, 1);
   live->addWidget(srvDynamic_);
   lay->addLayout(live, 8, 0, 1, 2);
+  lay->setRowStretch(9, 1);
   connect(setPos, &QPushButton::clicked, this, [this] {
     int v = std::clamp(BoxValue(positionBox_->text()), -64, 63);
     SetBoxNumber(positionBox_, v);
@@ -314,6 +315,7 @@ QWidget* PinConfigEditor::buildPwmTab() {
   live->addWidget(pwmSlider_, 1);
   live->addWidget(pwmSlow_);
   lay->addLayout(live, 5, 0, 1, 2);
+  lay->setRowStretch(6, 1);
   connect(setLevel, &QPushButton::clicked, this, [this] {
     int v = std::clamp(BoxValue(pwmLevelBox_->text()), 0, 31);
     SetBoxNumber(pwmLevelBox_, v);

@@ -51,8 +51,10 @@ QWidget* Pair(QLineEdit* box, UpDown* spin, QWidget* parent) {
   lay->setSpacing(0);
   box->setParent(w);
   spin->setParent(w);
+  box->setMaximumWidth(box->fontMetrics().horizontalAdvance("-0000") + 12);
   lay->addWidget(box);
   lay->addWidget(spin);
+  lay->addStretch();
   return w;
 }
 
@@ -91,6 +93,7 @@ void PinEditor::build() {
   pinGrid->addWidget(Pair(output_, outputSpin_, this), 0, 1);
   pinGrid->addWidget(desc_, 0, 2, 1, 3);
   pinGrid->addWidget(devPinLabel, 1, 0);
+  devicePin_->setMaximumWidth(devicePin_->fontMetrics().horizontalAdvance("-0000") + 12);
   pinGrid->addWidget(devicePin_, 1, 1);
   pinGrid->addWidget(devNameLabel, 1, 2);
   pinGrid->addWidget(deviceDesc_, 1, 3, 1, 2);
@@ -110,7 +113,6 @@ void PinEditor::build() {
     count_[k]->setText("1");
     if (*countTips[k]) count_[k]->setToolTip(countTips[k]);
     countSpin_[k] = new UpDown(spinNames[k], count_[k], r.Min, r.Max);
-    count_[k]->setMaximumWidth(count_[k]->fontMetrics().horizontalAdvance("000") + 12);
     midRow->addWidget(Pair(count_[k], countSpin_[k], this));
     connect(count_[k], &ValidatedEdit::validate, this, [this, k] { validateCount(k); });
     connect(countSpin_[k], &UpDown::stepped, this, [this, k] { validateCount(k); });
@@ -232,6 +234,7 @@ void PinEditor::build() {
       openEditDialog(*editStep_, false);
     });
   }
+  grid->setColumnStretch(8, 1);
   top->addWidget(frame_);
   top->addStretch();
 

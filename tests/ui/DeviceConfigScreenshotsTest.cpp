@@ -1,0 +1,63 @@
+// Not a check: when VORN_SCREENSHOT_DIR is set (scripts/screenshots.sh), saves pictures of the
+// device configuration tab with details on: a four-aspect signal and a servo pin, as read
+// from the demo Vorn.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QTest>
+#include <cstdlib>
+
+#include "RecordingPrompter.h"
+#include "SimProcess.h"
+#include "link/QtSerialPort.h"
+#include "operations/Jobs.h"
+#include "operations/Session.h"
+#include "ui/DeviceConfigTab.h"
+#include "ui/DeviceConfigWidgets.h"
+
+namespace vorn::test {
+namespace {
+
+TEST(Screenshots, DeviceConfigurationTabDetails) {
+  const char* out = std::getenv("VORN_SCREENSHOT_DIR");
+  if (!out) GTEST_SKIP() << "VORN_SCREENSHOT_DIR not set";
+  SimProcess sim({"--demo"});
+  ASSERT_TRUE(sim.ok()) << sim.error();
+  RecordingPrompter prompter;
+  QtSerialPort port;
+  Session s{port, SystemClock(), prompter};
+  JobRunner jobs{s};
+  DeviceConfigTab tab(s, [&jobs](const std::string& name) {
+    if (jobs.request(name)) jobs.tick();
+  });
+  s.onDisplayRefresh = [&tab] { tab.refreshAll(); };
+  s.onPinConfigRefresh = [&tab] { tab.refreshPinConfig(); };
+  ASSERT_TRUE(s.link.openDevice(sim.path()));
+  tab.resize(1280, 820);
+  tab.show();
+  tab.findChild<QAbstractButton*>("CommandReadAllPins")->click();
+  s.model.pin(3).Description = "Distant signal";
+  const char* aspects[4] = {"Caution", "Clear", "Expect stop", "Dark"};
+  for (int a = 0; a < 4; ++a) s.model.aspect(3, a).Description = aspects[a];
+  s.model.pin(4).Description = "Point 1 servo";
+  s.model.aspect(4, 0).Description = "Straight";
+  tab.setExpertMode(true);
+  tab.findChild<QAbstractButton*>("CheckPAspShowDetails")->setChecked(true);
+
+  struct Shot {
+    int shownPin;
+    const char* file;
+  } shots[] = {{4, "device-tab-signal.png"}, {5, "device-tab-servo.png"}};
+  for (const Shot& shot : shots) {
+    auto* pin = tab.findChild<ValidatedEdit*>("TextPAspOutput");
+    pin->setText(QString::number(shot.shownPin));
+    emit pin->validate();
+    tab.refreshPinConfig();
+    QTest::qWait(150);
+    EXPECT_TRUE(tab.grab().save(QDir(out).filePath(shot.file))) << shot.file;
+  }
+}
+
+}  // namespace
+}  // namespace vorn::test
