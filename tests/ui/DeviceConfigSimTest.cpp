@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTest>
 
@@ -97,6 +99,66 @@ TEST(DeviceConfigSimTest, EditedProgramWrittenAndVerified) {
   r.click("CommandReadPin");
   EXPECT_TRUE(r.s.model.pin(3) == edited);
   EXPECT_EQ(r.w<QLineEdit>("TextPAspPar1_0")->text(), "20");
+}
+
+TEST(DeviceConfigSimTest, LiveCommandsSendTheirBytes) {
+  SimTabRig r;
+  ASSERT_TRUE(r.sim.ok()) << r.sim.error();
+  r.click("CheckPAspShowDetails");
+  r.enter("TextPAspOutput", "4");  // pin 3
+  r.click("OptionPAspConf_1");
+  r.enter("TextPAspAspect", "2");
+  ASSERT_EQ(r.s.model.SerialStart[3], 3);
+
+  auto* test = r.w<QPushButton>("CommandPAspTestAspect");
+  QTest::mouseClick(test, Qt::LeftButton);
+  ASSERT_TRUE(r.sim.waitForLog("VORN ", 1));
+  EXPECT_NE(r.sim.logLines("VORN ").back().find("data=0,1,3,2"), std::string::npos)
+      << r.sim.logLines("VORN ").back();
+  QTest::mouseClick(test, Qt::LeftButton, Qt::ControlModifier);
+  ASSERT_TRUE(r.sim.waitForLog("VORN ", 2));
+  EXPECT_NE(r.sim.logLines("VORN ").back().find("data=0,0,3,2"), std::string::npos)
+      << r.sim.logLines("VORN ").back();
+
+  // Flexible Palk addressing: 4 x 10 + 3 = 43 is module 1, output 11.
+  r.s.general.PalkFlexEnabled = true;
+  r.s.model.PalkFlexStart = 10;
+  QTest::mouseClick(test, Qt::LeftButton, Qt::ShiftModifier);
+  ASSERT_TRUE(r.sim.waitForLog("PALK ", 1));
+  const std::string palk = r.sim.logLines("PALK ").back();
+  EXPECT_NE(palk.find("a=7 c=1 p1=11 p2=2"), std::string::npos) << palk;
+
+  // Without serial addresses nothing is sent.
+  r.w<UpDown>("UpDownPaspPalkn")->stepBy(-1);
+  ASSERT_EQ(r.s.model.pin(3).SerialCount, 0);
+  QTest::mouseClick(test, Qt::LeftButton, Qt::ControlModifier);
+  EXPECT_EQ(r.prompter.last(), "You have no Palk-address(es) assigned to Pin 4");
+  EXPECT_EQ(r.prompter.entries.back().icon, Icon::Critical);
+
+  // Sliders send while they have the focus; the jump buttons never use the dynamics.
+  r.w<QTabWidget>("SSTabPCFG")->setCurrentIndex(2);
+  auto* pwm = r.w<QSlider>("SliderPWM");
+  r.w<QAbstractButton>("CheckPWMSlow")->setChecked(true);
+  pwm->setValue(5);  // no focus: nothing sent
+  QFocusEvent in(QEvent::FocusIn);
+  QApplication::sendEvent(pwm, &in);
+  pwm->setValue(9);
+  r.click("CommandPWMJump");
+  r.w<QTabWidget>("SSTabPCFG")->setCurrentIndex(1);
+  auto* servo = r.w<QSlider>("SliderServo");
+  r.w<QAbstractButton>("CheckSrvDynamic")->setChecked(true);
+  QApplication::sendEvent(servo, &in);
+  servo->setValue(-64);
+  servo->setValue(63);
+  r.click("CommandStopSrv");
+  ASSERT_TRUE(r.sim.waitForLog("VORN ", 7));
+  const auto lines = r.sim.logLines("VORN ");
+  const char* expected[] = {"data=0,54,3,9", "data=0,38,3,9", "data=0,55,3,0", "data=0,55,3,127",
+                            "data=0,39,3,127"};
+  for (int i = 0; i < 5; ++i)
+    EXPECT_NE(lines[lines.size() - 5 + i].find(expected[i]), std::string::npos)
+        << lines[lines.size() - 5 + i];
+  EXPECT_EQ(r.s.model.pin(3).LiveLevel, 127);
 }
 
 }  // namespace
