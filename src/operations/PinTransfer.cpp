@@ -257,8 +257,8 @@ bool WriteAspect(Session& s, int pin, int aspect) {
                  std::to_string(i) + " holds a value the Vorn cannot take");
       return false;
     }
-    Bytes req{kCmdWriteSlot, u8(pin), u8(aspect), u8(i)};
-    req.insert(req.end(), w->begin(), w->end());
+    const WireSlot& b = *w;
+    const Bytes req{kCmdWriteSlot, u8(pin), u8(aspect), u8(i), b[0], b[1], b[2], b[3], b[4]};
     if (!writeRequest(s, req)) return false;
   }
   return true;
