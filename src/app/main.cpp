@@ -1,10 +1,20 @@
 #include <QApplication>
+#include <QIcon>
 
+#include "link/Clock.h"
+#include "link/QtSerialPort.h"
 #include "ui/MainWindow.h"
+#include "ui/NoSettings.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  vorn::MainWindow w;
+  QApplication::setApplicationName("VornConfig");
+  const QString installed =
+      QApplication::applicationDirPath() + "/../share/icons/hicolor/scalable/apps/vornconfig.svg";
+  QApplication::setWindowIcon(QIcon::fromTheme("vornconfig", QIcon(installed)));
+  vorn::KeepNoSettings();
+  vorn::QtSerialPort port;
+  vorn::MainWindow w(port, vorn::SystemClock());
   w.show();
   return app.exec();
 }

@@ -1,0 +1,149 @@
+// "Save File" on the mouse press, the file dialogs keeping nothing, and the feedback monitor.
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileDialog>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdlib>
+
+#include "WindowFixture.h"
+
+namespace vorn::test {
+namespace {
+
+TEST_F(WindowTest, SaveActsOnThePressAndShiftAloneMeansCompact) {
+  QTemporaryDir dir;
+  std::vector<QString> asked;
+  int n = 0;
+  window->setFileChooser([&](bool save) {
+    EXPECT_TRUE(save);
+    asked.push_back(dir.filePath(QString("f%1.dat").arg(++n)));
+    return asked.back();
+  });
+  auto* save = find<QAbstractButton>("CommandSave");
+  QTest::mousePress(save, Qt::LeftButton);
+  ASSERT_EQ(asked.size(), 1u) << "saves on the press";
+  QTest::mouseRelease(save, Qt::LeftButton);
+  EXPECT_EQ(asked.size(), 1u) << "the release must not save again";
+  QTest::mousePress(save, Qt::LeftButton, Qt::ShiftModifier);
+  QTest::mouseRelease(save, Qt::LeftButton, Qt::ShiftModifier);
+  ASSERT_EQ(asked.size(), 2u);
+  QTest::mouseClick(save, Qt::RightButton);
+  QTest::mouseClick(save, Qt::LeftButton, Qt::ControlModifier);
+  QTest::mouseClick(save, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
+  EXPECT_EQ(asked.size(), 2u);
+
+  QFile full(asked[0]), compact(asked[1]);
+  ASSERT_TRUE(full.open(QIODevice::ReadOnly));
+  ASSERT_TRUE(compact.open(QIODevice::ReadOnly));
+  const QByteArray f = full.readAll(), c = compact.readAll();
+  EXPECT_TRUE(f.contains("\"Pin\",31,")) << "full file lists every pin";
+  EXPECT_FALSE(c.contains("\"Pin\",")) << "nothing described: no pins in the compact file";
+  EXPECT_TRUE(c.startsWith("\"VornConfiguration 0032\""));
+}
+
+TEST_F(WindowTest, CancelledDialogsChangeNothing) {
+  window->setFileChooser([](bool) { return QString(); });
+  session().general.IDString = "keep";
+  window->loadFile();
+  window->saveFile(false);
+  EXPECT_EQ(session().general.IDString, "keep");
+  EXPECT_TRUE(prompter.entries.empty());
+}
+
+TEST_F(WindowTest, MonitorStartsOnceAndStopsWhenItLosesTheFocus) {
+  prompter.answers = {true};
+  QTest::mouseClick(find("Release"), Qt::RightButton);
+  find<QTabWidget>("SSTab_Main")->setCurrentIndex(3);
+  click("CommandFBM_1");
+  EXPECT_EQ(prompter.last(), "Select Comm-port");
+  EXPECT_EQ(find<QPlainTextEdit>("textFBM")->toPlainText(), "");
+
+  emit find<QComboBox>("ComboPort")->activated(0);
+  ASSERT_TRUE(port.isOpen());
+  click("CommandFBM_1");
+  click("CommandFBM_1");
+  auto* fbm = find<QPlainTextEdit>("textFBM");
+  EXPECT_EQ(fbm->toPlainText(), "Start Monitoring\n");
+  auto* timer2 = window->findChild<QTimer*>("Timer2");
+  ASSERT_NE(timer2, nullptr);
+  EXPECT_TRUE(timer2->isActive());
+  click("CommandFBM_2");  // "Stop" takes the focus
+  EXPECT_FALSE(timer2->isActive());
+  EXPECT_EQ(fbm->toPlainText(), "Start Monitoring\nMonitoring Stopped\n");
+
+  click("CommandFBM_1");
+  click("CommandFBM_0");  // "Clear" while running: stops first, then empties
+  EXPECT_FALSE(timer2->isActive());
+  EXPECT_EQ(fbm->toPlainText(), "");
+}
+
+// The dialogs run in a child copy of this test program whose HOME and XDG_CONFIG_HOME point
+// at an empty folder; afterwards the folder must still be empty.
+TEST(NoSettings, FileDialogsLeaveTheUserFoldersEmpty) {
+  if (std::getenv("VORN_NOSETTINGS_CHILD")) GTEST_SKIP();
+  QTemporaryDir home;
+  ASSERT_TRUE(home.isValid());
+  QProcess child;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("HOME", home.path());
+  env.insert("XDG_CONFIG_HOME", home.path());
+  env.insert("VORN_NOSETTINGS_CHILD", "1");
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  child.setProcessEnvironment(env);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=NoSettingsChild.*"});
+  const bool finished = child.waitForFinished(20000);
+  if (!finished) child.kill();
+  ASSERT_TRUE(finished) << QString::fromLocal8Bit(child.readAll()).toStdString();
+  const QString out = QString::fromLocal8Bit(child.readAll());
+  ASSERT_EQ(child.exitCode(), 0) << out.toStdString();
+  ASSERT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
+  QStringList left;
+  QDirIterator it(home.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) left << it.next();
+  EXPECT_TRUE(left.isEmpty()) << left.join(", ").toStdString();
+}
+
+TEST(NoSettingsChild, OpensCancelsAndSaves) {
+  if (!std::getenv("VORN_NOSETTINGS_CHILD")) GTEST_SKIP();
+  FakeClock clock;
+  FakeSerialPort port(clock);
+  RecordingPrompter prompter;
+  QTemporaryDir saveDir;  // under TMPDIR, not HOME
+  const QString target = saveDir.filePath("saved.dat");
+  {
+    MainWindow window(port, clock, &prompter, [] { return PortListing{}; });
+    window.show();
+    // Answers each file dialog as it opens: cancel the first two, save the third.
+    int dialogs = 0;
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dlg) return;
+      if (++dialogs < 3) {
+        dlg->reject();
+      } else {
+        dlg->selectFile(target);
+        QMetaObject::invokeMethod(dlg, "accept");
+      }
+    });
+    answer.start();
+    window.loadFile();
+    window.saveFile(false);
+    window.saveFile(true);
+    EXPECT_EQ(dialogs, 3);
+    EXPECT_TRUE(QFile::exists(target));
+  }
+  EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
+}
+
+}  // namespace
+}  // namespace vorn::test

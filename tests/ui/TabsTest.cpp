@@ -1,0 +1,167 @@
+// Field handlers of the general tab and the event-control editor.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <algorithm>
+
+#include "WindowFixture.h"
+#include "files/ConfigFile.h"
+#include "ui/DeviceConfigWidgets.h"
+#include "ui/GeneralTab.h"
+
+namespace vorn::test {
+namespace {
+
+TEST_F(WindowTest, PalkStartRoundsDownToItsStepOfFour) {
+  struct Case {
+    const char* typed;
+    const char* shown;
+    int start;
+  };
+  for (const Case& c : {Case{"13", "13", 3}, Case{"14", "13", 3}, Case{"600", "509", 127}, Case{"0", "1", 0},
+                        Case{"abc", "1", 0}}) {
+    typeInto("TextGenPalkaddr", c.typed);
+    EXPECT_EQ(text("TextGenPalkaddr"), c.shown) << c.typed;
+    EXPECT_EQ(session().model.PalkFlexStart, c.start) << c.typed;
+  }
+  auto* spin = find<UpDown>("UpDownGenPalkaddr");
+  typeInto("TextGenPalkaddr", "509");
+  spin->stepBy(1);  // at 127 already: nothing changes
+  EXPECT_EQ(session().model.PalkFlexStart, 127);
+  EXPECT_EQ(text("TextGenPalkaddr"), "509");
+  spin->stepBy(-1);
+  EXPECT_EQ(session().model.PalkFlexStart, 126);
+  EXPECT_EQ(text("TextGenPalkaddr"), "505");
+}
+
+TEST_F(WindowTest, LedBoxesFollowTheRuleOnScreen) {
+  click("CheckLCGreen_3");
+  EXPECT_EQ(session().general.LCGreen[3], TriState::Checked);
+  click("CheckLCGreen_7");
+  EXPECT_EQ(find<QCheckBox>("CheckLCGreen_7")->checkState(), Qt::PartiallyChecked);
+  EXPECT_FALSE(find<QCheckBox>("CheckLCGreen_3")->isChecked());
+  click("CheckLCOrange_1");
+  click("CheckLCOrange_1");
+  EXPECT_EQ(find<QCheckBox>("CheckLCOrange_7")->checkState(), Qt::PartiallyChecked);
+  EXPECT_EQ(session().general.LCOrange[7], TriState::Grey);
+}
+
+TEST_F(WindowTest, FlexibleAddressingWarnsOnlyWhenTheUserTicksIt) {
+  prompter.answers = {false};
+  click("CheckGenPalkaddr");
+  ASSERT_EQ(prompter.entries.size(), 1u);
+  EXPECT_EQ(
+      prompter.entries[0].text,
+      "Palk Flexible Addressing is a complex concept !!\nIt should only be activated by experienced users\n"
+      "that understand the details very well !");
+  EXPECT_EQ(prompter.entries[0].kind, 'o');
+  EXPECT_FALSE(find<QCheckBox>("CheckGenPalkaddr")->isChecked());
+  EXPECT_FALSE(session().general.PalkFlexEnabled);
+
+  // A file that turns it on changes the box without asking.
+  QTemporaryDir dir;
+  GeneralSettings g;
+  g.PalkFlexEnabled = true;
+  ConfigModel m;
+  m.PalkFlexStart = 10;
+  const QString path = dir.filePath("flex.dat");
+  ASSERT_TRUE(SaveConfigFile(path.toStdString(), m, g, ConfigFileMode::Compact, prompter));
+  prompter.clear();
+  window->loadFile(path);
+  EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
+  EXPECT_TRUE(find<QCheckBox>("CheckGenPalkaddr")->isChecked());
+  EXPECT_EQ(text("TextGenPalkaddr"), "41");
+}
+
+TEST_F(WindowTest, DccAddressesClampAndShowTheRange) {
+  typeInto("TextGenDCCAddress", "600");
+  EXPECT_EQ(text("TextGenDCCAddress"), "510");
+  EXPECT_EQ(find<QLabel>("LabelGenDCCOutput")->text(), "Output 2037 .. OVFLOW");
+  EXPECT_FALSE(find<QLabel>("LabelGenDCCOutput")->styleSheet().isEmpty());
+  typeInto("TextGenDCCAddress", "0");
+  EXPECT_EQ(text("TextGenDCCAddress"), "1");
+  EXPECT_EQ(find<QLabel>("LabelGenDCCOutput")->text(), "Output 1 .. 32");
+  EXPECT_TRUE(find<QLabel>("LabelGenDCCOutput")->styleSheet().isEmpty());
+  click("ChkGenDCCAllow0");
+  typeInto("TextGenDCCAddress", "-4");
+  EXPECT_EQ(text("TextGenDCCAddress"), "0");
+  typeInto("TextGenXDCCAddress", "3000");
+  EXPECT_EQ(text("TextGenXDCCAddress"), "2046");
+  EXPECT_TRUE(find<QLabel>("LabelGenXDCCOutput")->text().endsWith(" .. OVERFLOW"));
+}
+
+TEST_F(WindowTest, ModuleExtendedAddressFollowsNumbering) {
+  typeInto("TextGenXaddr", "200");
+  EXPECT_EQ(text("TextGenXaddr"), "96");
+  EXPECT_EQ(session().general.ModuleExtAddress, 95);
+  click("CheckKLnumber");
+  EXPECT_EQ(text("TextGenXaddr"), "95");
+  EXPECT_EQ(find<QLabel>("LabelGenHWCPin")->text().toStdString(),
+            "Pin       0..7         8..15      16..23       24..31");
+}
+
+TEST_F(WindowTest, EventEditorClampsAndGreysNoAction) {
+  showTab(1);
+  typeInto("TextECon_1", "12");
+  EXPECT_EQ(text("TextECon_1"), "11");
+  EXPECT_EQ(session().model.eventOn(0, 1), 11);
+  typeInto("TextECoff_2", "-5");
+  EXPECT_EQ(text("TextECoff_2"), "-1");
+  EXPECT_EQ(session().model.eventOff(0, 2), -1);
+  EXPECT_TRUE(find<QWidget>("TextECoff_2")->styleSheet().contains("224"));
+  typeInto("TextECoff_2", "4");
+  EXPECT_FALSE(find<QWidget>("TextECoff_2")->styleSheet().contains("224"));
+
+  typeInto("TextECpin", "0");
+  EXPECT_EQ(text("TextECpin"), "1");
+  EXPECT_EQ(session().ec.CurECPin, 0);
+  typeInto("TextECpin", "40");
+  EXPECT_EQ(text("TextECpin"), "32");
+  EXPECT_EQ(session().ec.CurECPin, 31);
+  EXPECT_EQ(text("TextECon_1"), "1") << "pin 31 shows its own actions";
+  EXPECT_EQ(text("TextECoff_2"), "-1");
+
+  click("CommandECcopy");
+  EXPECT_EQ(session().model.eventOn(5, 1), 1);
+  click("CheckInitEE_6");
+  EXPECT_FALSE(session().ec.CheckInitEE[6]);
+}
+
+TEST_F(WindowTest, ReadAllThenWriteAllWithinOneTickRunsOnlyWriteAll) {
+  auto* combo = find<QComboBox>("ComboPort");
+  emit combo->activated(0);
+  ASSERT_TRUE(port.isOpen());
+  click("CheckVornBD");  // one-way: writes go on without answers, reads would tick it again
+  click("CommandReadAll");
+  EXPECT_TRUE(find("LabelAction")->isVisible());
+  click("CommandWriteAll");
+  EXPECT_EQ(window->jobs().PendingJob(), "WriteAll");
+  window->timer1Tick();
+  EXPECT_EQ(window->jobs().PendingJob(), "");
+  EXPECT_FALSE(find("LabelAction")->isVisible());
+  EXPECT_FALSE(session().link.opts.CheckVornBD) << "a read routine ran";
+  const std::vector<uint8_t> versionRead{128 + 112, 128 + 0};
+  const std::vector<uint8_t> idWrite{128 + 96, 128 + 10};
+  auto contains = [&](const std::vector<uint8_t>& seq) {
+    return std::search(port.written.begin(), port.written.end(), seq.begin(), seq.end()) !=
+           port.written.end();
+  };
+  EXPECT_FALSE(contains(versionRead));
+  EXPECT_TRUE(contains(idWrite));
+  window->timer1Tick();  // the slot is empty now
+  EXPECT_FALSE(find("LabelAction")->isVisible());
+}
+
+TEST_F(WindowTest, ReadAllWithThePortClosedShowsTheLabelThenFails) {
+  click("CommandReadAll");
+  EXPECT_TRUE(find("LabelAction")->isVisible());
+  window->timer1Tick();
+  EXPECT_FALSE(find("LabelAction")->isVisible());
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select communications port"});
+  EXPECT_EQ(find<QLabel>("LabelGenVersionString")->text(), "Unknown");
+}
+
+}  // namespace
+}  // namespace vorn::test
