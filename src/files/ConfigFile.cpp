@@ -329,7 +329,7 @@ ConfigLoadStatus ReadConfigText(const std::string& bytes, ConfigModel& m, Genera
     prompter.message(kInvalidConfigFile, Icon::Exclamation);
     return ConfigLoadStatus::Invalid;
   }
-  const int version = static_cast<int>(LeadingNumber(std::string_view(first).substr(kHeaderLength - 4)));
+  const int version = static_cast<int>(LeadingInteger(std::string_view(first).substr(kHeaderLength - 4)));
   if (version < kDataFileVersion) {
     prompter.message("Data File Version = " + std::to_string(version), Icon::Information);
   }

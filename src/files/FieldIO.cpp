@@ -84,7 +84,7 @@ std::optional<long> ParseNumber(std::string_view field) {
   return v;
 }
 
-long LeadingNumber(std::string_view text) {
+long LeadingInteger(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && IsSpace(text[i])) ++i;
   bool neg = false;

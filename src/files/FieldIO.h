@@ -43,7 +43,7 @@ std::optional<long> ParseNumber(std::string_view field);
 
 // Numeric value of a text the way a number box reads it: leading spaces, an optional sign
 // and the digits that follow; 0 when there are none.
-long LeadingNumber(std::string_view text);
+long LeadingInteger(std::string_view text);
 
 // Builds the lines of a file: indentation, then fields joined by commas, then CR LF.
 class FieldWriter {
