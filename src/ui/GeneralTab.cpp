@@ -149,6 +149,7 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   addrLay->addWidget(buttonRow({button("CommandGenAddrRead", "Read Settings"),
                                 button("CommandGenAddrWrite", "Write Settings")}),
                      5, 0, 1, 16);
+  addrLay->setRowStretch(6, 1);
 
   // ---- LED control
   auto* ledBox = new QGroupBox("LED Control", this);
