@@ -147,3 +147,24 @@ TEST(NoSettingsChild, OpensCancelsAndSaves) {
 
 }  // namespace
 }  // namespace vorn::test
+
+namespace vorn::test {
+namespace {
+
+TEST_F(WindowTest, KeyboardShortcutsReachLoadSaveAndReadAll) {
+  std::vector<bool> asked;
+  window->setFileChooser([&](bool save) {
+    asked.push_back(save);
+    return QString();  // cancelled
+  });
+  QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+  QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+  QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(asked, (std::vector<bool>{false, true, true}));
+  QTest::keyClick(window.get(), Qt::Key_F5);
+  EXPECT_EQ(window->jobs().PendingJob(), "ReadAll");
+  EXPECT_TRUE(find("LabelAction")->isVisible());
+}
+
+}  // namespace
+}  // namespace vorn::test
