@@ -1,0 +1,147 @@
+// Line faults end to end: the batch jobs through the real QSerialPort against vornsim when the
+// port vanishes mid-job, when replies are corrupted and noise sits between frames, and single
+// transactions against a device that answers late or too late.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "PinTestModel.h"
+#include "RecordingPrompter.h"
+#include "SimProcess.h"
+#include "link/QtSerialPort.h"
+#include "operations/Jobs.h"
+#include "operations/Session.h"
+
+namespace vorn {
+namespace {
+
+using test::SimProcess;
+
+struct FaultRig {
+  QtSerialPort port;
+  test::RecordingPrompter prompter;
+  Session s{port, SystemClock(), prompter};
+  JobRunner jobs{s};
+  std::unique_ptr<SimProcess> sim;
+  std::string shownReport;
+  int busyChanges = 0;
+
+  FaultRig() {
+    s.onShowReport = [this] { shownReport = s.report.text(); };
+    s.onBusyChanged = [this](bool) { ++busyChanges; };
+  }
+  // Replaces the simulator behind the session by a fresh one and opens it.
+  bool attach(std::vector<std::string> args) {
+    s.link.closePort();
+    sim = std::make_unique<SimProcess>(std::move(args));
+    return sim->ok() && s.link.openDevice(sim->path());
+  }
+  bool click(const std::string& name) { return jobs.request(name) && jobs.tick() && jobs.lastResult(); }
+};
+
+// Frames counted by the simulator before it closes its end: past the general settings, inside
+// the pin part of each job.
+constexpr const char* kVanishAfter = "90";
+
+TEST(FaultJobs, PortVanishingMidJobEndsItCleanlyAndTheSessionStaysUsable) {
+  for (const std::string job : {"ReadAll", "WriteAll", "VerifyAll"}) {
+    SCOPED_TRACE(job);
+    FaultRig r;
+    ASSERT_TRUE(r.attach({"--demo"})) << r.sim->error();
+    ASSERT_TRUE(r.click("ReadAll")) << r.prompter.last();
+    const ConfigModel demo = r.s.model;
+    const std::string demoId = r.s.general.IDString;
+    if (job == "WriteAll") test::FillFullConfiguration(r.s.model, r.s.ec);
+    if (job == "ReadAll") {
+      r.s.model = ConfigModel{};
+      r.s.general = GeneralSettings{};
+    }
+    const ConfigModel before = r.s.model;
+
+    ASSERT_TRUE(r.attach({"--demo", "--vanish-after", kVanishAfter})) << r.sim->error();
+    const std::string vanishedPath = r.sim->path();
+    r.prompter.clear();
+    EXPECT_FALSE(r.click(job));
+    ASSERT_TRUE(r.sim->waitForLog("VANISH", 1, 3000)) << "the job ended before the port vanished";
+    EXPECT_FALSE(r.s.busyVisible());
+    EXPECT_FALSE(r.jobs.running());
+    EXPECT_FALSE(r.port.isOpen());
+    ASSERT_EQ(r.prompter.entries.size(), 1u) << r.prompter.last();
+    EXPECT_NE(r.prompter.last().find(vanishedPath), std::string::npos) << r.prompter.last();
+
+    if (job == "ReadAll") {
+      // What arrived before the port went stays; the pins not reached are as they were.
+      EXPECT_EQ(r.s.general.IDString, demoId);
+      EXPECT_TRUE(r.s.model.pin(0) == demo.pin(0));
+      EXPECT_TRUE(r.s.model.pin(31) == before.pin(31));
+    } else {
+      EXPECT_TRUE(r.s.model.pin(0) == before.pin(0));
+      EXPECT_TRUE(r.s.model.pin(31) == before.pin(31));
+    }
+    if (job == "VerifyAll") {
+      EXPECT_NE(r.shownReport.find("Verification Stopped"), std::string::npos);
+    }
+
+    // The port comes back (a fresh simulator here): the same job goes through.
+    ASSERT_TRUE(r.attach({"--demo"})) << r.sim->error();
+    r.prompter.clear();
+    if (job == "ReadAll") {
+      EXPECT_TRUE(r.click("ReadAll")) << r.prompter.last();
+      EXPECT_TRUE(r.s.model.pin(31) == demo.pin(31));
+    } else {
+      if (job == "VerifyAll") {
+        r.s.model = demo;
+      }
+      EXPECT_TRUE(r.click(job)) << r.prompter.last() << r.s.report.text();
+    }
+    EXPECT_TRUE(r.prompter.entries.empty()) << r.prompter.last();
+    EXPECT_FALSE(r.s.busyVisible());
+  }
+}
+
+TEST(FaultJobs, CorruptedRepliesAndNoiseStillEndInVerifyOk) {
+  FaultRig r;
+  ASSERT_TRUE(r.attach({"--demo", "--corrupt-every", "5", "--noise"})) << r.sim->error();
+  ASSERT_TRUE(r.click("ReadAll")) << r.prompter.last();  // the general settings as the Vorn has them
+  r.s.model = ConfigModel{};
+  test::FillFullConfiguration(r.s.model, r.s.ec);
+  r.s.general.IDString = "NOISY LINE";
+  const ConfigModel written = r.s.model;
+  ASSERT_TRUE(r.click("WriteAll")) << r.prompter.last();
+  r.s.model = ConfigModel{};
+  ASSERT_TRUE(r.click("ReadAll")) << r.prompter.last();
+  for (int p = 0; p < kPinsInUse; ++p) {
+    PinData got = r.s.model.pin(p);
+    got.LiveLevel = written.pin(p).LiveLevel;  // a read sets a servo's live level from its start position
+    EXPECT_TRUE(got == written.pin(p)) << "pin " << p;
+  }
+  ASSERT_TRUE(r.click("VerifyAll")) << r.s.report.text();
+  EXPECT_EQ(r.shownReport.substr(r.shownReport.size() - 9), "Verify OK");
+  EXPECT_TRUE(r.prompter.entries.empty()) << r.prompter.last();
+  EXPECT_FALSE(r.s.busyVisible());
+}
+
+TEST(FaultJobs, LateRepliesWithinTheWindowSucceedAndPastItFail) {
+  struct Case {
+    const char* latency;
+    bool answered;
+  };
+  for (const Case c : {Case{"1900", true}, Case{"2100", false}}) {
+    SCOPED_TRACE(c.latency);
+    FaultRig r;
+    ASSERT_TRUE(r.attach({"--latency-ms", c.latency})) << r.sim->error();
+    r.s.link.Transact(true, {112, 0});
+    EXPECT_EQ(r.s.link.ReplyOk, c.answered);
+    if (c.answered) {
+      EXPECT_EQ(r.s.link.reply(2), 112);
+      EXPECT_TRUE(r.prompter.entries.empty()) << r.prompter.last();
+    } else {
+      EXPECT_EQ(r.prompter.texts(),
+                std::vector<std::string>{"No response received, resetting bidirectional communication"});
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vorn
