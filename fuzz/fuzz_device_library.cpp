@@ -5,12 +5,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "FuzzSupport.h"
 #include "files/DeviceLibrary.h"
 
 namespace {
+
+const std::string& LibraryDir();
+
+void RemoveLibraryDir() {
+  std::remove((LibraryDir() + "/" + vorn::kStandardDeviceFile).c_str());
+  rmdir(LibraryDir().c_str());
+}
 
 // One private folder per process holding the library under its standard name.
 const std::string& LibraryDir() {
@@ -20,6 +28,9 @@ const std::string& LibraryDir() {
     VORN_FUZZ_CHECK(made != nullptr);
     return std::string(made);
   }();
+  // Registered once the name exists, so the clean-up runs before the name is destroyed.
+  static const bool cleanup = std::atexit(RemoveLibraryDir) == 0;
+  (void)cleanup;
   return dir;
 }
 
