@@ -16,5 +16,6 @@ int main(int argc, char** argv) {
   vorn::QtSerialPort port;
   vorn::MainWindow w(port, vorn::SystemClock());
   w.show();
+  w.loadDeviceLibrary(QApplication::applicationDirPath().toStdString());
   return app.exec();
 }

@@ -25,53 +25,9 @@
 #include "ui/TestTab.h"
 #include "ui/WindowWidgets.h"
 
-#if __has_include("ui/DeviceConfigTab.h")
 #include "ui/DeviceConfigTab.h"
-#define VORN_HAVE_DEVICE_TAB 1
-#endif
 
 namespace vorn {
-
-// Tab 2, "Vorn Device Configuration": the pin editors' own widget, or a plain page.
-class DeviceTabHolder {
- public:
-  DeviceTabHolder(Session& s, JobRequester requestJob) {
-#ifdef VORN_HAVE_DEVICE_TAB
-    tab_ = new DeviceConfigTab(s, std::move(requestJob), nullptr);
-    widget = tab_;
-#else
-    (void)s;
-    (void)requestJob;
-    widget = new QWidget;
-    auto* lay = new QVBoxLayout(widget);
-    lay->addWidget(new QLabel("<h2>Vorn Device Configuration</h2>"));
-    lay->addStretch(1);
-#endif
-  }
-  void setExpertMode(bool on) {
-#ifdef VORN_HAVE_DEVICE_TAB
-    tab_->setExpertMode(on);
-#else
-    (void)on;
-#endif
-  }
-  void refreshAll() {
-#ifdef VORN_HAVE_DEVICE_TAB
-    tab_->refreshAll();
-#endif
-  }
-  void refreshPinConfig() {
-#ifdef VORN_HAVE_DEVICE_TAB
-    tab_->refreshPinConfig();
-#endif
-  }
-  QWidget* widget = nullptr;
-
- private:
-#ifdef VORN_HAVE_DEVICE_TAB
-  DeviceConfigTab* tab_ = nullptr;
-#endif
-};
 
 namespace {
 
@@ -171,12 +127,12 @@ void MainWindow::buildWindow() {
   generalTab_ = new GeneralTab(session_, tabs_);
   auto requester = [this](const std::string& name) { requestJob(name); };
   ecTab_ = new EventControlTab(session_, requester, tabs_);
-  deviceTab_ = std::make_unique<DeviceTabHolder>(session_, requester);
+  deviceTab_ = new DeviceConfigTab(session_, requester, nullptr);
   testTab_ = new TestTab(session_, tabs_);
   testTab_->setBusyCheck([this] { return inTick_ || pumping_ || jobs_.running(); });
   tabs_->addTab(generalTab_, "General");
   tabs_->addTab(ecTab_, "Vorn Event Control");
-  tabs_->addTab(deviceTab_->widget, "Vorn Device Configuration");
+  tabs_->addTab(deviceTab_, "Vorn Device Configuration");
   tabs_->addTab(testTab_, "Test");
 
   auto* status = new QHBoxLayout;
@@ -376,6 +332,10 @@ void MainWindow::saveFile(bool compact, const QString& given) {
   SaveConfigFile(path.toStdString(), session_.model, session_.general,
                  compact ? ConfigFileMode::Compact : ConfigFileMode::Full, session_.prompter());
   deviceTab_->refreshPinConfig();  // a servo's stored byte may have been trimmed
+}
+
+void MainWindow::loadDeviceLibrary(const std::string& programDir) {
+  deviceTab_->LoadDeviceLibraryAtStart(programDir);
 }
 
 }  // namespace vorn

@@ -27,7 +27,7 @@ class GeneralTab;
 class MessageBoxPrompter;
 class ReportWindow;
 class TestTab;
-class DeviceTabHolder;
+class DeviceConfigTab;
 
 // The main window "Vorn Config": owns the session (model, general settings, link), the job
 // slot with Timer1, the four tabs and every secondary window.
@@ -42,6 +42,8 @@ class MainWindow : public QMainWindow {
   Session& session() { return session_; }
   JobRunner& jobs() { return jobs_; }
   bool expertMode() const { return expert_; }
+  // Start-up: the device library from the program's folder (asks for the file if it is missing).
+  void loadDeviceLibrary(const std::string& programDir);
 
   // A job button: guard, busy label, pending name (the last request before a tick wins).
   void requestJob(const std::string& name);
@@ -83,7 +85,7 @@ class MainWindow : public QMainWindow {
   QTabWidget* tabs_ = nullptr;
   GeneralTab* generalTab_ = nullptr;
   EventControlTab* ecTab_ = nullptr;
-  std::unique_ptr<DeviceTabHolder> deviceTab_;
+  DeviceConfigTab* deviceTab_ = nullptr;  // owned by the tab widget
   TestTab* testTab_ = nullptr;
   QLabel* labelAction_ = nullptr;
   QProgressBar* progress_ = nullptr;
