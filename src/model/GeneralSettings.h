@@ -16,13 +16,13 @@ struct GeneralSettings {
   std::string IDString;                 // identity string, 8-bit text
   std::array<bool, 4> HWCSink{};        // per pin group of eight
   std::array<bool, 4> HWCSource{};
-  uint8_t ModuleExtAddress = 0;  // 0..95
-  std::array<bool, 16> XGM{};    // extended group mask boxes
-  int DCCAddress = 1;            // basic decoder address as the box holds it
-  int XDCCAddress = 1;           // first extended DCC address as the box holds it
-  uint8_t DCCRetention = 0;      // OptGenDCC_PRP index 0..3
-  bool DCCStateInvert = false;   // ChkGenDCC_BPSI
-  bool DCCAllow0 = false;        // ChkGenDCCAllow0
+  uint8_t ModuleExtAddress = 0;        // 0..95
+  std::array<bool, 16> XGM{};          // extended group mask boxes
+  int DCCAddress = 1;                  // basic decoder address as the box holds it
+  int XDCCAddress = 1;                 // first extended DCC address as the box holds it
+  uint8_t DCCRetention = 0;            // OptGenDCC_PRP index 0..3
+  bool DCCStateInvert = false;         // ChkGenDCC_BPSI
+  bool DCCAllow0 = false;              // ChkGenDCCAllow0
   std::array<TriState, 8> LCGreen{};   // box 7 = "Idle Flash"
   std::array<TriState, 8> LCOrange{};  // box 7 = "All Received Datagrams"
   bool PalkFlexEnabled = false;        // CheckGenPalkaddr (PalkFlexStart lives in the model)
