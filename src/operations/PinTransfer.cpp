@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "model/Instructions.h"
+#include "model/PinConfigParams.h"
 #include "operations/Session.h"
 
 namespace vorn {
@@ -34,25 +35,6 @@ bool replyIs(Session& s, int count, uint8_t cmd, int pin) {
 void say(Session& s, const std::string& text) { s.prompter().message(text, Icon::None); }
 
 std::string shownPin(const Session& s, int pin) { return std::to_string(pin + s.model.NumberBase); }
-
-bool isPwm(uint8_t type) { return type == 2 || type == 3; }
-
-// Servo flags of older firmware kept the bits in the high nibble.
-uint8_t fromOldServoFormat(uint8_t flags) {
-  if (flags >= 16 && (flags & 0x08) == 0) return u8(flags / 16 + 40);
-  return flags;
-}
-
-int configBytesFor(uint8_t type) {
-  switch (type) {
-    case 1: return 12;
-    case 2:
-    case 3: return 6;
-    case 4:
-    case 5: return 5;
-    default: return 1;
-  }
-}
 
 int wrap32(int v) { return ((v % 32) + 32) % 32; }
 
@@ -178,11 +160,8 @@ bool ReadPinConfig(Session& s, bool stored, int pin) {
       pd.PinConfig[static_cast<size_t>(k)] = v;
     }
   }
-  if (isPwm(pd.PinConfig[0]) && n < 6) {  // older firmware sends four bytes
-    pd.PinConfig[4] = 0;
-    pd.PinConfig[5] = 31;
-  }
-  if (pd.PinConfig[0] == 1) pd.PinConfig[2] = fromOldServoFormat(pd.PinConfig[2]);
+  ApplyShortPwmReply(pd.PinConfig, n);  // older firmware sends four PWM bytes
+  ApplyOldServoFormat(pd.PinConfig);
   return true;
 }
 
@@ -285,8 +264,8 @@ bool WritePinProgram(Session& s, int pin) {
 
 bool WritePinConfig(Session& s, bool flash, int pin) {
   PinData& pd = s.model.pin(pin);
-  if (pd.PinConfig[0] == 1) pd.PinConfig[2] %= 64;  // the Vorn keeps six flag bits
-  const int count = configBytesFor(pd.PinConfig[0]);
+  ReduceServoFlagsForWrite(pd.PinConfig);  // the Vorn keeps six flag bits
+  const int count = ConfigElementsSent(pd.PinConfig[0]);
   Bytes req{flash ? kCmdWriteFlashConfig : kCmdWriteActiveConfig, u8(pin)};
   for (int k = 0; k < count; ++k) {
     const uint8_t v = pd.PinConfig[static_cast<size_t>(k)];
@@ -332,7 +311,7 @@ Step verifyConfig(Session& s, int pin, bool& result) {
   }
   std::array<uint8_t, kPinConfigBytes> got{};
   for (int k = 0; k < n; ++k) got[static_cast<size_t>(k)] = s.link.reply(4 + k);
-  if (got[0] == 1) got[2] = fromOldServoFormat(got[2]);
+  ApplyOldServoFormat(got);
   for (int k = 0; k < n; ++k) {
     if (pd.PinConfig[static_cast<size_t>(k)] != got[static_cast<size_t>(k)]) {
       s.report.AddVerificationLine(P + ": Pinconfig does not compare");
@@ -340,7 +319,7 @@ Step verifyConfig(Session& s, int pin, bool& result) {
       break;
     }
   }
-  if (isPwm(got[0]) && n < 6 && !(pd.PinConfig[5] == 31 && pd.PinConfig[4] == 0)) {
+  if (ShortPwmReplyMismatch(got[0], n, pd.PinConfig)) {
     s.report.AddVerificationLine(P + ": Pinconfig does not compare");
     result = false;
   }
