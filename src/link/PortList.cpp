@@ -112,4 +112,16 @@ int PortNumberOfText(const std::string& text) {
   return n;
 }
 
+std::string PortProblemsText(const std::vector<PortProbeFailure>& failures) {
+  if (failures.empty()) return "";
+  std::string text = "Cannot open:";
+  bool permission = false;
+  for (const PortProbeFailure& f : failures) {
+    text += " " + f.path + " (" + (f.reason.empty() ? std::string("unknown error") : f.reason) + ")";
+    if (f.reason.find("ermission") != std::string::npos) permission = true;
+  }
+  if (permission) text += " - to use serial ports, add your user to the dialout group and log in again";
+  return text;
+}
+
 }  // namespace vorn

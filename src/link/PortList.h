@@ -42,6 +42,10 @@ PortListing ProbePorts();
 // Device path behind port number n (1..16), "" when there is none.
 std::string PortPathForNumber(int n);
 
+// What the window says beside the port list about candidates that would not open ("" when
+// all opened); a refused permission gets the dialout hint.
+std::string PortProblemsText(const std::vector<PortProbeFailure>& failures);
+
 // Number value of a list text ("3  /dev/ttyUSB0" -> 3; 0 when it has none).
 int PortNumberOfText(const std::string& text);
 

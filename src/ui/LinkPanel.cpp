@@ -72,8 +72,13 @@ LinkPanel::LinkPanel(Session& s, PortProber prober, QWidget* parent)
   portRow->addWidget(labelPort);
   portRow->addWidget(comboPort_, 1);
   portRow->addWidget(refreshBtn);
+  portProblems_ = named(new QLabel(this), "lblPortProblems");
+  portProblems_->setStyleSheet("color: #a00000");
+  portProblems_->setWordWrap(true);
+  portProblems_->hide();
   grid->addLayout(portRow, 0, 0);
   grid->addWidget(frameBitrate_, 1, 0);
+  grid->addWidget(portProblems_, 3, 0, 1, -1);
   auto* addrRow = new QHBoxLayout;
   addrRow->addWidget(labelAddress_);
   addrRow->addWidget(textAddress_);
@@ -131,7 +136,13 @@ LinkPanel::LinkPanel(Session& s, PortProber prober, QWidget* parent)
 void LinkPanel::RefreshPortList() {
   if (s_.link.isOpen()) s_.link.closePort();
   comboPort_->clear();
-  entries_ = prober_ ? prober_().entries : std::vector<PortEntry>{};
+  const PortListing listing = prober_ ? prober_() : PortListing{};
+  entries_ = listing.entries;
+  // Ports that exist but would not open are named, so a missing permission is not a mystery.
+  const QString problems = QString::fromStdString(PortProblemsText(listing.failures));
+  portProblems_->setText(problems);
+  portProblems_->setToolTip(problems);
+  portProblems_->setVisible(!problems.isEmpty());
   for (const PortEntry& e : entries_) comboPort_->addItem(QString::fromStdString(e.text));
   comboPort_->setCurrentIndex(-1);  // nothing picked: the port stays closed
 }

@@ -50,6 +50,7 @@ class LinkPanel : public QWidget {
   Session& s_;
   PortProber prober_;
   std::vector<PortEntry> entries_;
+  QLabel* portProblems_ = nullptr;
   QComboBox* comboPort_;
   QGroupBox* frameBitrate_;
   QRadioButton* bitRate_[3];
