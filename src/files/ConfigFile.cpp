@@ -5,6 +5,7 @@
 
 #include "files/FieldIO.h"
 #include "files/FileAccess.h"
+#include "files/PinBlock.h"
 #include "model/Addresses.h"
 
 namespace vorn {
@@ -147,6 +148,9 @@ class Loader {
     if (!n) throw Invalid{};
     return *n;
   }
+  auto numbers() {
+    return [this](long lo, long hi) { return num(lo, hi); };
+  }
   uint8_t byte() { return static_cast<uint8_t>(num(0, 255)); }
   std::string text() {
     auto f = r_.next();
@@ -209,21 +213,14 @@ class Loader {
       d.AspectConfig = byte();
       d.InitAspect = static_cast<uint8_t>(num(0, 15));  // a Vorn reports up to 15
       d.Description = text();
-      d.DCCCount = d.XDCCCount = d.SerialCount = 1;
-      for (int a = 0; a < 12; ++a) {
-        m_.aspect(pin_, a).Description.clear();
-        for (int i = 0; i < 9; ++i) m_.instr(pin_, a, i) = Instruction{};
-      }
+      ResetPinProgram(m_, pin_);
     } else if (tag == "Dev") {
       // The device pin must be one of the Vorn's pins.
       const auto ptr = static_cast<int16_t>(num(-pin_, kPinsInUse - 1 - pin_));
       m_.pin(pin_).DevicePointer = ptr;
       m_.pin(pin_).DeviceName = text();
     } else if (tag == "PAM") {
-      PinData& d = m_.pin(pin_);
-      if (v_ >= 32) d.XDCCCount = static_cast<uint8_t>(num(0, 1));
-      d.DCCCount = static_cast<uint8_t>(num(0, 7));
-      d.SerialCount = static_cast<uint8_t>(num(0, 7));
+      ReadAddressCounts(m_.pin(pin_), v_ >= 32, numbers());
     } else if (tag == "Cfg") {
       readCfg();
     } else if (tag == "Asp") {
@@ -231,17 +228,7 @@ class Loader {
       m_.aspect(pin_, aspect_).Description = text();
     } else if (tag == "Ins") {
       const int i = static_cast<int>(num(0, kInstrSlots - 1));
-      Instruction& in = m_.instr(pin_, aspect_, i);
-      const uint8_t code = byte();
-      in.Opcode = code;
-      in.PinOffset = byte();
-      in.Par1 = byte();
-      in.Par2 = byte();
-      in.Par3 = byte();
-      if (code >= 19 && code <= 63) {
-        in.Fade = (code & 16) != 0 ? 1 : 0;
-        in.Opcode = static_cast<uint8_t>(code & ~16);
-      }
+      ReadInstructionFields(m_.instr(pin_, aspect_, i), numbers());
     }
     // Any other field is not a tag we know: skip it and read the next one as a tag.
   }

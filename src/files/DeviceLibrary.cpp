@@ -4,6 +4,7 @@
 
 #include "files/FieldIO.h"
 #include "files/FileAccess.h"
+#include "files/PinBlock.h"
 
 namespace vorn {
 
@@ -43,6 +44,9 @@ class DevicePreloader {
     if (!n) throw BadDefinition{};
     return *n;
   }
+  auto numbers() {
+    return [this](long lo, long hi) { return num(lo, hi); };
+  }
   uint8_t byte() { return static_cast<uint8_t>(num(0, 255)); }
   std::string text() {
     auto f = r_.next();
@@ -66,16 +70,9 @@ class DevicePreloader {
       p.AspectConfig = byte();
       p.InitAspect = static_cast<uint8_t>(num(0, 15));
       p.Description = text();
-      for (int a = 0; a < 12; ++a) {
-        m_.aspect(t_, a).Description.clear();
-        for (int i = 0; i < 9; ++i) m_.instr(t_, a, i) = Instruction{};
-      }
-      p.DCCCount = p.XDCCCount = p.SerialCount = 1;
+      ResetPinProgram(m_, t_);
     } else if (tag == "PAM") {
-      PinData& p = m_.pin(t_);
-      p.XDCCCount = static_cast<uint8_t>(num(0, 1));
-      p.DCCCount = static_cast<uint8_t>(num(0, 7));
-      p.SerialCount = static_cast<uint8_t>(num(0, 7));
+      ReadAddressCounts(m_.pin(t_), true, numbers());
     } else if (tag == "Cfg") {
       readCfg();
     } else if (tag == "Asp") {
@@ -83,17 +80,7 @@ class DevicePreloader {
       m_.aspect(t_, aspect_).Description = text();
     } else if (tag == "Ins") {
       const int i = static_cast<int>(num(0, kInstrSlots - 1));
-      Instruction& in = m_.instr(t_, aspect_, i);
-      const uint8_t code = byte();
-      in.Opcode = code;
-      in.PinOffset = byte();
-      in.Par1 = byte();
-      in.Par2 = byte();
-      in.Par3 = byte();
-      if (code >= 19 && code <= 63) {
-        in.Fade = (code & 16) != 0 ? 1 : 0;
-        in.Opcode = static_cast<uint8_t>(code & ~16);
-      }
+      ReadInstructionFields(m_.instr(t_, aspect_, i), numbers());
     }
   }
 
