@@ -4,14 +4,13 @@
 // limit of the bytes it moved (11 bits per byte, both directions) and with the CPU time the
 // host spent.
 
-#include <sys/resource.h>
-
 #include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "RecordingPrompter.h"
 #include "SimProcess.h"
 #include "link/QtSerialPort.h"
@@ -22,59 +21,7 @@ namespace {
 
 using namespace vorn;
 
-// Counts the bytes that cross the port in each direction.
-class CountingPort : public SerialPort {
- public:
-  explicit CountingPort(SerialPort& inner) : in_(inner) {}
-  void setDevice(const std::string& path) override { in_.setDevice(path); }
-  std::string device() const override { return in_.device(); }
-  void setBaudRate(int baud) override { in_.setBaudRate(baud); }
-  int baudRate() const override { return in_.baudRate(); }
-  bool open() override { return in_.open(); }
-  void close() override { in_.close(); }
-  bool isOpen() const override { return in_.isOpen(); }
-  bool writeBytes(const uint8_t* data, size_t n) override {
-    tx += n;
-    return in_.writeBytes(data, n);
-  }
-  int bytesWaiting() override { return in_.bytesWaiting(); }
-  int readByte() override {
-    const int b = in_.readByte();
-    if (b >= 0) ++rx;
-    return b;
-  }
-  bool waitForData(int ms) override { return in_.waitForData(ms); }
-  std::string errorText() const override { return in_.errorText(); }
-
-  size_t tx = 0;
-  size_t rx = 0;
-
- private:
-  SerialPort& in_;
-};
-
-void fillFullyProgrammed(ConfigModel& m) {
-  for (int p = 0; p < kPinsInUse; ++p) {
-    PinData& pd = m.pin(p);
-    pd.AspectConfig = kLayout4x9;
-    for (int a = 0; a < 4; ++a) {
-      for (int i = 0; i < 9; ++i) {
-        m.instr(p, a, i) =
-            Instruction{38, static_cast<uint8_t>(i % 2), 0, static_cast<uint8_t>((a + i) % 32), 0, 0};
-      }
-    }
-    pd.InitAspect = static_cast<uint8_t>(p % 4 + 1);
-    pd.PinConfig = {2, 31, 0, 1, 2, 31};
-    for (int j = 0; j < 4; ++j) m.eventOn(p, j) = static_cast<int16_t>(j);
-  }
-}
-
-double cpuSeconds() {
-  rusage ru{};
-  getrusage(RUSAGE_SELF, &ru);
-  return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-         static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
+using bench::CountingPort;
 
 struct Figures {
   double wall = 0;
@@ -86,12 +33,12 @@ struct Figures {
 
 Figures timeJob(CountingPort& port, const std::function<bool()>& job) {
   port.tx = port.rx = 0;
-  const double cpu0 = cpuSeconds();
+  const double cpu0 = bench::CpuSeconds();
   const auto t0 = std::chrono::steady_clock::now();
   Figures f;
   f.ok = job();
   f.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  f.cpu = cpuSeconds() - cpu0;
+  f.cpu = bench::CpuSeconds() - cpu0;
   f.tx = port.tx;
   f.rx = port.rx;
   return f;
@@ -116,7 +63,7 @@ bool runMode(const char* label, const std::vector<std::string>& simArgs) {
     std::fprintf(stderr, "initial Read All failed: %s\n", prompter.last().c_str());
     return false;
   }
-  fillFullyProgrammed(s.model);
+  bench::FillFullyProgrammed(s.model);
 
   struct Row {
     const char* name;
