@@ -22,9 +22,9 @@ constexpr const char* kNumbersHelp =
     "whatever --number-from says.\n";
 
 constexpr const char* kExitHelp =
-    "Exit status: 0 success (verify: the report ends with \"Verify OK\"); 1 a device step\n"
-    "failed or verification found differences; 2 bad usage, or a file that cannot be read,\n"
-    "is invalid or cannot be written.\n"
+    "Exit status: 0 success (verify: the report ends with \"Verify OK\"; diff: the files are\n"
+    "equal); 1 a device step failed, verification found differences or the files differ;\n"
+    "2 bad usage, or a file that cannot be read, is invalid or cannot be written.\n"
     "Messages the window shows in a message box go to stderr, one per line (line breaks\n"
     "shown as \" / \"). Progress of long jobs goes to stderr when it is a terminal.\n";
 
@@ -38,6 +38,7 @@ bool Allowed(const std::string& command, const std::string& option) {
   if (command == "write") return link || option == "--port" || option == "--in";
   if (command == "verify") return link || option == "--port" || option == "--in" || option == "--all-modules";
   if (command == "convert") return option == "--in" || option == "--out" || option == "--compact";
+  if (command == "diff") return option == "--number-from";
   return false;
 }
 
@@ -72,7 +73,7 @@ ParseResult ParseArgs(const std::vector<std::string>& args) {
   }
   o.command = args[0];
   if (o.command != "ports" && o.command != "read" && o.command != "write" && o.command != "verify" &&
-      o.command != "convert") {
+      o.command != "convert" && o.command != "diff") {
     r.error = "unknown command '" + o.command + "'";
     return r;
   }
@@ -86,6 +87,10 @@ ParseResult ParseArgs(const std::vector<std::string>& args) {
     }
     if (opt == "--help" || opt == "-h") {
       o.help = true;
+      continue;
+    }
+    if (o.command == "diff" && (opt.empty() || opt[0] != '-' || opt == "-")) {
+      o.files.push_back(opt);
       continue;
     }
     if (!Allowed(o.command, opt)) {
@@ -162,6 +167,8 @@ ParseResult ParseArgs(const std::vector<std::string>& args) {
       r.error = o.command + " needs --in " + (o.allModules ? "DIR" : "FILE");
     else if ((o.command == "read" || o.command == "convert") && o.out.empty())
       r.error = o.command + " needs --out " + (o.allModules ? "DIR" : "FILE");
+    else if (o.command == "diff" && o.files.size() != 2)
+      r.error = "diff needs two files, A.dat B.dat";
     else if (o.allModules && moduleGiven)
       r.error = "--module and --all-modules exclude each other";
     else if (o.allModules && o.compact)
@@ -188,6 +195,7 @@ std::string GeneralHelp() {
              "  vornctl verify  --port PATH [LINK] --all-modules --in DIR  verify every DIR/module-NN.dat\n"
              "  vornctl convert --in FILE --out FILE [--compact]   load FILE over the start-up model, save "
              "again\n"
+             "  vornctl diff    A.dat B.dat [--number-from 0|1]   list how B differs from A\n"
              "  vornctl COMMAND --help                          details of one command\n"
              "\n") +
          kLinkHelp + "\n" + kNumbersHelp + "\n" + kExitHelp;
@@ -234,6 +242,16 @@ std::string CommandHelp(const std::string& command) {
         "  Loads FILE (any data file version) over the start-up configuration and saves it in\n"
         "  the current format; --compact writes the compact form.\n";
     return h + "\n" + kExitHelp;
+  } else if (command == "diff") {
+    h = "vornctl diff A.dat B.dat [--number-from 0|1]\n"
+        "  Loads both files over the start-up configuration and prints one line per difference,\n"
+        "  from A to B, the way the window's \"Show Changes\" lists them: general settings, pins\n"
+        "  (named by their descriptions), event actions, enable maps and address settings.\n"
+        "  Lines of things the Vorn does not store (descriptions, device names) end in\n"
+        "  \"(file only)\". --number-from (default 1) numbers pins and addresses.\n"
+        "  Exit status: 0 the files are equal, 1 they differ, 2 bad usage or a file that cannot\n"
+        "  be read or is invalid (the message goes to stderr).\n";
+    return h;
   } else {
     return GeneralHelp();
   }

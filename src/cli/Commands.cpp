@@ -11,6 +11,7 @@
 #include "link/Kestro.h"
 #include "link/PortList.h"
 #include "link/QtSerialPort.h"
+#include "model/ConfigDiff.h"
 #include "operations/General.h"
 #include "operations/Jobs.h"
 #include "operations/Session.h"
@@ -217,6 +218,23 @@ int RunConvert(const CliOptions& o) {
   if (!SaveConfigFile(o.out, m, g, o.compact ? ConfigFileMode::Compact : ConfigFileMode::Full, ui))
     return kExitUsageOrFile;
   return kExitOk;
+}
+
+int RunDiff(const CliOptions& o) {
+  StderrUi ui;
+  VornConfiguration a;
+  VornConfiguration b;
+  for (auto [path, c] : {std::pair{&o.files[0], &a}, std::pair{&o.files[1], &b}}) {
+    c->model.NumberBase = static_cast<uint8_t>(o.numberFrom);
+    if (LoadConfigFile(*path, c->model, c->general, ui) != ConfigLoadStatus::Loaded) {
+      // The reader's message does not say which of the two it was.
+      std::fprintf(stderr, "vornctl: %s not loaded\n", path->c_str());
+      return kExitUsageOrFile;
+    }
+  }
+  const std::vector<ConfigChange> changes = CompareConfigurations(a, b, o.numberFrom);
+  for (const ConfigChange& c : changes) std::printf("%s\n", c.text.c_str());
+  return changes.empty() ? kExitOk : kExitDeviceFailed;
 }
 
 int RunRead(const CliOptions& o) {

@@ -14,5 +14,6 @@ int RunConvert(const CliOptions& o);
 int RunRead(const CliOptions& o);
 int RunWrite(const CliOptions& o);
 int RunVerify(const CliOptions& o);
+int RunDiff(const CliOptions& o);
 
 }  // namespace vorn::cli

@@ -23,5 +23,6 @@ int main(int argc, char** argv) {
   if (o.command == "convert") return RunConvert(o);
   if (o.command == "read") return RunRead(o);
   if (o.command == "write") return RunWrite(o);
+  if (o.command == "diff") return RunDiff(o);
   return RunVerify(o);
 }

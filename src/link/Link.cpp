@@ -28,6 +28,7 @@ Link::Link(SerialPort& port, Clock& clock, Prompter& prompter)
 bool Link::openDevice(const std::string& path) {
   if (port_.isOpen()) port_.close();
   picked_ = path;
+  ++opened_;
   portLost_ = false;
   port_.setDevice(path);
   port_.setBaudRate(BitRateForIndex(opts.BitRateIndex));
@@ -130,6 +131,7 @@ bool Link::Transact(bool wantReply, const std::vector<uint8_t>& data) {
     prompter_.message(kSelectPort);
     return false;
   }
+  if (onRequest) onRequest(data);
   if (opts.CheckKestro) return TransactTunnel(wantReply, data);
 
   const uint8_t a = VornAddressByte(opts.ModuleAddress);

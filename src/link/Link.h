@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -69,6 +70,10 @@ class Link {
 
   // The device last picked (kept while the port is closed, for bit-rate changes).
   const std::string& pickedDevice() const { return picked_; }
+  // How many times a device was picked: a new pick may be another Vorn.
+  int devicePicks() const { return opened_; }
+  // Called with every request before it goes out (the session watches for writes).
+  std::function<void(const std::vector<uint8_t>&)> onRequest;
   // Set when the port failed while open and was closed; cleared by openDevice.
   bool portLost() const { return portLost_; }
 
@@ -87,6 +92,7 @@ class Link {
   Prompter& prompter_;
   std::string picked_;
   bool portLost_ = false;
+  int opened_ = 0;
 };
 
 // Reply window of the direct link and of each tunnel frame, seconds.

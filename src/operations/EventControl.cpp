@@ -205,6 +205,15 @@ bool WriteEventActions(Session& s) {
   return true;
 }
 
+bool WritePinEventActions(Session& s, int pin, bool on) {
+  const Direction& d = on ? kOn : kOff;
+  if (const std::string problem = actionProblem(s, d, pin); !problem.empty()) {
+    say(s, problem);
+    return false;
+  }
+  return writeActions(s, d, pin);
+}
+
 bool ReadEventActionsSingle(Session& s) {
   s.link.opts.CheckVornBD = true;
   const int pin = s.ec.CurECPin;

@@ -47,6 +47,8 @@ bool ReadEventActions(Session& s);         // all 32 pins
 bool WriteEventActions(Session& s);        // all 32 pins
 bool ReadEventActionsSingle(Session& s);   // CurECPin ("Read")
 bool WriteEventActionsSingle(Session& s);  // CurECPin ("Write")
+// One pin's event-on (or event-off) actions, refused with a message when a value cannot travel.
+bool WritePinEventActions(Session& s, int pin, bool on);
 bool ReadEnableMaps(Session& s);
 bool WriteEnableMaps(Session& s);
 bool VerifyEventControl(Session& s);

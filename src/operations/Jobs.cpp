@@ -7,15 +7,16 @@
 #include "operations/PinTransfer.h"
 #include "operations/Session.h"
 #include "operations/VerifyGeneral.h"
+#include "operations/WriteChanges.h"
 
 namespace vorn {
 
 namespace {
 
-constexpr std::array<std::string_view, 15> kJobNames{
-    "ReadAll",      "WriteAll",      "VerifyAll",   "ReadPin",      "WritePin",
-    "ReadDevice",   "WriteDevice",   "ReadAllPins", "WriteAllPins", "PAspReadPin",
-    "PAspWritePin", "VerifyAllPins", "ECWriteAll",  "ECReadAll",    "ECVerify"};
+constexpr std::array<std::string_view, 16> kJobNames{
+    "ReadAll",     "WriteAll",    "VerifyAll",    "ReadPin",     "WritePin",     "ReadDevice",
+    "WriteDevice", "ReadAllPins", "WriteAllPins", "PAspReadPin", "PAspWritePin", "VerifyAllPins",
+    "ECWriteAll",  "ECReadAll",   "ECVerify",     "WriteChanges"};
 
 bool needsOpenPort(std::string_view name) {
   return name == "VerifyAll" || name == "VerifyAllPins" || name == "ECVerify";
@@ -65,6 +66,20 @@ bool runVerifyAllPins(Session& s) {
   return ok;
 }
 
+// Every line is a heading or the numbering note.
+bool IsCleanReport(const std::string& text) {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.rfind("Start ", 0) != 0 && line.rfind("Note: ", 0) != 0) return false;
+    pos = end + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool IsJobName(std::string_view name) {
@@ -86,13 +101,19 @@ bool RunReadAll(Session& s) {
   ok = ok && ReadEnableMaps(s);
   call(s.onGeneralChanged);
   endReadJob(s);
+  if (ok) s.rememberDevice();
   return ok;
 }
 
 bool RunWriteAll(Session& s) {
   // The address settings go last: everything before goes to the Vorn at its present address.
+  s.trackedWrites = true;
   const bool ok = WriteGenID(s) && WriteGenDCC(s) && WriteLC(s) && WriteGenHWC(s) && WriteGenSerial(s) &&
                   WriteAllPins(s) && WriteEventActions(s) && WriteEnableMaps(s) && WriteGenAddr(s);
+  s.trackedWrites = false;
+  // A write that stopped half-way only brought the Vorn closer to the model: the copy from
+  // before still names every difference.
+  if (ok) s.rememberDevice();
   s.HideBusy();
   return ok;
 }
@@ -100,6 +121,9 @@ bool RunWriteAll(Session& s) {
 bool RunVerifyAll(Session& s) {
   s.report.ClearVerificationReport();
   const bool ok = VerifyGeneralSettings(s) && VerifyEventControl(s) && VerifyPins(s);
+  // "Verify OK" lets a differing extended address or group mask pass: only a report without
+  // findings says what the Vorn holds.
+  if (ok && IsCleanReport(s.report.text())) s.rememberDevice();
   s.report.AppendVerificationText(ok ? "Verify OK" : "Verification Stopped");
   s.HideBusy();
   call(s.onShowReport);
@@ -209,6 +233,7 @@ bool JobRunner::run(const std::string& name) {
   if (name == "ECWriteAll") return RunECWriteAll(s);
   if (name == "ECReadAll") return RunECReadAll(s);
   if (name == "ECVerify") return RunECVerify(s);
+  if (name == "WriteChanges") return RunWriteChanges(s);
   return false;
 }
 

@@ -19,7 +19,7 @@ bool RunECVerify(Session& s);
 // The display refresh after a read job: address tables, then the window's pin displays.
 void RefreshAfterRead(Session& s);
 
-// The fifteen job names, in the order the tick matches them.
+// The job names (the fifteen of the buttons, then "WriteChanges"), in the order the tick matches them.
 bool IsJobName(std::string_view name);
 
 // The one-entry job slot and the tick that runs it. The owner of the session drives tick():

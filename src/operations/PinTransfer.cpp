@@ -243,18 +243,27 @@ bool WriteAspect(Session& s, int pin, int aspect) {
   return true;
 }
 
+bool WritePinLayout(Session& s, int pin) {
+  return writeRequest(s, {kCmdWriteLayout, u8(pin), s.model.pin(pin).AspectConfig});
+}
+
+bool WritePinInit(Session& s, int pin) {
+  return writeRequest(s, {kCmdWriteEventOn, u8(pin), InitAspectByte(s.model.pin(pin).InitAspect)});
+}
+
+bool WritePinAddresses(Session& s, int pin) {
+  const PinData& pd = s.model.pin(pin);
+  return writeRequest(s, {kCmdWriteAddrConfig, u8(pin), DccConfigByte(pd), SerialConfigByte(pd),
+                          DevicePointerByte(pd.DevicePointer)});
+}
+
 bool WritePinProgram(Session& s, int pin) {
   const PinData& pd = s.model.pin(pin);
   if (const std::string problem = PinWriteProblem(pd, pin, s.model.NumberBase); !problem.empty()) {
     say(s, problem);
     return false;
   }
-  if (!writeRequest(s, {kCmdWriteLayout, u8(pin), pd.AspectConfig})) return false;
-  if (!writeRequest(s, {kCmdWriteEventOn, u8(pin), InitAspectByte(pd.InitAspect)})) return false;
-  if (!writeRequest(s, {kCmdWriteAddrConfig, u8(pin), DccConfigByte(pd), SerialConfigByte(pd),
-                        DevicePointerByte(pd.DevicePointer)})) {
-    return false;
-  }
+  if (!WritePinLayout(s, pin) || !WritePinInit(s, pin) || !WritePinAddresses(s, pin)) return false;
   const int aspects = AspectsInLayout(pd.AspectConfig);
   for (int a = 0; a < aspects; ++a) {
     if (!WriteAspect(s, pin, a)) return false;

@@ -54,6 +54,11 @@ bool ReadAllPins(Session& s);
 bool ReadDevice(Session& s, int pin);
 
 bool WritePinProgram(Session& s, int pin);
+// The three single frames of WritePinProgram ('b', 'd', 'f'), unchecked: callers check the
+// pin with PinWriteProblem first.
+bool WritePinLayout(Session& s, int pin);
+bool WritePinInit(Session& s, int pin);
+bool WritePinAddresses(Session& s, int pin);
 bool WriteAspect(Session& s, int pin, int aspect);
 bool WritePinConfig(Session& s, bool flash, int pin);  // 'a' flash / 'A' active
 bool WritePin(Session& s, int pin);

@@ -1,1 +1,64 @@
 #include "operations/Session.h"
+
+namespace vorn {
+
+namespace {
+
+// Requests that change what the Vorn stores: pin program and addresses, configuration to
+// flash, event actions, and group 96 (general settings, enable maps, erase).
+bool IsStoringWrite(const std::vector<uint8_t>& req) {
+  if (req.empty()) return false;
+  switch (req[0]) {
+    case 'a':
+    case 'b':
+    case 'c':
+    case 'd':
+    case 'e':
+    case 'f':
+    case 96: return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+Session::Session(SerialPort& port, Clock& clock, Prompter& prompter)
+    : link(port, clock, prompter), prompter_(prompter) {
+  link.onRequest = [this](const std::vector<uint8_t>& req) {
+    if (!known_) return;
+    if (!(identity() == knownFor_) || (!trackedWrites && IsStoringWrite(req))) forgetDevice();
+  };
+}
+
+Session::LinkIdentity Session::identity() const {
+  const LinkOptions& o = link.opts;
+  return LinkIdentity{link.devicePicks(), o.ModuleAddress, o.CheckXaddress,
+                      o.CheckXaddress ? o.ExtAddress : 0};
+}
+
+const VornConfiguration* Session::deviceAsLastKnown() {
+  if (known_ && !(identity() == knownFor_)) forgetDevice();
+  return known_ ? &*known_ : nullptr;
+}
+
+VornConfiguration Session::current() const { return VornConfiguration{model, general, ec.CheckInitEE}; }
+
+void Session::rememberDevice() {
+  known_ = current();
+  knownFor_ = identity();
+  if (onDeviceKnownChanged) onDeviceKnownChanged();
+}
+
+void Session::forgetDevice() {
+  if (!known_) return;
+  known_.reset();
+  if (onDeviceKnownChanged) onDeviceKnownChanged();
+}
+
+std::vector<ConfigChange> Session::changesToDevice() {
+  const VornConfiguration* dev = deviceAsLastKnown();
+  if (!dev) return {};
+  return CompareConfigurations(*dev, current(), model.NumberBase);
+}
+
+}  // namespace vorn

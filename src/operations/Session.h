@@ -1,9 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "link/Link.h"
+#include "model/ConfigDiff.h"
 #include "model/ConfigModel.h"
 #include "model/GeneralSettings.h"
 #include "operations/EventEditor.h"
@@ -22,8 +25,9 @@ struct Progress {
 // are free functions taking a Session&; the hooks let a front end redraw after a job.
 class Session {
  public:
-  Session(SerialPort& port, Clock& clock, Prompter& prompter)
-      : link(port, clock, prompter), prompter_(prompter) {}
+  Session(SerialPort& port, Clock& clock, Prompter& prompter);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
 
   ConfigModel model;
   GeneralSettings general;
@@ -47,6 +51,21 @@ class Session {
   std::function<void()> onShowReport;           // show the verification report (modal)
   std::function<void()> onEventControlRefresh;  // event-control editor redraw
 
+  // ---- The device as last known ----------------------------------------------------------
+  // The configuration as the Vorn held it after the last Read All, Write All, Write Changes or
+  // clean "Verify OK". It belongs to the port pick, module address and extended address it was
+  // taken under, and any storing write outside Write All / Write Changes makes it unreliable:
+  // either forgets it. nullptr when there is none.
+  const VornConfiguration* deviceAsLastKnown();
+  VornConfiguration current() const;
+  void rememberDevice();  // current() is what the Vorn now holds
+  void forgetDevice();
+  // Differences from the device as last known to the current configuration (empty without one).
+  std::vector<ConfigChange> changesToDevice();
+  // While set, storing writes do not forget the device as last known (Write All, Write Changes).
+  bool trackedWrites = false;
+  std::function<void()> onDeviceKnownChanged;
+
   void reportProgress(int done, int total, const std::string& text) {
     if (onProgress) onProgress(Progress{done, total, text});
   }
@@ -56,8 +75,19 @@ class Session {
     busy_ = on;
     if (onBusyChanged) onBusyChanged(on);
   }
+  struct LinkIdentity {
+    int picks = 0;
+    int module = 0;
+    bool xaddr = false;
+    int ext = 0;
+    bool operator==(const LinkIdentity&) const = default;
+  };
+  LinkIdentity identity() const;
+
   Prompter& prompter_;
   bool busy_ = false;
+  std::optional<VornConfiguration> known_;
+  LinkIdentity knownFor_;
 };
 
 }  // namespace vorn

@@ -109,6 +109,36 @@ TEST_F(VornctlTest, ConvertReadsOldVersionsAndRefusesDamagedFiles) {
   EXPECT_EQ(Vornctl({"convert", "--in", path("missing.dat"), "--out", path("never.dat")}).code, 2);
 }
 
+TEST_F(VornctlTest, DiffListsDifferencesAndExitsZeroOneOrTwo) {
+  ConfigModel m;
+  GeneralSettings g;
+  m.pin(4).Description = "Point servo";
+  m.pin(4).AspectConfig = kLayout4x9;
+  test::RecordingPrompter quiet;
+  ASSERT_TRUE(SaveConfigFile(path("a.dat"), m, g, ConfigFileMode::Full, quiet));
+  ASSERT_TRUE(SaveConfigFile(path("same.dat"), m, g, ConfigFileMode::Compact, quiet));
+  m.instr(4, 2, 3) = Instruction{1, 0, 0, 2, 0, 0};
+  g.DCCAddress = 14;
+  ASSERT_TRUE(SaveConfigFile(path("b.dat"), m, g, ConfigFileMode::Full, quiet));
+  ASSERT_TRUE(SaveFileBytes(path("bad.dat"), "\"VornConfig 32\"\r\n"));
+
+  CtlRun r = Vornctl({"diff", path("a.dat"), path("same.dat")});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  r = Vornctl({"diff", path("a.dat"), path("b.dat"), "--number-from", "0"});
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_EQ(r.out,
+            "General: DCC address 1 -> 14\n"
+            "Pin 4 \"Point servo\": aspect 2 step 3: empty -> Jump 0, 2, 0\n");
+  for (const std::string& other : {path("bad.dat"), path("missing.dat")}) {
+    r = Vornctl({"diff", path("a.dat"), other});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find(other + " not loaded"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(Vornctl({"diff", path("a.dat")}).code, 2);
+}
+
 TEST_F(VornctlTest, WriteVerifyAndReadBackAgainstTheSimulator) {
   SimProcess sim;
   ASSERT_TRUE(sim.ok()) << sim.error();

@@ -5,7 +5,9 @@
 #include "PinTestModel.h"
 #include "RecordingPrompter.h"
 #include "SimProcess.h"
+#include "files/ConfigFile.h"
 #include "link/QtSerialPort.h"
+#include "operations/EventControl.h"
 #include "operations/Jobs.h"
 #include "operations/Session.h"
 
@@ -56,6 +58,68 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
   EXPECT_FALSE(r.click("VerifyAll"));
   EXPECT_NE(r.shownReport.find("Pin 31: Init does not compare\r\n"), std::string::npos) << r.shownReport;
   EXPECT_EQ(r.shownReport.substr(r.shownReport.size() - 22), "\r\nVerification Stopped");
+}
+
+// First data byte of each frame the simulator received since line `from` of its log.
+std::vector<std::string> FramesSince(const test::SimProcess& sim, size_t from) {
+  std::vector<std::string> frames;
+  const auto lines = sim.logLines("VORN ");
+  for (size_t k = from; k < lines.size(); ++k) {
+    const size_t at = lines[k].find("data=");
+    frames.push_back(lines[k].substr(at + 5, lines[k].find(' ', at) - at - 5));
+  }
+  return frames;
+}
+
+TEST(JobsSimTest, WriteChangesSendsOnlyTheChangedItemsAndVerifiesOk) {
+  SimJobRig r({"--demo"});
+  ASSERT_TRUE(r.sim.ok()) << r.sim.error();
+  EXPECT_FALSE(r.click("WriteChanges"));
+  EXPECT_EQ(r.prompter.last(), "Read All first");
+  ASSERT_TRUE(r.click("ReadAll")) << r.prompter.last();
+  ASSERT_NE(r.s.deviceAsLastKnown(), nullptr);
+  EXPECT_TRUE(r.s.changesToDevice().empty());
+
+  // Pin 3 holds four aspects of nine steps: one aspect's program changes, and a description.
+  ASSERT_EQ(r.s.model.pin(3).AspectConfig, kLayout4x9);
+  for (int i = 0; i < 9; ++i)
+    r.s.model.instr(3, 2, i) = Instruction{102, 0, 0, 0, static_cast<uint8_t>(i + 1), 1};
+  r.s.model.pin(3).Description = "Distant";
+  r.s.model.eventOff(9, 1) = 4;
+  ASSERT_GE(r.s.changesToDevice().size(), 3u);
+  const size_t before = r.sim.logLines("VORN ").size();
+  ASSERT_TRUE(r.click("WriteChanges")) << r.prompter.last();
+  ASSERT_TRUE(r.sim.waitForLog("VORN ", before + 10));
+  std::vector<std::string> expected;
+  for (int i = 0; i < 9; ++i)
+    expected.push_back("99,3,2," + std::to_string(i) + ",102,0,0," + std::to_string(i + 1) + ",1");
+  std::string eventOff = "101,9";
+  for (int j = 0; j < 4; ++j) eventOff += "," + std::to_string(EncodeActionByte(j, r.s.model.eventOff(9, j)));
+  expected.push_back(eventOff);
+  EXPECT_EQ(FramesSince(r.sim, before), expected);
+  EXPECT_TRUE(r.s.changesToDevice().empty());
+  ASSERT_TRUE(r.click("VerifyAll")) << r.s.report.text();
+
+  // A file loaded over the model is compared with the Vorn that was read.
+  GeneralSettings fileGeneral = r.s.general;
+  fileGeneral.DCCAddress += 1;
+  const std::string file = WriteConfigText(r.s.model, fileGeneral, ConfigFileMode::Full);
+  ASSERT_EQ(ReadConfigText(file, r.s.model, r.s.general, r.prompter), ConfigLoadStatus::Loaded);
+  const auto changes = r.s.changesToDevice();
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].item, ChangeItem::GenDCC);
+
+  // Another module, another pick of the port, or a write of its own: the copy is gone.
+  r.s.link.setModuleAddress(1);
+  EXPECT_EQ(r.s.deviceAsLastKnown(), nullptr);
+  r.s.link.setModuleAddress(0);
+  EXPECT_EQ(r.s.deviceAsLastKnown(), nullptr);
+  ASSERT_TRUE(r.click("ReadAll"));
+  r.s.link.openDevice(r.sim.path());
+  EXPECT_EQ(r.s.deviceAsLastKnown(), nullptr);
+  ASSERT_TRUE(r.click("ReadAll"));
+  ASSERT_TRUE(r.click("WritePin"));
+  EXPECT_EQ(r.s.deviceAsLastKnown(), nullptr);
 }
 
 }  // namespace

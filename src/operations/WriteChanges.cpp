@@ -1,0 +1,103 @@
+#include "operations/WriteChanges.h"
+
+#include <set>
+#include <tuple>
+
+#include "operations/EventControl.h"
+#include "operations/General.h"
+#include "operations/PinTransfer.h"
+#include "operations/Session.h"
+
+namespace vorn {
+
+namespace {
+
+using Block = std::tuple<ChangeItem, int, int>;  // item, pin, aspect
+
+// The blocks to send, in the order of the changes (which is Write All's order), each once.
+std::vector<Block> blocksOf(const std::vector<ConfigChange>& changes) {
+  std::vector<Block> blocks;
+  std::set<Block> seen;
+  std::set<int> relaid;  // pins whose layout changes: all their aspects go
+  for (const ConfigChange& c : changes) {
+    if (c.item == ChangeItem::PinLayout) relaid.insert(c.pin);
+  }
+  for (const ConfigChange& c : changes) {
+    if (c.fileOnly()) continue;
+    if (c.item == ChangeItem::PinAspect && relaid.count(c.pin)) continue;
+    const Block b{c.item, c.pin, c.item == ChangeItem::PinAspect ? c.aspect : -1};
+    if (seen.insert(b).second) blocks.push_back(b);
+  }
+  return blocks;
+}
+
+bool writeBlock(Session& s, const Block& b) {
+  const auto [item, pin, aspect] = b;
+  switch (item) {
+    case ChangeItem::GenID: return WriteGenID(s);
+    case ChangeItem::GenDCC: return WriteGenDCC(s);
+    case ChangeItem::GenLC: return WriteLC(s);
+    case ChangeItem::GenHWC: return WriteGenHWC(s);
+    case ChangeItem::GenSerial: return WriteGenSerial(s);
+    case ChangeItem::PinFileOnly: return true;
+    case ChangeItem::PinLayout: {
+      if (!WritePinLayout(s, pin)) return false;
+      const int aspects = AspectsInLayout(s.model.pin(pin).AspectConfig);
+      for (int a = 0; a < aspects; ++a) {
+        if (!WriteAspect(s, pin, a)) return false;
+      }
+      return true;
+    }
+    case ChangeItem::PinInit: return WritePinInit(s, pin);
+    case ChangeItem::PinAddresses: return WritePinAddresses(s, pin);
+    case ChangeItem::PinAspect: return WriteAspect(s, pin, aspect);
+    case ChangeItem::PinConfig: return WritePinConfig(s, true, pin);
+    case ChangeItem::EventOn: return WritePinEventActions(s, pin, true);
+    case ChangeItem::EventOff: return WritePinEventActions(s, pin, false);
+    case ChangeItem::EnableMaps: return WriteEnableMaps(s);
+    case ChangeItem::GenAddr: return WriteGenAddr(s);
+  }
+  return false;
+}
+
+bool isPinBlock(ChangeItem item) { return item >= ChangeItem::PinLayout && item <= ChangeItem::PinConfig; }
+
+}  // namespace
+
+bool WriteChangedItems(Session& s, const std::vector<ConfigChange>& changes) {
+  const std::vector<Block> blocks = blocksOf(changes);
+  // A pin that cannot be written as it stands is refused before anything of it goes out.
+  std::set<int> checked;
+  for (const Block& b : blocks) {
+    const int pin = std::get<1>(b);
+    if (!isPinBlock(std::get<0>(b)) || !checked.insert(pin).second) continue;
+    if (const std::string problem = PinWriteProblem(s.model.pin(pin), pin, s.model.NumberBase);
+        !problem.empty()) {
+      s.prompter().message(problem, Icon::None);
+      return false;
+    }
+  }
+  const int total = static_cast<int>(blocks.size());
+  for (int k = 0; k < total; ++k) {
+    s.reportProgress(k, total, "Writing change " + std::to_string(k + 1) + " of " + std::to_string(total));
+    if (!writeBlock(s, blocks[static_cast<size_t>(k)])) return false;
+  }
+  s.reportProgress(total, total, "Changes written");
+  return true;
+}
+
+bool RunWriteChanges(Session& s) {
+  bool ok = false;
+  if (!s.deviceAsLastKnown()) {
+    s.prompter().message("Read All first", Icon::None);
+  } else {
+    s.trackedWrites = true;
+    ok = WriteChangedItems(s, s.changesToDevice());
+    s.trackedWrites = false;
+    if (ok) s.rememberDevice();
+  }
+  s.HideBusy();
+  return ok;
+}
+
+}  // namespace vorn
