@@ -288,10 +288,12 @@ bool VerifyEventControl(Session& s) {
         const int model = actionOf(s, *d, p, j);
         if (device != model) {
           // The pin number is written as a signed number would be: a space for its sign.
-          s.report.AddVerificationLine(std::string(d->name) + "(" + std::to_string(j) + ") for pin  " +
-                                       std::to_string(p + s.model.NumberBase) +
-                                       " does not compare: Configured Action = " + std::to_string(model) +
-                                       ", Vorn Reply = " + std::to_string(device));
+          const std::string line = std::string(d->name) + "(" + std::to_string(j) + ") for pin  " +
+                                   std::to_string(p + s.model.NumberBase) +
+                                   " does not compare: Configured Action = " + std::to_string(model) +
+                                   ", Vorn Reply = " + std::to_string(device);
+          s.report.AddVerificationLine(line);
+          s.markPin(p, line + "\r\n");
           result = false;
         }
       }

@@ -59,6 +59,7 @@ bool runWriteDevice(Session& s) {
 
 bool runVerifyAllPins(Session& s) {
   s.report.ClearVerificationReport();
+  s.clearPinMarks();
   const bool ok = VerifyPins(s);
   if (ok) s.report.AppendVerificationText("Verify OK");
   s.HideBusy();
@@ -99,9 +100,9 @@ bool RunReadAll(Session& s) {
             ReadGenHWC(s) && ReadGenSerial(s) && ReadAllPins(s) && ReadEventActions(s);
   // The maps' outcome does not stop anything (nothing follows), but a failed read is no success.
   ok = ok && ReadEnableMaps(s);
+  if (ok) s.rememberDevice();
   call(s.onGeneralChanged);
   endReadJob(s);
-  if (ok) s.rememberDevice();
   return ok;
 }
 
@@ -120,6 +121,7 @@ bool RunWriteAll(Session& s) {
 
 bool RunVerifyAll(Session& s) {
   s.report.ClearVerificationReport();
+  s.clearPinMarks();
   const bool ok = VerifyGeneralSettings(s) && VerifyEventControl(s) && VerifyPins(s);
   // "Verify OK" lets a differing extended address or group mask pass: only a report without
   // findings says what the Vorn holds.
@@ -144,6 +146,7 @@ bool RunECWriteAll(Session& s) {
 
 bool RunECVerify(Session& s) {
   s.report.ClearVerificationReport();
+  s.clearPinMarks();
   const bool ok = VerifyEventControl(s);
   if (ok) s.report.AddVerificationLine("Verify OK");
   s.HideBusy();

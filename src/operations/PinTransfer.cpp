@@ -422,9 +422,15 @@ bool VerifyPins(Session& s) {
   bool result = true;
   for (int p = 0; p < kPinsInUse; ++p) {
     s.reportProgress(p, kPinsInUse, "Verifying pin " + std::to_string(p + 1) + " of 32");
+    const size_t at = s.report.text().size();
     for (auto step : {verifyConfig, verifyProgram, verifyInitAndAddresses}) {
-      if (step(s, p, result) != Step::Ok) return false;
+      const Step st = step(s, p, result);
+      if (st != Step::Ok) {
+        s.markPin(p, st == Step::Stop ? s.report.text().substr(at) : "No answer\r\n");
+        return false;
+      }
     }
+    s.markPin(p, s.report.text().substr(at));
   }
   s.reportProgress(kPinsInUse, kPinsInUse, "Pins verified");
   return result;

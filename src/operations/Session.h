@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -65,6 +66,23 @@ class Session {
   // While set, storing writes do not forget the device as last known (Write All, Write Changes).
   bool trackedWrites = false;
   std::function<void()> onDeviceKnownChanged;
+
+  // ---- Verification marks per pin ---------------------------------------------------------
+  // Set by the verifications: Ok for a pin that compared equal, Differs (with its report
+  // lines) for one that did not; None for a pin the last verification did not reach.
+  enum class PinMark : uint8_t { None, Ok, Differs };
+  std::array<PinMark, kPinsInUse> pinMarks{};
+  std::array<std::string, kPinsInUse> pinFindings;
+  void clearPinMarks() {
+    pinMarks.fill(PinMark::None);
+    for (auto& f : pinFindings) f.clear();
+  }
+  void markPin(int pin, const std::string& findings) {
+    if (pin < 0 || pin >= kPinsInUse) return;
+    auto& f = pinFindings[static_cast<size_t>(pin)];
+    f += findings;
+    pinMarks[static_cast<size_t>(pin)] = f.empty() ? PinMark::Ok : PinMark::Differs;
+  }
 
   void reportProgress(int done, int total, const std::string& text) {
     if (onProgress) onProgress(Progress{done, total, text});

@@ -11,10 +11,13 @@
 #include <QVBoxLayout>
 
 #include "model/Addresses.h"
+#include "model/ConfigDiff.h"
 #include "operations/Session.h"
+#include "ui/ChangesDialog.h"
 #include "ui/DeviceConfigWidgets.h"
 #include "ui/PinConfigEditor.h"
 #include "ui/PinEditor.h"
+#include "ui/PinOverview.h"
 
 namespace vorn {
 
@@ -120,7 +123,9 @@ DeviceConfigTab::DeviceConfigTab(Session& s, JobRequester requestJob, QWidget* p
   // The two editors share the current pin.
   pinEditor_ = new PinEditor(s_, requestJob_, this);
   pinConfig_ = new PinConfigEditor(s_, this);
+  overview_ = new PinOverview(s_, this);
   auto* editors = new QHBoxLayout;
+  editors->addWidget(overview_, 2);
   editors->addWidget(pinEditor_, 3);
   editors->addWidget(pinConfig_, 2);
   top->addLayout(editors, 1);
@@ -131,6 +136,16 @@ DeviceConfigTab::DeviceConfigTab(Session& s, JobRequester requestJob, QWidget* p
   pinEditor_->onDetailsApplied = [this](bool d, bool e) { pinConfig_->applyDetails(d, e); };
   pinConfig_->commitVisibleFields = [this] { pinEditor_->CommitVisibleFields(); };
   pinConfig_->applyDetails(pinEditor_->details(), false);
+  overview_->onSelectPin = [this](int pin) {
+    s_.model.CurPin = static_cast<uint8_t>(pin);
+    refreshAll();
+    refreshPinConfig();
+  };
+  overview_->onShowChanges = [this] { ShowChanges(); };
+  overview_->onWriteChanges = [this] { WriteChanges(); };
+  changesDialog = [this](const QStringList& lines, bool write) {
+    return RunChangesDialog(this, lines, write);
+  };
 
   s_.model.RecalcAllStarts();
   refreshAll();
@@ -158,6 +173,27 @@ void DeviceConfigTab::refreshAll() {
   showAddresses();
   pinEditor_->ShowPinProgram();
   pinEditor_->ShowAddressCounts(pinEditor_->details());
+  overview_->refresh();
+}
+
+void DeviceConfigTab::refreshOverview() { overview_->refresh(); }
+
+namespace {
+QStringList ChangeLines(Session& s) {
+  QStringList lines;
+  for (const ConfigChange& c : s.changesToDevice()) lines << FromModelText(c.text);
+  return lines;
+}
+}  // namespace
+
+void DeviceConfigTab::ShowChanges() {
+  if (!s_.deviceAsLastKnown()) return;
+  changesDialog(ChangeLines(s_), false);
+}
+
+void DeviceConfigTab::WriteChanges() {
+  if (!s_.deviceAsLastKnown()) return;
+  if (changesDialog(ChangeLines(s_), true) && requestJob_) requestJob_("WriteChanges");
 }
 
 void DeviceConfigTab::LoadDeviceLibraryAtStart(const std::string& programDir) {

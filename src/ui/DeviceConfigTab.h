@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 
@@ -15,6 +16,7 @@ namespace vorn {
 class ModifierButton;
 class PinConfigEditor;
 class PinEditor;
+class PinOverview;
 class Session;
 
 // Tab "Vorn Device Configuration": device library controls, the current pin's addresses,
@@ -32,6 +34,14 @@ class DeviceConfigTab : public QWidget {
   void showAddresses();
 
   PinEditor& pinEditor() { return *pinEditor_; }
+  PinOverview& overview() { return *overview_; }
+  // The pin overview and its buttons, after the device as last known or the marks changed.
+  void refreshOverview();
+  // "Show Changes" / "Write Changes": the list of differences; for a write, true when the
+  // user answered OK. Tests replace it.
+  std::function<bool(const QStringList& lines, bool write)> changesDialog;
+  void ShowChanges();
+  void WriteChanges();
   PinConfigEditor& pinConfigEditor() { return *pinConfig_; }
   QComboBox& deviceList() { return *cboDevice_; }
   QLabel& versionLabel() { return *lblDDVersion_; }
@@ -53,6 +63,7 @@ class DeviceConfigTab : public QWidget {
   DeviceLibrary library_;
   PinEditor* pinEditor_;
   PinConfigEditor* pinConfig_;
+  PinOverview* overview_;
   QComboBox* cboDevice_;
   QLabel* lblDDVersion_;
   QLabel* lblDCC_;

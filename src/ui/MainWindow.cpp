@@ -80,6 +80,7 @@ MainWindow::~MainWindow() {
   session_.onGeneralChanged = nullptr;
   session_.onShowReport = nullptr;
   session_.onEventControlRefresh = nullptr;
+  session_.onDeviceKnownChanged = nullptr;
   session_.link.log.onChange = nullptr;
   if (session_.link.isOpen()) session_.link.closePort();
 }
@@ -208,6 +209,8 @@ void MainWindow::hookSession() {
   };
   s.onShowReport = [this] { showReport(); };
   s.onEventControlRefresh = [this] { ecTab_->refresh(); };
+  // Pin overview: "changed" marks and the Show/Write Changes buttons follow the Vorn as last known.
+  s.onDeviceKnownChanged = [this] { deviceTab_->refreshOverview(); };
   s.link.log.onChange = [this] {
     if (commLog_) commLog_->sync();
   };

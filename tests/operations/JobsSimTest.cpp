@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "PinTestModel.h"
 #include "RecordingPrompter.h"
 #include "SimProcess.h"
@@ -58,6 +60,10 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
   EXPECT_FALSE(r.click("VerifyAll"));
   EXPECT_NE(r.shownReport.find("Pin 31: Init does not compare\r\n"), std::string::npos) << r.shownReport;
   EXPECT_EQ(r.shownReport.substr(r.shownReport.size() - 22), "\r\nVerification Stopped");
+  // Each pin is marked: the one that differs with its own lines, the others as equal.
+  EXPECT_EQ(r.s.pinMarks[30], Session::PinMark::Differs);
+  EXPECT_EQ(r.s.pinFindings[30], "Pin 31: Init does not compare\r\n");
+  EXPECT_EQ(std::count(r.s.pinMarks.begin(), r.s.pinMarks.end(), Session::PinMark::Ok), 31);
 }
 
 // First data byte of each frame the simulator received since line `from` of its log.

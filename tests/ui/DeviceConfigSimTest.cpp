@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 #include "RecordingPrompter.h"
@@ -17,6 +18,7 @@
 #include "operations/Session.h"
 #include "ui/DeviceConfigTab.h"
 #include "ui/DeviceConfigWidgets.h"
+#include "ui/PinOverview.h"
 
 namespace vorn::test {
 namespace {
@@ -99,6 +101,60 @@ TEST(DeviceConfigSimTest, EditedProgramWrittenAndVerified) {
   r.click("CommandReadPin");
   EXPECT_TRUE(r.s.model.pin(3) == edited);
   EXPECT_EQ(r.w<QLineEdit>("TextPAspPar1_0")->text(), "20");
+}
+
+TEST(DeviceConfigSimTest, OverviewFollowsTheCurrentPinAndMarksChangesAndVerification) {
+  SimTabRig r;
+  ASSERT_TRUE(r.sim.ok()) << r.sim.error();
+  auto* view = r.w<QTableView>("PinOverview");
+  auto* write = r.w<QPushButton>("CommandWriteChanges");
+  ASSERT_TRUE(view && write);
+  EXPECT_FALSE(write->isEnabled());
+  EXPECT_EQ(write->toolTip(), "Read All first");
+  auto cell = [&](int row, int col) { return view->model()->index(row, col).data().toString(); };
+  auto state = [&](int row) {
+    r.tab.refreshOverview();
+    return cell(row, PinOverviewModel::ColState);
+  };
+
+  ASSERT_TRUE(r.jobs.request("ReadAll") && r.jobs.tick() && r.jobs.lastResult()) << r.prompter.last();
+  EXPECT_TRUE(write->isEnabled());
+  EXPECT_EQ(cell(3, PinOverviewModel::ColPin), "4");
+  EXPECT_EQ(cell(3, PinOverviewModel::ColType), "Clear");
+
+  // The table and the editor share the current pin, arrow keys included.
+  view->setCurrentIndex(view->model()->index(5, 0));
+  EXPECT_EQ(r.s.model.CurPin, 5);
+  EXPECT_EQ(r.w<QLineEdit>("TextPAspOutput")->text(), "6");
+  QTest::keyClick(view, Qt::Key_Up);
+  EXPECT_EQ(r.s.model.CurPin, 4);
+  r.enter("TextPAspOutput", "4");
+  r.tab.refreshOverview();
+  EXPECT_EQ(view->currentIndex().row(), 3);
+
+  // An edit marks its pin; Write Changes lists it, sends it and clears the mark.
+  r.enter("TextPAspInit", "1");
+  EXPECT_EQ(state(3), "changed");
+  EXPECT_EQ(state(2), "");
+  QStringList listed;
+  r.tab.changesDialog = [&](const QStringList& lines, bool) {
+    listed = lines;
+    return true;
+  };
+  r.click("CommandWriteChanges");
+  ASSERT_EQ(listed.size(), 1);
+  EXPECT_TRUE(listed[0].startsWith("Pin 4")) << listed[0].toStdString();
+  ASSERT_EQ(r.results, std::vector<bool>{true}) << r.prompter.last();
+  EXPECT_EQ(state(3), "");
+
+  // Verification marks every pin; a pin that differs shows its report lines.
+  r.s.model.pin(9).InitAspect = r.s.model.pin(9).InitAspect == 1 ? 2 : 1;
+  ASSERT_TRUE(r.jobs.request("VerifyAll") && r.jobs.tick());
+  EXPECT_EQ(state(2), "ok");
+  EXPECT_EQ(state(9), "changed, differs");
+  view->setCurrentIndex(view->model()->index(9, 0));
+  EXPECT_EQ(r.w<QLabel>("lblPinFindings")->text(), "Pin 10: Init does not compare");
+  EXPECT_TRUE(r.w<QLabel>("lblPinFindings")->isVisible());
 }
 
 TEST(DeviceConfigSimTest, LiveCommandsSendTheirBytes) {

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "model/ConfigModel.h"
+
+class QLabel;
+class QPushButton;
+class QTableView;
+class QTimer;
+
+namespace vorn {
+
+class Session;
+
+// All 32 pins, one row each: number, type, description, device, aspect layout, first DCC
+// and serial address, and a state ("changed" against the Vorn as last known, "differs" / "ok"
+// after a verification). Rows are recomputed from the session on refresh().
+class PinOverviewModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  enum Column {
+    ColPin,
+    ColType,
+    ColDescription,
+    ColDevice,
+    ColAspects,
+    ColDCC,
+    ColSerial,
+    ColState,
+    ColCount
+  };
+
+  explicit PinOverviewModel(Session& s, QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation o, int role) const override;
+
+  // Recomputes every row; emits dataChanged only for rows whose texts changed.
+  void refresh();
+
+ private:
+  struct Row {
+    std::array<QString, ColCount> text;
+    QString findings;  // the pin's verification lines
+    bool operator==(const Row&) const = default;
+  };
+  Row rowFor(int pin, const std::array<bool, kPinsInUse>& changed);
+
+  Session& s_;
+  std::array<Row, kPinsInUse> rows_;
+};
+
+// The overview with "Show Changes" and "Write Changes" and a pane for the selected pin's
+// verification lines. Selecting a row makes it the current pin (through onSelectPin); the
+// selection follows the current pin on refresh.
+class PinOverview : public QWidget {
+  Q_OBJECT
+ public:
+  PinOverview(Session& s, QWidget* parent = nullptr);
+
+  // Redraw from the session: rows, selection, buttons.
+  void refresh();
+
+  std::function<void(int pin)> onSelectPin;
+  std::function<void()> onShowChanges;
+  std::function<void()> onWriteChanges;
+
+  QTableView& view() { return *view_; }
+  PinOverviewModel& model() { return *model_; }
+
+ private:
+  void showFindings();
+
+  Session& s_;
+  PinOverviewModel* model_;
+  QTableView* view_;
+  QLabel* findings_;
+  QPushButton* show_;
+  QPushButton* write_;
+  QTimer* timer_;
+  bool syncing_ = false;
+};
+
+}  // namespace vorn
