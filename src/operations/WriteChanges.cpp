@@ -79,6 +79,7 @@ bool WriteChangedItems(Session& s, const std::vector<ConfigChange>& changes) {
   }
   const int total = static_cast<int>(blocks.size());
   for (int k = 0; k < total; ++k) {
+    if (s.stopHere()) return false;
     s.reportProgress(k, total, "Writing change " + std::to_string(k + 1) + " of " + std::to_string(total));
     if (!writeBlock(s, blocks[static_cast<size_t>(k)])) return false;
   }
@@ -95,6 +96,13 @@ bool RunWriteChanges(Session& s) {
     ok = WriteChangedItems(s, s.changesToDevice());
     s.trackedWrites = false;
     if (ok) s.rememberDevice();
+    // What was written before the stop shows as still changed: the next Write Changes sends it
+    // again, which does no harm.
+    if (s.stopped()) {
+      const Progress& p = s.lastProgress();
+      s.sayStopped("Write Changes stopped after " + std::to_string(p.done) + " of " +
+                   std::to_string(p.total) + " changes");
+    }
   }
   s.HideBusy();
   return ok;

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "files/DeviceLibrary.h"
 #include "ui/JobRequester.h"
@@ -70,6 +71,7 @@ class DeviceConfigTab : public QWidget {
   QLabel* lblXDCC_;
   QLabel* lblSerial_;
   QLabel* lblPin_;
+  std::vector<QPushButton*> expertButtons_;  // shown in expert mode only
 };
 
 }  // namespace vorn

@@ -152,6 +152,10 @@ void PinOverview::refresh() {
     b->setEnabled(known);
     b->setToolTip(known ? QString() : QString(kReadAllFirst));
   }
+  if (known_ != int(known)) {
+    known_ = int(known);
+    if (onKnownChanged) onKnownChanged(known);
+  }
   const int cur = s_.model.CurPin;
   if (view_->currentIndex().row() != cur) {
     syncing_ = true;

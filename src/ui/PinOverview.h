@@ -71,6 +71,8 @@ class PinOverview : public QWidget {
   std::function<void(int pin)> onSelectPin;
   std::function<void()> onShowChanges;
   std::function<void()> onWriteChanges;
+  // Whether there is a Vorn as last known, each time that changes.
+  std::function<void(bool known)> onKnownChanged;
 
   QTableView& view() { return *view_; }
   PinOverviewModel& model() { return *model_; }
@@ -86,6 +88,7 @@ class PinOverview : public QWidget {
   QPushButton* write_;
   QTimer* timer_;
   bool syncing_ = false;
+  int known_ = -1;
 };
 
 }  // namespace vorn

@@ -59,5 +59,38 @@ TEST(Screenshots, DeviceConfigurationTabDetails) {
   }
 }
 
+// The pin overview after Read All from the demo Vorn, an edited step on the servo pin and
+// Verify All: the servo pin is "changed, differs", the others "ok".
+TEST(Screenshots, PinOverviewWithChangedAndVerifiedPins) {
+  const char* out = std::getenv("VORN_SCREENSHOT_DIR");
+  if (!out) GTEST_SKIP() << "VORN_SCREENSHOT_DIR not set";
+  SimProcess sim({"--demo"});
+  ASSERT_TRUE(sim.ok()) << sim.error();
+  RecordingPrompter prompter;
+  QtSerialPort port;
+  Session s{port, SystemClock(), prompter};
+  JobRunner jobs{s};
+  DeviceConfigTab tab(s, [&jobs](const std::string& name) {
+    if (jobs.request(name)) jobs.tick();
+  });
+  s.onDisplayRefresh = [&tab] { tab.refreshAll(); };
+  s.onPinConfigRefresh = [&tab] { tab.refreshPinConfig(); };
+  ASSERT_TRUE(s.link.openDevice(sim.path()));
+  tab.resize(1500, 860);
+  tab.show();
+  ASSERT_TRUE(jobs.request("ReadAll") && jobs.tick() && jobs.lastResult()) << prompter.last();
+  s.model.pin(3).Description = "Distant signal";
+  s.model.pin(4).Description = "Point 1 servo";
+  s.model.instr(4, 1, 0).Par1 = static_cast<uint8_t>(s.model.instr(4, 1, 0).Par1 ^ 8);
+  ASSERT_TRUE(jobs.request("VerifyAll") && jobs.tick());
+  auto* pin = tab.findChild<ValidatedEdit*>("TextPAspOutput");
+  pin->setText("5");
+  emit pin->validate();
+  tab.refreshPinConfig();
+  tab.refreshOverview();
+  QTest::qWait(150);
+  EXPECT_TRUE(tab.grab().save(QDir(out).filePath("device-tab-overview.png")));
+}
+
 }  // namespace
 }  // namespace vorn::test

@@ -21,7 +21,8 @@ void rightClick(QWidget* w, Qt::KeyboardModifiers mods = Qt::NoModifier) {
 }
 
 TEST_F(WindowTest, StartsWithTheDocumentedState) {
-  EXPECT_EQ(window->windowTitle(), "Vorn Config");
+  EXPECT_EQ(window->windowTitle(), "untitled[*] - Vorn Config");
+  EXPECT_FALSE(window->isWindowModified());
   auto* tabs = find<QTabWidget>("SSTab_Main");
   ASSERT_EQ(tabs->count(), 4);
   const QStringList captions{"General", "Vorn Event Control", "Vorn Device Configuration", "Test"};
