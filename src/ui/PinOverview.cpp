@@ -34,6 +34,8 @@ QVariant PinOverviewModel::data(const QModelIndex& index, int role) const {
   const Row& r = rows_[static_cast<size_t>(index.row())];
   if (role == Qt::DisplayRole) return r.text[static_cast<size_t>(index.column())];
   if (role == Qt::ToolTipRole && index.column() == ColState && !r.findings.isEmpty()) return r.findings;
+  if (role == Qt::ToolTipRole && (index.column() == ColDescription || index.column() == ColDevice))
+    return r.text[static_cast<size_t>(index.column())];
   if (role == Qt::TextAlignmentRole && index.column() != ColDescription && index.column() != ColDevice)
     return int(Qt::AlignCenter);
   return {};
@@ -104,7 +106,8 @@ PinOverview::PinOverview(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   view_->verticalHeader()->hide();
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
   view_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  view_->horizontalHeader()->setSectionResizeMode(PinOverviewModel::ColDescription, QHeaderView::Stretch);
+  view_->horizontalHeader()->setMaximumSectionSize(170);  // long descriptions are cut, the tooltip has them
+  view_->horizontalHeader()->setStretchLastSection(true);
   lay->addWidget(view_, 1);
 
   findings_ = new QLabel(this);
@@ -147,6 +150,9 @@ PinOverview::PinOverview(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
 
 void PinOverview::refresh() {
   model_->refresh();
+  // Wide enough for every column as its contents need.
+  const int width = view_->horizontalHeader()->length() + 2 * view_->frameWidth() + 20;
+  if (view_->minimumWidth() < width) view_->setMinimumWidth(width);
   const bool known = s_.deviceAsLastKnown() != nullptr;
   for (QPushButton* b : {show_, write_}) {
     b->setEnabled(known);

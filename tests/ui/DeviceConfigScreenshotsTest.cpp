@@ -76,13 +76,16 @@ TEST(Screenshots, PinOverviewWithChangedAndVerifiedPins) {
   s.onDisplayRefresh = [&tab] { tab.refreshAll(); };
   s.onPinConfigRefresh = [&tab] { tab.refreshPinConfig(); };
   ASSERT_TRUE(s.link.openDevice(sim.path()));
-  tab.resize(1500, 860);
+  tab.resize(1600, 900);
   tab.show();
   ASSERT_TRUE(jobs.request("ReadAll") && jobs.tick() && jobs.lastResult()) << prompter.last();
   s.model.pin(3).Description = "Distant signal";
   s.model.pin(4).Description = "Point 1 servo";
+  s.model.pin(4).DeviceName = "Servo turnout";
+  s.model.pin(7).Description = "Fire flicker";
   s.model.instr(4, 1, 0).Par1 = static_cast<uint8_t>(s.model.instr(4, 1, 0).Par1 ^ 8);
   ASSERT_TRUE(jobs.request("VerifyAll") && jobs.tick());
+  tab.findChild<QAbstractButton*>("CheckPAspShowDetails")->setChecked(true);
   auto* pin = tab.findChild<ValidatedEdit*>("TextPAspOutput");
   pin->setText("5");
   emit pin->validate();
