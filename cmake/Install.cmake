@@ -63,6 +63,11 @@ install(FILES ${_share}/metainfo/${VORN_APP_ID}.metainfo.xml DESTINATION ${CMAKE
 install(FILES ${_share}/bash-completion/vornctl DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES ${_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${_share}/debian/copyright ${_changelog} DESTINATION ${_docdir})
+# Lintian warnings that stay, one line each with its reason (none today).
+if(EXISTS ${_share}/debian/lintian-overrides)
+  install(FILES ${_share}/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+          RENAME vornconfig)
+endif()
 
 set(CPACK_PACKAGE_NAME vornconfig)
 set(CPACK_PACKAGE_VENDOR "The VornConfig developers")
