@@ -13,19 +13,13 @@ StandardLibraryLookup FindStandardDeviceLibrary(const std::string& programDir) {
   const QString beside = QString::fromStdString(programDir) + "/" + kStandardDeviceFile;
   r.path = beside.toStdString();
   r.searched.push_back(programDir);
-  const QString dataFolders = QStringLiteral("vornconfig");
+  const QString subfolder = QStringLiteral("vornconfig");
   for (const QString& d : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
-    r.searched.push_back((d + "/" + dataFolders).toStdString());
-  if (QFileInfo(beside).isFile()) {
-    r.found = true;
-    return r;
-  }
+    r.searched.push_back((d + "/" + subfolder).toStdString());
+  if (QFileInfo(beside).isFile()) return r;
   const QString located =
-      QStandardPaths::locate(QStandardPaths::GenericDataLocation, dataFolders + "/" + kStandardDeviceFile);
-  if (!located.isEmpty()) {
-    r.path = located.toStdString();
-    r.found = true;
-  }
+      QStandardPaths::locate(QStandardPaths::GenericDataLocation, subfolder + "/" + kStandardDeviceFile);
+  if (!located.isEmpty()) r.path = located.toStdString();
   return r;
 }
 
