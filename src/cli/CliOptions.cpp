@@ -197,6 +197,7 @@ std::string GeneralHelp() {
              "again\n"
              "  vornctl diff    A.dat B.dat [--number-from 0|1]   list how B differs from A\n"
              "  vornctl COMMAND --help                          details of one command\n"
+             "  vornctl --version                               the version and the licence\n"
              "\n") +
          kLinkHelp + "\n" + kNumbersHelp + "\n" + kExitHelp;
 }
