@@ -59,9 +59,6 @@ QScrollArea* scrolled(QWidget* page) {
   return area;
 }
 
-// No licence has been chosen for the program yet; the About box says so.
-constexpr const char* kLicence = "none chosen yet by the authors; all rights reserved";
-
 QString seconds(double s) { return QString::number(s, 'f', 1) + " s"; }
 
 bool isVerification(const std::string& job) { return job.find("Verify") != std::string::npos; }
