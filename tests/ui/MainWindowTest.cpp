@@ -1,5 +1,6 @@
 // The window outside the tabs: start state, expert switch, tab guard, release label, port
 // list and link options.
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 
 #include "WindowFixture.h"
 #include "ui/DeviceConfigWidgets.h"
+#include "ui/PinOverview.h"
 #include "ui/SecondaryWindows.h"
 
 namespace vorn::test {
@@ -50,6 +52,26 @@ TEST_F(WindowTest, StartsWithTheDocumentedState) {
   EXPECT_EQ(find<QComboBox>("ComboPort")->count(), 2);
   EXPECT_EQ(find<QComboBox>("ComboPort")->currentIndex(), -1);
   EXPECT_TRUE(prompter.entries.empty());
+}
+
+TEST_F(WindowTest, ChangesCommandsWaitForTheVornAsLastKnown) {
+  auto* overview = find<PinOverview>("PinOverviewPane");
+  auto expectAvailable = [&](bool on) {
+    for (const char* name : {"ActionShowChanges", "ActionWriteChanges"}) {
+      auto* a = find<QAction>(name);
+      EXPECT_EQ(a->isEnabled(), on) << name;
+      EXPECT_EQ(a->toolTip() == "Read All first", !on) << name;
+    }
+    for (const char* name : {"CommandShowChanges", "CommandWriteChanges"}) {
+      EXPECT_EQ(find<QAbstractButton>(name)->isEnabled(), on) << name;
+    }
+  };
+  expectAvailable(false);
+  session().rememberDevice();
+  expectAvailable(true);
+  session().link.setModuleAddress(3);  // another Vorn on the line
+  overview->refresh();
+  expectAvailable(false);
 }
 
 TEST_F(WindowTest, TestTabStaysClosedUntilExpertModeIsGranted) {
