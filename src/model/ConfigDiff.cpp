@@ -43,22 +43,22 @@ class Lister {
     const GeneralSettings& x = a_.general;
     const GeneralSettings& y = b_.general;
     field(ChangeItem::GenID, "ID string", x.IDString, y.IDString);
-    field(ChangeItem::GenDCC, "DCC address", x.DCCAddress, y.DCCAddress);
-    field(ChangeItem::GenDCC, "extended DCC address", x.XDCCAddress, y.XDCCAddress);
+    field(ChangeItem::GenDCCAddress, "DCC address", x.DCCAddress, y.DCCAddress);
+    field(ChangeItem::GenXDCCAddress, "extended DCC address", x.XDCCAddress, y.XDCCAddress);
     static const char* kRetention[4] = {"62.5ms", "125ms", "250ms", "500ms"};
     const int rx = DCCOptionsByte(x) & 3;
     const int ry = DCCOptionsByte(y) & 3;
     if (rx != ry)
-      add(ChangeItem::GenDCC,
+      add(ChangeItem::GenDCCOptions,
           std::string("General: packet retention ") + kRetention[rx] + " -> " + kRetention[ry]);
-    field(ChangeItem::GenDCC, "basic packet state invert", x.DCCStateInvert, y.DCCStateInvert);
-    field(ChangeItem::GenDCC, "address 0 allowed", x.DCCAllow0, y.DCCAllow0);
+    field(ChangeItem::GenDCCOptions, "basic packet state invert", x.DCCStateInvert, y.DCCStateInvert);
+    field(ChangeItem::GenDCCOptions, "address 0 allowed", x.DCCAllow0, y.DCCAllow0);
     static const char* kGreen[7] = {"Basic DCC Packet", "eXtd DCC Packet", "Palk Message", "Vorn Message",
                                     "Green 4",          "Green 5",         "Green 6"};
     static const char* kOrange[7] = {"DCC Checksum Error", "Orange 1", "Orange 2", "Orange 3",
                                      "Orange 4",           "Orange 5", "Orange 6"};
-    led("green", kGreen, LEDMask(x.LCGreen), LEDMask(y.LCGreen));
-    led("orange", kOrange, LEDMask(x.LCOrange), LEDMask(y.LCOrange));
+    led(ChangeItem::GenLEDGreen, "green", kGreen, LEDMask(x.LCGreen), LEDMask(y.LCGreen));
+    led(ChangeItem::GenLEDOrange, "orange", kOrange, LEDMask(x.LCOrange), LEDMask(y.LCOrange));
     for (int i = 0; i < 4; ++i) {
       const std::string group = "pins " + to_string(8 * i + n_) + ".." + to_string(8 * i + 7 + n_) + " ";
       field(ChangeItem::GenHWC, group + "sink driver", x.HWCSink[i], y.HWCSink[i]);
@@ -79,25 +79,26 @@ class Lister {
     }
   }
 
-  void led(const char* colour, const char* const* names, uint8_t x, uint8_t y) {
+  void led(ChangeItem item, const char* colour, const char* const* names, uint8_t x, uint8_t y) {
     for (int k = 0; k < 7; ++k) {
       const bool bx = (x >> k) & 1;
       const bool by = (y >> k) & 1;
       if (bx != by)
-        add(ChangeItem::GenLC, std::string("General: ") + colour + " LED " + quoted(names[k]) + " " +
-                                   onOff(bx) + " -> " + onOff(by));
+        add(item, std::string("General: ") + colour + " LED " + quoted(names[k]) + " " + onOff(bx) + " -> " +
+                      onOff(by));
     }
   }
 
   void addresses() {
     const GeneralSettings& x = a_.general;
     const GeneralSettings& y = b_.general;
-    field(ChangeItem::GenAddr, "Palk flexible addressing", x.PalkFlexEnabled, y.PalkFlexEnabled);
-    field(ChangeItem::GenAddr, "Palk flex-address start", a_.model.PalkFlexStart * 4 + n_,
+    field(ChangeItem::GenPalk, "Palk flexible addressing", x.PalkFlexEnabled, y.PalkFlexEnabled);
+    field(ChangeItem::GenPalk, "Palk flex-address start", a_.model.PalkFlexStart * 4 + n_,
           b_.model.PalkFlexStart * 4 + n_);
     for (int i = 0; i < 16; ++i)
-      field(ChangeItem::GenAddr, "extended group mask " + to_string(i), x.XGM[i], y.XGM[i]);
-    field(ChangeItem::GenAddr, "module extended address", x.ModuleExtAddress + n_, y.ModuleExtAddress + n_);
+      field(ChangeItem::GenXGM, "extended group mask " + to_string(i), x.XGM[i], y.XGM[i]);
+    field(ChangeItem::GenExtAddress, "module extended address", x.ModuleExtAddress + n_,
+          y.ModuleExtAddress + n_);
   }
 
   std::string pinName(int p) const {

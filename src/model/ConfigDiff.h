@@ -21,8 +21,11 @@ struct VornConfiguration {
 // The block that carries a difference to the Vorn, in the order Write All sends them.
 enum class ChangeItem {
   GenID,
-  GenDCC,
-  GenLC,
+  GenDCCOptions,
+  GenDCCAddress,
+  GenXDCCAddress,
+  GenLEDGreen,
+  GenLEDOrange,
   GenHWC,
   GenSerial,
   PinFileOnly,  // description, device name, aspect description: kept in the file only
@@ -34,7 +37,9 @@ enum class ChangeItem {
   EventOn,
   EventOff,
   EnableMaps,
-  GenAddr,
+  GenPalk,  // the address settings go last
+  GenXGM,
+  GenExtAddress,
 };
 
 struct ConfigChange {
@@ -46,8 +51,8 @@ struct ConfigChange {
   bool fileOnly() const { return item == ChangeItem::PinFileOnly; }
 };
 
-// The differences between two configurations, one line each, in Write All's order (general
-// settings, pins 0..31, event actions, enable maps, address settings). Pins and addresses
+// The differences between two configurations, one line each: general settings, pins 0..31,
+// event actions, enable maps, address settings. Pins and addresses
 // are numbered from `numberBase`; a pin is named by its description (the newer one when
 // both have one). Fields beyond a pin's layout or configuration type are not compared.
 std::vector<ConfigChange> CompareConfigurations(const VornConfiguration& before,

@@ -244,31 +244,44 @@ bool WriteGenID(Session& s) {
   return send(s, req);
 }
 
-bool WriteGenHWC(Session& s) {
+bool WriteGenItem(Session& s, int item) {
   const GeneralSettings& g = s.general;
-  return send(s, writeFrame(1, {HWCByte(g, 0), HWCByte(g, 1), HWCByte(g, 2), HWCByte(g, 3)}));
+  switch (item) {
+    case kGenID: return WriteGenID(s);
+    case kGenHWC: return send(s, writeFrame(1, {HWCByte(g, 0), HWCByte(g, 1), HWCByte(g, 2), HWCByte(g, 3)}));
+    case kGenExtAddress: return send(s, writeFrame(2, {DataByte(g.ModuleExtAddress)}));
+    case kGenXGM: return send(s, writeFrame(3, {XGMByte(g, 0), XGMByte(g, 1), XGMByte(g, 2), XGMByte(g, 3)}));
+    case kGenDCCAddress: {
+      const AddressBytes dcc = SplitAddress(g.DCCAddress);
+      return send(s, writeFrame(4, {dcc.Lo, dcc.Hi}));
+    }
+    case kGenDCCOptions: return send(s, writeFrame(5, {DCCOptionsByte(g)}));
+    case kGenLEDGreen: return send(s, writeFrame(6, {LEDMask(g.LCGreen)}));
+    case kGenLEDOrange: return send(s, writeFrame(7, {LEDMask(g.LCOrange)}));
+    case kGenPalk:
+      return send(s, writeFrame(8, {uint8_t(g.PalkFlexEnabled ? 1 : 0), DataByte(s.model.PalkFlexStart)}));
+    case kGenXDCCAddress: {
+      const AddressBytes xdcc = SplitAddress(g.XDCCAddress);
+      return send(s, writeFrame(12, {xdcc.Lo, xdcc.Hi}));
+    }
+    case kGenSerial: return WriteGenSerial(s);
+    default: return false;
+  }
 }
 
+bool WriteGenHWC(Session& s) { return WriteGenItem(s, kGenHWC); }
+
 bool WriteGenDCC(Session& s) {
-  const GeneralSettings& g = s.general;
-  const AddressBytes dcc = SplitAddress(g.DCCAddress);
-  const AddressBytes xdcc = SplitAddress(g.XDCCAddress);
-  return send(s, writeFrame(5, {DCCOptionsByte(g)})) && send(s, writeFrame(4, {dcc.Lo, dcc.Hi})) &&
-         send(s, writeFrame(12, {xdcc.Lo, xdcc.Hi}));
+  return WriteGenItem(s, kGenDCCOptions) && WriteGenItem(s, kGenDCCAddress) &&
+         WriteGenItem(s, kGenXDCCAddress);
 }
 
 bool WriteGenAddr(Session& s) {
-  const GeneralSettings& g = s.general;
   // The module's own extended address goes last: it may change what the Vorn answers to.
-  return send(s, writeFrame(8, {uint8_t(g.PalkFlexEnabled ? 1 : 0), DataByte(s.model.PalkFlexStart)})) &&
-         send(s, writeFrame(3, {XGMByte(g, 0), XGMByte(g, 1), XGMByte(g, 2), XGMByte(g, 3)})) &&
-         send(s, writeFrame(2, {DataByte(g.ModuleExtAddress)}));
+  return WriteGenItem(s, kGenPalk) && WriteGenItem(s, kGenXGM) && WriteGenItem(s, kGenExtAddress);
 }
 
-bool WriteLC(Session& s) {
-  return send(s, writeFrame(6, {LEDMask(s.general.LCGreen)})) &&
-         send(s, writeFrame(7, {LEDMask(s.general.LCOrange)}));
-}
+bool WriteLC(Session& s) { return WriteGenItem(s, kGenLEDGreen) && WriteGenItem(s, kGenLEDOrange); }
 
 bool WriteGenSerial(Session& s) {
   const GeneralSettings& g = s.general;

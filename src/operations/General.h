@@ -30,6 +30,21 @@ bool WriteGenAddr(Session& s);
 bool WriteLC(Session& s);
 bool WriteGenSerial(Session& s);
 
+// Item numbers of the general settings (groups 112 / 96).
+inline constexpr int kGenHWC = 1;
+inline constexpr int kGenExtAddress = 2;
+inline constexpr int kGenXGM = 3;
+inline constexpr int kGenDCCAddress = 4;
+inline constexpr int kGenDCCOptions = 5;
+inline constexpr int kGenLEDGreen = 6;
+inline constexpr int kGenLEDOrange = 7;
+inline constexpr int kGenPalk = 8;
+inline constexpr int kGenID = 10;
+inline constexpr int kGenXDCCAddress = 12;
+inline constexpr int kGenSerial = 13;
+// One item's frame, as the group's routine above sends it (ID and serial port: the routine).
+bool WriteGenItem(Session& s, int item);
+
 // "Erase Flash": two confirmations, then 96, 0 and EraseFlashCode as a frame that asks for
 // no answer. Returns true when the request was sent; the device then needs up to 45 s.
 bool EraseFlash(Session& s);

@@ -1,5 +1,6 @@
 #include "operations/WriteChanges.h"
 
+#include <algorithm>
 #include <set>
 #include <tuple>
 
@@ -14,31 +15,47 @@ namespace {
 
 using Block = std::tuple<ChangeItem, int, int>;  // item, pin, aspect
 
-// The blocks to send, in the order of the changes (which is Write All's order), each once.
+// Where a block stands in Write All: general settings, then pin by pin (layout, initial
+// aspect, addresses, aspects, configuration), the event-on actions of every pin, the event-off
+// actions, the enable maps, and the address settings last.
+std::tuple<int, int, int, int> writeAllOrder(const Block& b) {
+  const auto [item, pin, aspect] = b;
+  const int i = static_cast<int>(item);
+  if (item < ChangeItem::PinFileOnly) return {0, 0, i, 0};
+  if (item < ChangeItem::EventOn) return {1, pin, i, aspect};
+  if (item < ChangeItem::GenPalk) return {2 + i - static_cast<int>(ChangeItem::EventOn), pin, 0, 0};
+  return {5, 0, i, 0};
+}
+
+// The blocks to send, each once, in Write All's order.
 std::vector<Block> blocksOf(const std::vector<ConfigChange>& changes) {
-  std::vector<Block> blocks;
-  std::set<Block> seen;
-  std::set<int> relaid;  // pins whose layout changes: all their aspects go
+  std::set<int> relaid;  // pins whose layout changes: all their aspects go with it
   for (const ConfigChange& c : changes) {
     if (c.item == ChangeItem::PinLayout) relaid.insert(c.pin);
   }
+  std::set<Block> blocks;
   for (const ConfigChange& c : changes) {
     if (c.fileOnly()) continue;
     if (c.item == ChangeItem::PinAspect && relaid.count(c.pin)) continue;
-    const Block b{c.item, c.pin, c.item == ChangeItem::PinAspect ? c.aspect : -1};
-    if (seen.insert(b).second) blocks.push_back(b);
+    blocks.insert(Block{c.item, c.pin, c.item == ChangeItem::PinAspect ? c.aspect : -1});
   }
-  return blocks;
+  std::vector<Block> ordered(blocks.begin(), blocks.end());
+  std::sort(ordered.begin(), ordered.end(),
+            [](const Block& a, const Block& b) { return writeAllOrder(a) < writeAllOrder(b); });
+  return ordered;
 }
 
 bool writeBlock(Session& s, const Block& b) {
   const auto [item, pin, aspect] = b;
   switch (item) {
-    case ChangeItem::GenID: return WriteGenID(s);
-    case ChangeItem::GenDCC: return WriteGenDCC(s);
-    case ChangeItem::GenLC: return WriteLC(s);
-    case ChangeItem::GenHWC: return WriteGenHWC(s);
-    case ChangeItem::GenSerial: return WriteGenSerial(s);
+    case ChangeItem::GenID: return WriteGenItem(s, kGenID);
+    case ChangeItem::GenDCCOptions: return WriteGenItem(s, kGenDCCOptions);
+    case ChangeItem::GenDCCAddress: return WriteGenItem(s, kGenDCCAddress);
+    case ChangeItem::GenXDCCAddress: return WriteGenItem(s, kGenXDCCAddress);
+    case ChangeItem::GenLEDGreen: return WriteGenItem(s, kGenLEDGreen);
+    case ChangeItem::GenLEDOrange: return WriteGenItem(s, kGenLEDOrange);
+    case ChangeItem::GenHWC: return WriteGenItem(s, kGenHWC);
+    case ChangeItem::GenSerial: return WriteGenItem(s, kGenSerial);
     case ChangeItem::PinFileOnly: return true;
     case ChangeItem::PinLayout: {
       if (!WritePinLayout(s, pin)) return false;
@@ -55,7 +72,9 @@ bool writeBlock(Session& s, const Block& b) {
     case ChangeItem::EventOn: return WritePinEventActions(s, pin, true);
     case ChangeItem::EventOff: return WritePinEventActions(s, pin, false);
     case ChangeItem::EnableMaps: return WriteEnableMaps(s);
-    case ChangeItem::GenAddr: return WriteGenAddr(s);
+    case ChangeItem::GenPalk: return WriteGenItem(s, kGenPalk);
+    case ChangeItem::GenXGM: return WriteGenItem(s, kGenXGM);
+    case ChangeItem::GenExtAddress: return WriteGenItem(s, kGenExtAddress);
   }
   return false;
 }

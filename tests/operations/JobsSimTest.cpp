@@ -9,6 +9,7 @@
 #include "SimProcess.h"
 #include "files/ConfigFile.h"
 #include "link/QtSerialPort.h"
+#include "model/GeneralSettingsRules.h"
 #include "operations/EventControl.h"
 #include "operations/Jobs.h"
 #include "operations/Session.h"
@@ -92,16 +93,22 @@ TEST(JobsSimTest, WriteChangesSendsOnlyTheChangedItemsAndVerifiesOk) {
     r.s.model.instr(3, 2, i) = Instruction{102, 0, 0, 0, static_cast<uint8_t>(i + 1), 1};
   r.s.model.pin(3).Description = "Distant";
   r.s.model.eventOff(9, 1) = 4;
-  ASSERT_GE(r.s.changesToDevice().size(), 3u);
+  r.s.general.XDCCAddress += 3;
+  r.s.general.XGM[5] = !r.s.general.XGM[5];
+  ASSERT_GE(r.s.changesToDevice().size(), 5u);
   const size_t before = r.sim.logLines("VORN ").size();
   ASSERT_TRUE(r.click("WriteChanges")) << r.prompter.last();
-  ASSERT_TRUE(r.sim.waitForLog("VORN ", before + 10));
-  std::vector<std::string> expected;
+  ASSERT_TRUE(r.sim.waitForLog("VORN ", before + 12));
+  const AddressBytes xdcc = SplitAddress(r.s.general.XDCCAddress);
+  std::vector<std::string> expected{"96,12," + std::to_string(xdcc.Lo) + "," + std::to_string(xdcc.Hi)};
   for (int i = 0; i < 9; ++i)
     expected.push_back("99,3,2," + std::to_string(i) + ",102,0,0," + std::to_string(i + 1) + ",1");
   std::string eventOff = "101,9";
   for (int j = 0; j < 4; ++j) eventOff += "," + std::to_string(EncodeActionByte(j, r.s.model.eventOff(9, j)));
   expected.push_back(eventOff);
+  std::string masks = "96,3";  // the address settings go last
+  for (int i = 0; i < 4; ++i) masks += "," + std::to_string(XGMByte(r.s.general, i));
+  expected.push_back(masks);
   EXPECT_EQ(FramesSince(r.sim, before), expected);
   EXPECT_TRUE(r.s.changesToDevice().empty());
   ASSERT_TRUE(r.click("VerifyAll")) << r.s.report.text();
@@ -113,7 +120,7 @@ TEST(JobsSimTest, WriteChangesSendsOnlyTheChangedItemsAndVerifiesOk) {
   ASSERT_EQ(ReadConfigText(file, r.s.model, r.s.general, r.prompter), ConfigLoadStatus::Loaded);
   const auto changes = r.s.changesToDevice();
   ASSERT_EQ(changes.size(), 1u);
-  EXPECT_EQ(changes[0].item, ChangeItem::GenDCC);
+  EXPECT_EQ(changes[0].item, ChangeItem::GenDCCAddress);
 
   // Another module, another pick of the port, or a write of its own: the copy is gone.
   r.s.link.setModuleAddress(1);
