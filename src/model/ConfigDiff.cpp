@@ -111,7 +111,9 @@ class Lister {
     const int d = p + pd.DevicePointer;
     if (pd.DevicePointer == 0) return "own device";
     if (d < 0 || d >= kPinsInUse) return "pointer " + to_string(pd.DevicePointer);
-    return "part of " + pinName(d);
+    const std::string& name =
+        b_.model.pin(d).DeviceName.empty() ? a_.model.pin(d).DeviceName : b_.model.pin(d).DeviceName;
+    return "part of " + (name.empty() ? "" : quoted(name) + " on ") + pinName(d);
   }
 
   void pin(int p) {

@@ -62,7 +62,7 @@ TEST(ConfigDiff, OneLinePerKindOfDifference) {
        ChangeItem::PinAddresses},
       {"device reference",
        [](auto& c) { c.model.pin(5).DevicePointer = 0; },
-       {"Pin 6: device part of Pin 5 \"Point servo\" -> own device"},
+       {"Pin 6: device part of \"Servo turnout\" on Pin 5 \"Point servo\" -> own device"},
        ChangeItem::PinAddresses},
       {"aspect layout",
        [](auto& c) { c.model.pin(4).AspectConfig = 0; },
