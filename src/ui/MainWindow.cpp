@@ -30,6 +30,7 @@
 #include "ui/WindowWidgets.h"
 
 #include "ui/DeviceConfigTab.h"
+#include "ui/Readable.h"
 
 namespace vorn {
 
@@ -234,6 +235,10 @@ void MainWindow::buildStatusBar() {
   bar->addWidget(statusLine_, 1);
   labelAction_ = new QLabel("Working ... Please WAIT", bar);
   labelAction_->setObjectName("LabelAction");
+  QFont bold = labelAction_->font();
+  bold.setBold(true);
+  labelAction_->setFont(bold);
+  SetWarningText(labelAction_, QColor(0xb0, 0, 0));
   labelAction_->hide();
   progress_ = new QProgressBar(bar);
   progress_->setObjectName("ProgressAction");
