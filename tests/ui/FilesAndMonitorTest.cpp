@@ -91,6 +91,7 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutFirst) {
     window->timer1Tick();
     EXPECT_TRUE(window->isWindowModified());
     unsavedAnswer = QMessageBox::Cancel;
+    window->showStatus(QString());
     a.run();
     EXPECT_EQ(unsavedAsked, 1);
     EXPECT_FALSE(a.wentOn());
