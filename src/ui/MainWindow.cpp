@@ -310,8 +310,8 @@ void MainWindow::showShortcuts() {
       "Keyboard shortcuts\n\n"
       "Ctrl+O  Load File\nCtrl+S  Save File\nCtrl+Shift+S  Save File compact\nCtrl+Q  Quit\n"
       "F5  Read All\nF6  Write All\nF7  Verify All\nEsc  Stop the running job\n\n"
-      "In the pin editor: Ctrl+E or the box's context menu opens the edit dialog of the pin,\n"
-      "aspect or step; F2 in a step's parameter box opens its help tool.",
+      "In the pin editor: Ctrl+Shift+E in a pin, aspect or step box opens its edit dialog;\n"
+      "F2 in a step's parameter box opens its help tool.",
       Icon::Information);
 }
 
