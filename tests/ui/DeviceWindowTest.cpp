@@ -144,6 +144,12 @@ TEST_F(DeviceWindowTest, VerifyAllAfterReadAllReportsOkAndKeepsTheText) {
       << window->reportWindow()->reportText().toStdString();
   EXPECT_FALSE(find("LabelAction")->isVisible());
   EXPECT_EQ(window->statusText(), "Verify OK");
+
+  window->session().general.IDString = "Elsewhere";
+  clickButton("CommandVerifyAll");
+  window->timer1Tick();
+  EXPECT_EQ(window->statusText(), "Verification found 1 difference")
+      << window->reportWindow()->reportText().toStdString();
 }
 
 TEST_F(DeviceWindowTest, AVanishedPortEndsTheJobOnceAndStopsTheMonitor) {
