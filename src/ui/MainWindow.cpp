@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -109,6 +110,9 @@ MainWindow::MainWindow(SerialPort& port, Clock& clock, Prompter* prompter, PortP
   setObjectName("frmVornConfig");
   buildWindow();
   hookSession();
+  // The tabs scroll, so the window's own size hint is small: open at a size that shows a tab
+  // whole where the screen has room for it.
+  if (const QScreen* sc = screen()) resize(QSize(1280, 800).boundedTo(sc->availableGeometry().size()));
 
   // Start-up: port list, event-control defaults into every pin, address tables, numbering.
   linkPanel_->RefreshPortList();
@@ -565,8 +569,13 @@ bool MainWindow::settleUnsavedEdits() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-  // A running job first has to end (Stop); unsaved edits are asked about.
-  if (inTick_ || jobs_.running() || !settleUnsavedEdits()) {
+  // A running job is asked to stop and the window stays; unsaved edits are asked about.
+  if (inTick_ || jobs_.running()) {
+    jobs_.stop();
+    e->ignore();
+    return;
+  }
+  if (!settleUnsavedEdits()) {
     e->ignore();
     return;
   }
