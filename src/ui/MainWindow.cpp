@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "VornVersion.h"
 #include "files/ConfigFile.h"
 #include "link/PortList.h"
 #include "operations/EventControl.h"
@@ -58,9 +59,6 @@ QScrollArea* scrolled(QWidget* page) {
   area->setFrameShape(QFrame::NoFrame);
   return area;
 }
-
-// No licence has been chosen for the program yet; the About box says so.
-constexpr const char* kLicence = "none chosen yet by the authors; all rights reserved";
 
 QString seconds(double s) { return QString::number(s, 'f', 1) + " s"; }
 
@@ -170,7 +168,7 @@ void MainWindow::buildWindow() {
   top->addLayout(filesCol);
 
   auto* releaseCol = new QVBoxLayout;
-  auto* release = new PressLabel("Release", "Release 3.0.1", central);
+  auto* release = new PressLabel("Release", QString("Release ") + kVersion, central);
   release->setAlignment(Qt::AlignRight | Qt::AlignTop);
   textResponse_ = new QLineEdit(central);
   textResponse_->setObjectName("TextResponse");
@@ -319,13 +317,7 @@ void MainWindow::showShortcuts() {
       Icon::Information);
 }
 
-void MainWindow::showAbout() {
-  session_.prompter().message(std::string("VornConfig " VORN_VERSION) +
-                                  "\n\nReads, edits, writes and verifies the configuration of a Vorn "
-                                  "output controller.\n\nLicence: " +
-                                  std::string(kLicence),
-                              Icon::Information);
-}
+void MainWindow::showAbout() { session_.prompter().message(AboutText(), Icon::Information); }
 
 void MainWindow::hookSession() {
   Session& s = session_;
