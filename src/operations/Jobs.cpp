@@ -118,7 +118,7 @@ bool RunReadAll(Session& s) {
   bool ok = runSteps(s, {ReadGenVersion, ReadGenID, ReadGenDCC, readAddressesQuietly, ReadLC, ReadGenHWC,
                          ReadGenSerial, ReadAllPins, ReadEventActions});
   // The maps' outcome does not stop anything (nothing follows), but a failed read is no success.
-  ok = ok && runSteps(s, {ReadEnableMaps});
+  ok = ok && ReadEnableMaps(s);
   if (s.stopped()) {
     s.model = model;
     s.general = general;
