@@ -51,7 +51,7 @@ void CatchStopSignals() {
   struct sigaction sa {};
   sa.sa_handler = AskStop;
   sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESETHAND;
+  sa.sa_flags = SA_RESETHAND | SA_RESTART;
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
 }

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -32,6 +33,7 @@
 
 #include "ui/DeviceConfigTab.h"
 #include "ui/PinOverview.h"
+#include "ui/Readable.h"
 
 namespace vorn {
 
@@ -107,6 +109,9 @@ MainWindow::MainWindow(SerialPort& port, Clock& clock, Prompter* prompter, PortP
   setObjectName("frmVornConfig");
   buildWindow();
   hookSession();
+  // The tabs scroll, so the window's own size hint is small: open at a size that shows a tab
+  // whole where the screen has room for it.
+  if (const QScreen* sc = screen()) resize(QSize(1280, 800).boundedTo(sc->availableGeometry().size()));
 
   // Start-up: port list, event-control defaults into every pin, address tables, numbering.
   linkPanel_->RefreshPortList();
@@ -234,6 +239,10 @@ void MainWindow::buildStatusBar() {
   bar->addWidget(statusLine_, 1);
   labelAction_ = new QLabel("Working ... Please WAIT", bar);
   labelAction_->setObjectName("LabelAction");
+  QFont bold = labelAction_->font();
+  bold.setBold(true);
+  labelAction_->setFont(bold);
+  SetWarningText(labelAction_, QColor(0xb0, 0, 0));
   labelAction_->hide();
   progress_ = new QProgressBar(bar);
   progress_->setObjectName("ProgressAction");
@@ -327,18 +336,12 @@ void MainWindow::showShortcuts() {
       "Keyboard shortcuts\n\n"
       "Ctrl+O  Load File\nCtrl+S  Save File\nCtrl+Shift+S  Save File compact\nCtrl+Q  Quit\n"
       "F5  Read All\nF6  Write All\nF7  Verify All\nEsc  Stop the running job\n\n"
-      "In the pin editor: Ctrl+E or the box's context menu opens the edit dialog of the pin,\n"
-      "aspect or step; F2 in a step's parameter box opens its help tool.",
+      "In the pin editor: Ctrl+Shift+E in a pin, aspect or step box opens its edit dialog;\n"
+      "F2 in a step's parameter box opens its help tool.",
       Icon::Information);
 }
 
-void MainWindow::showAbout() {
-  session_.prompter().message(std::string("VornConfig " VORN_VERSION) +
-                                  "\n\nReads, edits, writes and verifies the configuration of a Vorn "
-                                  "output controller.\n\nLicence: " +
-                                  std::string(kLicence),
-                              Icon::Information);
-}
+void MainWindow::showAbout() { session_.prompter().message(AboutText(), Icon::Information); }
 
 void MainWindow::hookSession() {
   Session& s = session_;
@@ -584,8 +587,13 @@ bool MainWindow::settleUnsavedEdits() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-  // A running job first has to end (Stop); unsaved edits are asked about.
-  if (inTick_ || jobs_.running() || !settleUnsavedEdits()) {
+  // A running job is asked to stop and the window stays; unsaved edits are asked about.
+  if (inTick_ || jobs_.running()) {
+    jobs_.stop();
+    e->ignore();
+    return;
+  }
+  if (!settleUnsavedEdits()) {
     e->ignore();
     return;
   }
