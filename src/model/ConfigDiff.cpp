@@ -205,13 +205,15 @@ class Lister {
   }
 
   void enableMaps() {
+    if (!b_.enableMapsKnown) return;  // nothing to bring anywhere
+    auto state = [](bool known, bool on) { return !known ? "unknown" : (on ? "enabled" : "disabled"); };
     for (int k = 0; k < 8; ++k) {
       const bool x = a_.initEnable[static_cast<size_t>(k)];
       const bool y = b_.initEnable[static_cast<size_t>(k)];
-      if (x != y)
+      if (x != y || !a_.enableMapsKnown)
         add(ChangeItem::EnableMaps, std::string("Enable map: event-") + (k < 4 ? "on" : "off") +
                                         " of input " + to_string(k % 4) + " at start " +
-                                        (x ? "enabled" : "disabled") + " -> " + (y ? "enabled" : "disabled"));
+                                        state(a_.enableMapsKnown, x) + " -> " + state(true, y));
     }
   }
 

@@ -16,6 +16,8 @@ struct VornConfiguration {
   ConfigModel model;
   GeneralSettings general;
   std::array<bool, 8> initEnable{true, true, true, true, true, true, true, true};
+  // False when the boxes do not stand for any Vorn's maps (not read, not in the file).
+  bool enableMapsKnown = true;
 };
 
 // The block that carries a difference to the Vorn, in the order Write All sends them.
@@ -54,7 +56,8 @@ struct ConfigChange {
 // The differences between two configurations, one line each: general settings, pins 0..31,
 // event actions, enable maps, address settings. Pins and addresses
 // are numbered from `numberBase`; a pin is named by its description (the newer one when
-// both have one). Fields beyond a pin's layout or configuration type are not compared.
+// both have one). Fields beyond a pin's layout or configuration type are not compared, nor
+// are enable maps that `after` does not know; maps only `after` knows all count as changed.
 std::vector<ConfigChange> CompareConfigurations(const VornConfiguration& before,
                                                 const VornConfiguration& after, int numberBase);
 
