@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 #include "model/Addresses.h"
@@ -129,11 +130,22 @@ DeviceConfigTab::DeviceConfigTab(Session& s, JobRequester requestJob, QWidget* p
   pinEditor_ = new PinEditor(s_, requestJob_, this);
   pinConfig_ = new PinConfigEditor(s_, this);
   overview_ = new PinOverview(s_, this);
-  auto* editors = new QHBoxLayout;
-  editors->addWidget(overview_, 2);
+  // The overview beside the editors; on a narrow screen the user drags it narrower (its table
+  // then scrolls) rather than the editors being cut.
+  auto* split = split_ = new QSplitter(Qt::Horizontal, this);
+  split->setObjectName("SplitPinOverview");
+  split->setChildrenCollapsible(false);
+  auto* editorsPane = new QWidget(split);
+  auto* editors = new QHBoxLayout(editorsPane);
+  editors->setContentsMargins(0, 0, 0, 0);
   editors->addWidget(pinEditor_, 3);
   editors->addWidget(pinConfig_, 2);
-  top->addLayout(editors, 1);
+  split->addWidget(overview_);
+  split->addWidget(editorsPane);
+  split->setStretchFactor(0, 0);
+  split->setStretchFactor(1, 1);
+  connect(split, &QSplitter::splitterMoved, this, [this] { splitMoved_ = true; });
+  top->addWidget(split, 1);
 
   pinEditor_->onAddressesChanged = [this] { showAddresses(); };
   pinEditor_->onShowPinConfig = [this] { pinConfig_->ShowPinConfig(); };
@@ -181,10 +193,17 @@ void DeviceConfigTab::refreshAll() {
   showAddresses();
   pinEditor_->ShowPinProgram();
   pinEditor_->ShowAddressCounts(pinEditor_->details());
-  overview_->refresh();
+  refreshOverview();
 }
 
-void DeviceConfigTab::refreshOverview() { overview_->refresh(); }
+void DeviceConfigTab::refreshOverview() {
+  overview_->refresh();
+  // The overview as wide as its columns need, until the user drags the divider.
+  const QList<int> sizes = split_->sizes();
+  const int want = overview_->sizeHint().width();
+  if (!splitMoved_ && sizes.size() == 2 && sizes[0] + sizes[1] > want && sizes[0] != want)
+    split_->setSizes({want, sizes[0] + sizes[1] - want});
+}
 
 namespace {
 QStringList ChangeLines(Session& s) {

@@ -11,6 +11,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QSplitter;
 
 namespace vorn {
 
@@ -65,6 +66,8 @@ class DeviceConfigTab : public QWidget {
   PinEditor* pinEditor_;
   PinConfigEditor* pinConfig_;
   PinOverview* overview_;
+  QSplitter* split_;
+  bool splitMoved_ = false;
   QComboBox* cboDevice_;
   QLabel* lblDDVersion_;
   QLabel* lblDCC_;

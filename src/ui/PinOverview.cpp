@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -106,8 +107,8 @@ PinOverview::PinOverview(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   view_->verticalHeader()->hide();
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
   view_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  view_->horizontalHeader()->setMaximumSectionSize(170);  // long descriptions are cut, the tooltip has them
-  view_->horizontalHeader()->setStretchLastSection(true);
+  view_->horizontalHeader()->setMaximumSectionSize(130);  // long descriptions are cut, the tooltip has them
+  view_->setMinimumWidth(160);
   lay->addWidget(view_, 1);
 
   findings_ = new QLabel(this);
@@ -150,9 +151,7 @@ PinOverview::PinOverview(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
 
 void PinOverview::refresh() {
   model_->refresh();
-  // Wide enough for every column as its contents need.
-  const int width = view_->horizontalHeader()->length() + 2 * view_->frameWidth() + 20;
-  if (view_->minimumWidth() < width) view_->setMinimumWidth(width);
+  updateGeometry();  // the columns may have grown
   const bool known = s_.deviceAsLastKnown() != nullptr;
   for (QPushButton* b : {show_, write_}) {
     b->setEnabled(known);
@@ -169,6 +168,13 @@ void PinOverview::refresh() {
     syncing_ = false;
   }
   showFindings();
+}
+
+QSize PinOverview::sizeHint() const {
+  // Wide enough for every column as its contents need, and the scroll bar.
+  const int width = view_->horizontalHeader()->length() + 2 * view_->frameWidth() +
+                    view_->verticalScrollBar()->sizeHint().width();
+  return {width, QWidget::sizeHint().height()};
 }
 
 void PinOverview::showFindings() {

@@ -67,6 +67,7 @@ class PinOverview : public QWidget {
 
   // Redraw from the session: rows, selection, buttons.
   void refresh();
+  QSize sizeHint() const override;
 
   std::function<void(int pin)> onSelectPin;
   std::function<void()> onShowChanges;
