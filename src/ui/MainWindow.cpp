@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -173,6 +174,7 @@ void MainWindow::buildWindow() {
   connect(linkPanel_, &LinkPanel::portChanged, this, [this] { testTab_->portChanged(); });
   connect(generalTab_, &GeneralTab::addressesChanged, this, &MainWindow::addressesChanged);
   connect(generalTab_, &GeneralTab::driversChanged, this, [this] { deviceTab_->refreshPinConfig(); });
+  connect(generalTab_, &GeneralTab::status, this, [this](const QString& t) { statusBar()->showMessage(t); });
 
   auto* keyLoad = new QShortcut(QKeySequence::Open, this);
   connect(keyLoad, &QShortcut::activated, this, [this] { loadFile(); });
