@@ -42,6 +42,7 @@ struct SimTabRig {
     s.onDisplayRefresh = [this] { tab.refreshAll(); };
     s.onPinConfigRefresh = [this] { tab.refreshPinConfig(); };
     if (sim.ok()) s.link.openDevice(sim.path());
+    tab.setExpertMode(true);  // the single-pin buttons
     tab.show();
   }
   template <class T = QWidget>

@@ -155,6 +155,40 @@ TEST_F(HelpToolTest, EventTool) {
   }
 }
 
+// Escape and the title-bar close act exactly as Cancel in each tool: the boxes keep the
+// values the tool was opened with.
+TEST_F(HelpToolTest, EscapeAndCloseActAsCancel) {
+  struct Tool {
+    int opcode;
+    const char* box;    // double-clicked to open the tool
+    const char* value;  // the box's opening value
+    std::function<void(QDialog&)> change;
+  } tools[] = {
+      {kWait, "TextPAspPar2_0", "10", [](QDialog& d) { In<QSlider>(d, "SliderCTTime")->setValue(40); }},
+      {kMultibit4, "TextPAspPar1_0", "37", [](QDialog& d) { In<QCheckBox>(d, "chkUitgang_1")->click(); }},
+      {kEventInput, "TextPAspPar1_0", "86", [](QDialog& d) { In<QCheckBox>(d, "chkEvent_0")->click(); }},
+  };
+  const std::function<void(QDialog&)> ends[] = {
+      [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+      [](QDialog& d) { d.close(); },
+  };
+  for (const Tool& t : tools) {
+    for (const auto& end : ends) {
+      chooseInstruction(0, t.opcode);
+      enter(t.box, t.value);
+      answer = [&](QDialog& d) {
+        d.show();
+        t.change(d);
+        end(d);
+        EXPECT_FALSE(d.isVisible());
+      };
+      doubleClick(t.box);
+      EXPECT_EQ(text(t.box), t.value) << t.opcode;
+    }
+  }
+  EXPECT_EQ(dialogsRun, 6);
+}
+
 TEST(EventToolMath, FullFormsRoundTrip) {
   for (int v = 16; v < 128; ++v) {
     if ((v / 16) % 4 == 0) continue;  // no action chosen: not a full form
