@@ -73,8 +73,10 @@ void FeedbackMonitor::tick() {
     stop();
     return;
   }
-  link_.Transact(false, std::vector<uint8_t>{});
-  if (!link_.isOpen()) {
+  const bool answered = link_.Transact(false, std::vector<uint8_t>{});
+  // A port that failed, or a Kestro system that stopped answering (said once by the link),
+  // ends the monitor instead of repeating the message every tick.
+  if (!link_.isOpen() || (!answered && link_.opts.CheckKestro)) {
     stop();
     return;
   }

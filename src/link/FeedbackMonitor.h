@@ -26,9 +26,10 @@ class FeedbackMonitor {
   void stop();
   // "Clear" click.
   void clear();
-  // Timer tick. A port that is closed or failed stops the monitor (one "Monitoring Stopped")
-  // rather than asking for a port on every tick; the window stops its timer when
-  // running() turns false. A direct link that asks for no answers gets one line saying so.
+  // Timer tick. A port that is closed or failed, or a Kestro system that does not answer,
+  // stops the monitor (one "Monitoring Stopped") rather than repeating a message on every
+  // tick; the window stops its timer when running() turns false. A direct link that asks
+  // for no answers gets one line saying so.
   void tick();
 
   bool running() const { return running_; }

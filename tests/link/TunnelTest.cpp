@@ -344,6 +344,18 @@ TEST_F(Monitor, StopsWhenPortGoesAwayInsteadOfNaggingEveryTick) {
   EXPECT_FALSE(monitor.running());
   EXPECT_EQ(prompter.entries.size(), 1u);  // the one port-failure message
   EXPECT_EQ(monitor.text(), "Start Monitoring\nMonitoring Stopped\n");
+
+  // A silent Kestro system: the link's one message, then the monitor stops.
+  prompter.clear();
+  monitor.clear();
+  port.vanishOnWait = false;
+  ASSERT_TRUE(link.openDevice("/dev/fake0"));
+  link.opts.CheckKestro = true;
+  monitor.start();
+  for (int i = 0; i < 5; ++i) monitor.tick();
+  EXPECT_FALSE(monitor.running());
+  EXPECT_EQ(prompter.entries.size(), 1u) << prompter.last();
+  EXPECT_EQ(monitor.text(), "Start Monitoring\nMonitoring Stopped\n");
 }
 
 }  // namespace
