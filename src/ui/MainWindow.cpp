@@ -312,7 +312,9 @@ void MainWindow::showShortcuts() {
       "Ctrl+O  Load File\nCtrl+S  Save File\nCtrl+Shift+S  Save File compact\nCtrl+Q  Quit\n"
       "F5  Read All\nF6  Write All\nF7  Verify All\nEsc  Stop the running job\n\n"
       "In the pin editor: Ctrl+E or the box's context menu opens the edit dialog of the pin,\n"
-      "aspect or step; F2 in a step's parameter box opens its help tool.",
+      "aspect or step; F2 in a step's parameter box opens its help tool. On \"Test\", Space or\n"
+      "Enter sends the plain Test; right-click or the menu key offers its variants and their help.\n"
+      "The live sliders step by one with the arrow keys.",
       Icon::Information);
 }
 

@@ -1,5 +1,5 @@
-// Live commands on the in-memory Vorn: what is refused, what is clamped visibly, and how a
-// port failure in the middle of a 32-frame command ends it.
+// Live commands on the in-memory Vorn: what is refused, and how a port failure in the middle
+// of a 32-frame command ends it.
 
 #include <gtest/gtest.h>
 
@@ -94,19 +94,6 @@ TEST(LiveTest, PortFailingMidwayEndsClearAllAndLampTestWithOneMessage) {
   r.prompter.clear();
   EXPECT_FALSE(ClearAllOutputs(r.s, 0));
   EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"Select communications port"});
-}
-
-TEST(LiveTest, RawPalkValuesAreClampedToWhatIsSent) {
-  PinTestRig r;
-  r.s.link.opts.ModuleAddress = 2;
-  PalkValues v{200, -5, 64};
-  ASSERT_TRUE(SendRawPalk(r.s, v));
-  EXPECT_EQ(v.command, 127);
-  EXPECT_EQ(v.output, 0);
-  EXPECT_EQ(v.parameter, 64);
-  const auto frames = palkFrames(r.port.written, 11, 127);
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0], (Bytes{11, 255, 128, 192, frames[0][4]}));
 }
 
 }  // namespace
