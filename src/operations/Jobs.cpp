@@ -118,7 +118,7 @@ bool RunReadAll(Session& s) {
   bool ok = runSteps(s, {ReadGenVersion, ReadGenID, ReadGenDCC, readAddressesQuietly, ReadLC, ReadGenHWC,
                          ReadGenSerial, ReadAllPins, ReadEventActions});
   // The maps' outcome does not stop anything (nothing follows), but a failed read is no success.
-  ok = ok && runSteps(s, {ReadEnableMaps});
+  ok = ok && ReadEnableMaps(s);
   if (s.stopped()) {
     s.model = model;
     s.general = general;
@@ -138,8 +138,12 @@ std::string WriteAllStoppedText(int stage, int pins) {
   const std::string general = "the general settings except the addresses";
   if (stage == 1 && pins == 0)
     return "Write All stopped after the general settings: " + general + " were written";
-  const std::string head = "Write All stopped after pin " + std::to_string(pins) + " of 32: ";
-  if (stage == 1) return head + general + " and " + pinsDone(pins) + " were written";
+  if (stage == 1) {
+    return "Write All stopped after pin " + std::to_string(pins) + " of 32: " + general + " and " +
+           pinsDone(pins) + " were written";
+  }
+  const std::string head =
+      stage == 2 ? "Write All stopped in the event control: " : "Write All stopped before the addresses: ";
   const std::string ec = stage == 2 ? "part of the event control" : "the event control";
   return head + general + ", " + pinsDone(pins) + " and " + ec + " were written";
 }

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "VornVersion.h"
 #include "files/ConfigFile.h"
 #include "link/PortList.h"
 #include "operations/EventControl.h"
@@ -57,9 +59,6 @@ QScrollArea* scrolled(QWidget* page) {
   area->setFrameShape(QFrame::NoFrame);
   return area;
 }
-
-// No licence has been chosen for the program yet; the About box says so.
-constexpr const char* kLicence = "none chosen yet by the authors; all rights reserved";
 
 QString seconds(double s) { return QString::number(s, 'f', 1) + " s"; }
 
@@ -109,6 +108,9 @@ MainWindow::MainWindow(SerialPort& port, Clock& clock, Prompter* prompter, PortP
   setObjectName("frmVornConfig");
   buildWindow();
   hookSession();
+  // The tabs scroll, so the window's own size hint is small: open at a size that shows a tab
+  // whole where the screen has room for it.
+  if (const QScreen* sc = screen()) resize(QSize(1280, 800).boundedTo(sc->availableGeometry().size()));
 
   // Start-up: port list, event-control defaults into every pin, address tables, numbering.
   linkPanel_->RefreshPortList();
@@ -166,7 +168,7 @@ void MainWindow::buildWindow() {
   top->addLayout(filesCol);
 
   auto* releaseCol = new QVBoxLayout;
-  auto* release = new PressLabel("Release", "Release 3.0.1", central);
+  auto* release = new PressLabel("Release", QString("Release ") + kVersion, central);
   release->setAlignment(Qt::AlignRight | Qt::AlignTop);
   textResponse_ = new QLineEdit(central);
   textResponse_->setObjectName("TextResponse");
@@ -311,20 +313,14 @@ void MainWindow::showShortcuts() {
       "Keyboard shortcuts\n\n"
       "Ctrl+O  Load File\nCtrl+S  Save File\nCtrl+Shift+S  Save File compact\nCtrl+Q  Quit\n"
       "F5  Read All\nF6  Write All\nF7  Verify All\nEsc  Stop the running job\n\n"
-      "In the pin editor: Ctrl+E or the box's context menu opens the edit dialog of the pin,\n"
-      "aspect or step; F2 in a step's parameter box opens its help tool. On \"Test\", Space or\n"
-      "Enter sends the plain Test; right-click or the menu key offers its variants and their help.\n"
-      "The live sliders step by one with the arrow keys.",
+      "In the pin editor: Ctrl+Shift+E in a pin, aspect or step box opens its edit dialog;\n"
+      "F2 in a step's parameter box opens its help tool. On \"Test\", Space or Enter sends the\n"
+      "plain Test; right-click or the menu key offers its variants and their help. The live\n"
+      "sliders step by one with the arrow keys.",
       Icon::Information);
 }
 
-void MainWindow::showAbout() {
-  session_.prompter().message(std::string("VornConfig " VORN_VERSION) +
-                                  "\n\nReads, edits, writes and verifies the configuration of a Vorn "
-                                  "output controller.\n\nLicence: " +
-                                  std::string(kLicence),
-                              Icon::Information);
-}
+void MainWindow::showAbout() { session_.prompter().message(AboutText(), Icon::Information); }
 
 void MainWindow::hookSession() {
   Session& s = session_;
@@ -568,8 +564,13 @@ bool MainWindow::settleUnsavedEdits() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-  // A running job first has to end (Stop); unsaved edits are asked about.
-  if (inTick_ || jobs_.running() || !settleUnsavedEdits()) {
+  // A running job is asked to stop and the window stays; unsaved edits are asked about.
+  if (inTick_ || jobs_.running()) {
+    jobs_.stop();
+    e->ignore();
+    return;
+  }
+  if (!settleUnsavedEdits()) {
     e->ignore();
     return;
   }

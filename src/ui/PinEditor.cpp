@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -69,6 +70,29 @@ void OnKey(QWidget* w, const QKeySequence& key, QObject* context, std::function<
   sc->setContext(Qt::WidgetShortcut);
   QObject::connect(sc, &QShortcut::activated, context, std::move(act));
 }
+
+// A plain function key on a text box: the box claims such keys before any shortcut sees
+// them, so it is taken from the key press itself.
+class FunctionKey : public QObject {
+ public:
+  FunctionKey(QWidget* box, Qt::Key key, std::function<void()> act)
+      : QObject(box), key_(key), act_(std::move(act)) {
+    box->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() != QEvent::KeyPress) return false;
+    auto* k = static_cast<QKeyEvent*>(e);
+    if (k->key() != key_ || k->modifiers() != Qt::NoModifier) return false;
+    act_();
+    return true;
+  }
+
+ private:
+  Qt::Key key_;
+  std::function<void()> act_;
+};
 
 }  // namespace
 
@@ -235,7 +259,7 @@ void PinEditor::build() {
       connect(par_[k][i], &ValidatedEdit::validate, this, [this, k, i] { validatePar(k, i); });
       if (k > 0) {
         connect(par_[k][i], &ValidatedEdit::doubleClicked, this, [this, k, i] { parDoubleClicked(k, i); });
-        OnKey(par_[k][i], QKeySequence(Qt::Key_F2), this, [this, k, i] { parDoubleClicked(k, i); });
+        new FunctionKey(par_[k][i], Qt::Key_F2, [this, k, i] { parDoubleClicked(k, i); });
       }
       OnKey(par_[k][i], kEditKey, this, [this, i] { openStepDialog(i); });
     }

@@ -189,6 +189,36 @@ TEST_F(HelpToolTest, EscapeAndCloseActAsCancel) {
   EXPECT_EQ(dialogsRun, 6);
 }
 
+// Every dialog the mouse opens in the editor opens from the keyboard too, titled with what it
+// acts on.
+TEST_F(HelpToolTest, DialogsOpenFromTheKeyboard) {
+  tab->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(tab.get()));
+  enter("TextPAspAspect", "2");
+  chooseInstruction(1, kWait);
+  chooseInstruction(2, kMultibit4);
+  struct Case {
+    const char* box;
+    QKeyCombination key;
+    const char* dialog;
+    const char* title;
+  } cases[] = {
+      {"TextPAspPar3_1", Qt::Key_F2, "dlgCT", "VornConfig CalcTime"},
+      {"TextPAspPar1_2", Qt::Key_F2, "dlgVornCalcPattern", "PalkConfig Calculate Pattern"},
+      {"TextPAspDesc", Qt::CTRL | Qt::SHIFT | Qt::Key_E, "dlgEditPin", "Edit Pin 1"},
+      {"TextPAspAspDesc", Qt::CTRL | Qt::SHIFT | Qt::Key_E, "dlgEditAspect", "Edit Aspect 2 of Pin 1"},
+      {"TextPAspPar1_2", Qt::CTRL | Qt::SHIFT | Qt::Key_E, "dlgEditStep", "Edit Step 2 of Pin 1, Aspect 2"},
+  };
+  for (const Case& c : cases) {
+    lastDialog = nullptr;
+    w(c.box)->setFocus();
+    QTest::keyClick(w(c.box), c.key.key(), c.key.keyboardModifiers());
+    ASSERT_NE(lastDialog, nullptr) << c.box << " " << c.dialog;
+    EXPECT_EQ(lastDialog->objectName(), c.dialog);
+    EXPECT_EQ(lastDialog->windowTitle(), c.title);
+  }
+}
+
 TEST(EventToolMath, FullFormsRoundTrip) {
   for (int v = 16; v < 128; ++v) {
     if ((v / 16) % 4 == 0) continue;  // no action chosen: not a full form

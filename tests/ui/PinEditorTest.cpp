@@ -25,10 +25,6 @@ TEST_F(PinEditorTest, StartState) {
        {"CommandPCFGGetParam_0", "CommandPCFGSetParam_0", "CommandPCFGGetParam_1", "CommandPCFGSetParam_1",
         "CommandPAspReadPin", "CommandPAspWritePin", "SSTabPCFG"})
     EXPECT_FALSE(w(hidden)->isVisible()) << hidden;
-  // Every list is the picker order of the catalogue.
-  auto* c = w<QComboBox>("ComboPAspInst_8");
-  ASSERT_EQ(c->count(), static_cast<int>(PickerCodes().size()));
-  EXPECT_EQ(c->itemData(1).toInt(), PickerCodes()[1]);
 }
 
 TEST_F(PinEditorTest, RelativeOffsetIsClampedToThePins) {

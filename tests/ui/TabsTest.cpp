@@ -199,6 +199,7 @@ TEST_F(WindowTest, ReadAllWithThePortClosedShowsTheLabelThenFails) {
   EXPECT_FALSE(find("LabelAction")->isVisible());
   EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select communications port"});
   EXPECT_EQ(find<QLabel>("LabelGenVersionString")->text(), "Unknown");
+  EXPECT_EQ(window->statusText(), "Read All failed");
 }
 
 }  // namespace
