@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -43,7 +44,7 @@ class BoxAnswerer {
  private:
   std::function<void(QMessageBox&)> answer_;
   QTimer timer_;
-  QMessageBox* last_ = nullptr;
+  QPointer<QMessageBox> last_;  // cleared when that box is gone, whatever reuses its address
 };
 
 size_t EraseFrames(const SimProcess& sim) {
