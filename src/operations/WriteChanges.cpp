@@ -97,12 +97,14 @@ bool WriteChangedItems(Session& s, const std::vector<ConfigChange>& changes) {
     }
   }
   const int total = static_cast<int>(blocks.size());
+  // Progress counts what went out, so that a stop can say how far it got.
+  s.reportProgress(0, total, "Writing " + std::to_string(total) + " changes");
   for (int k = 0; k < total; ++k) {
     if (s.stopHere()) return false;
-    s.reportProgress(k, total, "Writing change " + std::to_string(k + 1) + " of " + std::to_string(total));
     if (!writeBlock(s, blocks[static_cast<size_t>(k)])) return false;
+    s.reportProgress(k + 1, total,
+                     "Written change " + std::to_string(k + 1) + " of " + std::to_string(total));
   }
-  s.reportProgress(total, total, "Changes written");
   return true;
 }
 

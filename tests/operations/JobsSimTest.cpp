@@ -122,6 +122,18 @@ TEST(JobsSimTest, WriteChangesSendsOnlyTheChangedItemsAndVerifiesOk) {
   ASSERT_EQ(changes.size(), 1u);
   EXPECT_EQ(changes[0].item, ChangeItem::GenDCCAddress);
 
+  // Stopped between two items: it says how far it got, and both still count as changed.
+  r.s.model.pin(3).InitAspect = 2;
+  r.s.model.eventOn(9, 0) = 7;
+  const auto two = r.s.changesToDevice();
+  r.s.onPoll = [&] {
+    if (r.s.lastProgress().done == 1) r.s.requestStop();
+  };
+  EXPECT_FALSE(r.click("WriteChanges"));
+  r.s.onPoll = nullptr;
+  EXPECT_EQ(r.prompter.last(), "Write Changes stopped after 1 of 3 changes");
+  EXPECT_EQ(r.s.changesToDevice().size(), two.size());
+
   // Another module, another pick of the port, or a write of its own: the copy is gone.
   r.s.link.setModuleAddress(1);
   EXPECT_EQ(r.s.deviceAsLastKnown(), nullptr);
