@@ -37,45 +37,6 @@ TEST_F(WindowTest, PalkStartRoundsDownToItsStepOfFour) {
   EXPECT_EQ(text("TextGenPalkaddr"), "505");
 }
 
-TEST_F(WindowTest, LedBoxesFollowTheRuleOnScreen) {
-  click("CheckLCGreen_3");
-  EXPECT_EQ(session().general.LCGreen[3], TriState::Checked);
-  click("CheckLCGreen_7");
-  EXPECT_EQ(find<QCheckBox>("CheckLCGreen_7")->checkState(), Qt::PartiallyChecked);
-  EXPECT_FALSE(find<QCheckBox>("CheckLCGreen_3")->isChecked());
-  click("CheckLCOrange_1");
-  click("CheckLCOrange_1");
-  EXPECT_EQ(find<QCheckBox>("CheckLCOrange_7")->checkState(), Qt::PartiallyChecked);
-  EXPECT_EQ(session().general.LCOrange[7], TriState::Grey);
-}
-
-TEST_F(WindowTest, FlexibleAddressingWarnsOnlyWhenTheUserTicksIt) {
-  prompter.answers = {false};
-  click("CheckGenPalkaddr");
-  ASSERT_EQ(prompter.entries.size(), 1u);
-  EXPECT_EQ(
-      prompter.entries[0].text,
-      "Palk Flexible Addressing is a complex concept !!\nIt should only be activated by experienced users\n"
-      "that understand the details very well !");
-  EXPECT_EQ(prompter.entries[0].kind, 'o');
-  EXPECT_FALSE(find<QCheckBox>("CheckGenPalkaddr")->isChecked());
-  EXPECT_FALSE(session().general.PalkFlexEnabled);
-
-  // A file that turns it on changes the box without asking.
-  QTemporaryDir dir;
-  GeneralSettings g;
-  g.PalkFlexEnabled = true;
-  ConfigModel m;
-  m.PalkFlexStart = 10;
-  const QString path = dir.filePath("flex.dat");
-  ASSERT_TRUE(SaveConfigFile(path.toStdString(), m, g, ConfigFileMode::Compact, prompter));
-  prompter.clear();
-  window->loadFile(path);
-  EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
-  EXPECT_TRUE(find<QCheckBox>("CheckGenPalkaddr")->isChecked());
-  EXPECT_EQ(text("TextGenPalkaddr"), "41");
-}
-
 TEST_F(WindowTest, DccAddressesClampAndShowTheRange) {
   typeInto("TextGenDCCAddress", "600");
   EXPECT_EQ(text("TextGenDCCAddress"), "510");
@@ -127,16 +88,6 @@ TEST_F(WindowTest, WarningAndGreyedTextsReadInADarkTheme) {
   EXPECT_TRUE(find("TextPAspPar2_0")->property("greyed").toBool());
   window.reset();
   QApplication::setPalette(light);
-}
-
-TEST_F(WindowTest, ModuleExtendedAddressFollowsNumbering) {
-  typeInto("TextGenXaddr", "200");
-  EXPECT_EQ(text("TextGenXaddr"), "96");
-  EXPECT_EQ(session().general.ModuleExtAddress, 95);
-  click("CheckKLnumber");
-  EXPECT_EQ(text("TextGenXaddr"), "95");
-  EXPECT_EQ(find<QLabel>("LabelGenHWCPin")->text().toStdString(),
-            "Pin       0..7         8..15      16..23       24..31");
 }
 
 TEST_F(WindowTest, EventEditorClampsAndGreysNoAction) {
