@@ -10,6 +10,7 @@ namespace {
 
 constexpr int kWait = 102;
 constexpr int kMultibit4 = 14;
+constexpr int kMultibit7 = 33;
 constexpr int kEventInput = 16;
 
 template <class T>
@@ -31,9 +32,9 @@ class HelpToolTest : public DeviceTabTest {
 };
 
 TEST_F(HelpToolTest, TimeToolShowsAndCancelsDurations) {
-  chooseInstruction(0, kWait);
-  enter("TextPAspPar2_0", "10");
-  enter("TextPAspPar3_0", "2");
+  chooseInstruction(2, kWait);
+  enter("TextPAspPar2_2", "10");
+  enter("TextPAspPar3_2", "2");
   answer = [](QDialog& d) {
     EXPECT_EQ(LabelText(d, "LabelCTTimeValue"), "00:12.80");
     EXPECT_EQ(LabelText(d, "LabelCTMaxTimeValue"), "01:20.64");
@@ -43,10 +44,10 @@ TEST_F(HelpToolTest, TimeToolShowsAndCancelsDurations) {
     In<QPushButton>(d, "CancelButton")->click();
     EXPECT_EQ(In<ValidatedEdit>(d, "TextCTBase")->text(), "2");
   };
-  doubleClick("TextPAspPar2_0");
+  doubleClick("TextPAspPar2_2");
   EXPECT_EQ(dialogsRun, 1);
-  EXPECT_EQ(slot(0).Par2, 10);
-  EXPECT_EQ(slot(0).Par3, 2);
+  EXPECT_EQ(slot(2).Par2, 10);
+  EXPECT_EQ(slot(2).Par3, 2);
 
   // OK keeps the result; the same dialog is used again, from the time label.
   QDialog* first = lastDialog;
@@ -55,12 +56,12 @@ TEST_F(HelpToolTest, TimeToolShowsAndCancelsDurations) {
     In<UpDown>(d, "UpDownCTBase")->stepBy(-2);
     In<QPushButton>(d, "OKButton")->click();
   };
-  doubleClick("LabelPAspTime_0");
+  doubleClick("LabelPAspTime_2");
   EXPECT_EQ(lastDialog, first);
-  EXPECT_EQ(slot(0).Par2, 50);
-  EXPECT_EQ(slot(0).Par3, 0);
-  EXPECT_EQ(text("TextPAspPar2_0"), "50");
-  EXPECT_EQ(w<QLabel>("LabelPAspTime_0")->text(), "00:01.00");
+  EXPECT_EQ(slot(2).Par2, 50);
+  EXPECT_EQ(slot(2).Par3, 0);
+  EXPECT_EQ(text("TextPAspPar2_2"), "50");
+  EXPECT_EQ(w<QLabel>("LabelPAspTime_2")->text(), "00:01.00");
 }
 
 TEST_F(HelpToolTest, TimeToolNeverStoresABaseOutOfRange) {
@@ -93,6 +94,20 @@ TEST_F(HelpToolTest, PatternToolForFourOutputs) {
   doubleClick("TextPAspPar1_0");
   EXPECT_EQ(slot(0).Par1, 69);
   EXPECT_EQ(text("TextPAspPar1_0"), "69");
+}
+
+TEST_F(HelpToolTest, PatternToolForSevenOutputs) {
+  chooseInstruction(0, kMultibit7);
+  enter("TextPAspPar1_0", "127");
+  answer = [](QDialog& d) {
+    for (int i = 0; i <= 6; ++i) EXPECT_TRUE(In<QCheckBox>(d, QString("chkUitgang_%1").arg(i))->isEnabled());
+    EXPECT_FALSE(In<QCheckBox>(d, "chkAllDark")->isEnabled());
+    EXPECT_FALSE(Checked(d, "chkAllDark"));
+    EXPECT_FALSE(Checked(d, "chkNoDark"));
+    EXPECT_EQ(In<QLineEdit>(d, "txtParameter")->text(), "127");
+  };
+  doubleClick("TextPAspPar1_0");
+  EXPECT_EQ(dialogsRun, 1);
 }
 
 TEST_F(HelpToolTest, EventTool) {

@@ -125,5 +125,14 @@ TEST_F(WindowTest, AddressBoxesClampToTheirRanges) {
   }
 }
 
+TEST_F(WindowTest, ExtendedAddressingRefusedStaysOff) {
+  prompter.answers = {false};
+  click("CheckXaddress");
+  EXPECT_FALSE(find<QCheckBox>("CheckXaddress")->isChecked());
+  EXPECT_FALSE(session().link.opts.CheckXaddress);
+  EXPECT_FALSE(find("txtXaddr")->isVisible());
+  EXPECT_EQ(prompter.entries.at(0).icon, Icon::Warning);
+}
+
 }  // namespace
 }  // namespace vorn::test

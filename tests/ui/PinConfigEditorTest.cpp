@@ -120,5 +120,20 @@ TEST_F(PinConfigEditorTest, LiveValuesBecomeInitialValues) {
   EXPECT_EQ(pin().PinConfig[1], 44);
 }
 
+TEST_F(PinConfigEditorTest, ServoFlagsAndRange) {
+  selectTab(1);
+  pin().PinConfig[2] = kServoFlagInitialised;
+  tab->refreshPinConfig();
+  EXPECT_TRUE(w<QAbstractButton>("ChkSrvInitialized")->isChecked());
+  click("OptionServoRange_2");
+  click("ChkSrvSuspended");
+  EXPECT_EQ(pin().PinConfig[2], 42);
+  click("ChkSrvAutoSuspend");
+  EXPECT_EQ(pin().PinConfig[2], 58);
+  click("ChkSrvInitialized");
+  EXPECT_EQ(pin().PinConfig[2], 58);
+  EXPECT_FALSE(w<QAbstractButton>("ChkSrvInitialized")->isChecked());
+}
+
 }  // namespace
 }  // namespace vorn::test

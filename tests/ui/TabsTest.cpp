@@ -37,6 +37,18 @@ TEST_F(WindowTest, PalkStartRoundsDownToItsStepOfFour) {
   EXPECT_EQ(text("TextGenPalkaddr"), "505");
 }
 
+TEST_F(WindowTest, LedBoxesFollowTheRuleOnScreen) {
+  click("CheckLCGreen_3");
+  EXPECT_EQ(session().general.LCGreen[3], TriState::Checked);
+  click("CheckLCGreen_7");
+  EXPECT_EQ(find<QCheckBox>("CheckLCGreen_7")->checkState(), Qt::PartiallyChecked);
+  EXPECT_FALSE(find<QCheckBox>("CheckLCGreen_3")->isChecked());
+  click("CheckLCOrange_1");
+  click("CheckLCOrange_1");
+  EXPECT_EQ(find<QCheckBox>("CheckLCOrange_7")->checkState(), Qt::PartiallyChecked);
+  EXPECT_EQ(session().general.LCOrange[7], TriState::Grey);
+}
+
 TEST_F(WindowTest, DccAddressesClampAndShowTheRange) {
   typeInto("TextGenDCCAddress", "600");
   EXPECT_EQ(text("TextGenDCCAddress"), "510");
@@ -88,6 +100,16 @@ TEST_F(WindowTest, WarningAndGreyedTextsReadInADarkTheme) {
   EXPECT_TRUE(find("TextPAspPar2_0")->property("greyed").toBool());
   window.reset();
   QApplication::setPalette(light);
+}
+
+TEST_F(WindowTest, ModuleExtendedAddressFollowsNumbering) {
+  typeInto("TextGenXaddr", "200");
+  EXPECT_EQ(text("TextGenXaddr"), "96");
+  EXPECT_EQ(session().general.ModuleExtAddress, 95);
+  click("CheckKLnumber");
+  EXPECT_EQ(text("TextGenXaddr"), "95");
+  EXPECT_EQ(find<QLabel>("LabelGenHWCPin")->text().toStdString(),
+            "Pin       0..7         8..15      16..23       24..31");
 }
 
 TEST_F(WindowTest, EventEditorClampsAndGreysNoAction) {
