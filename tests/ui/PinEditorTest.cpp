@@ -61,6 +61,8 @@ TEST_F(PinEditorTest, FourLayoutClampsAspectShownFromTwelveLayout) {
   EXPECT_EQ(text("TextPAspAspect"), "3");
   EXPECT_EQ(s.model.CurAspect, 3);
   EXPECT_EQ(text("TextPAspAspDesc"), "three");
+  QTest::keyClicks(w("TextPAspAspDesc"), "!");  // stored on each key, into the aspect shown
+  EXPECT_EQ(s.model.aspect(1, 3).Description, "three!");
   EXPECT_EQ(w<UpDown>("UpDownPAspAspect")->maximum(), 3);
   EXPECT_TRUE(w("ComboPAspInst_8")->isVisibleTo(tab.get()));
   // "12" layout: three rows.
@@ -89,6 +91,10 @@ TEST_F(PinEditorTest, AspectSpinnerStoresRowsIntoTheAspectLeft) {
   EXPECT_EQ(s.model.instr(0, 0, 0).Par1, 17);
   EXPECT_EQ(s.model.instr(0, 1, 0).Par1, 0);
   EXPECT_EQ(text("TextPAspPar1_0"), "0");
+  chooseInstruction(0, kSetLevel);
+  box("TextPAspPar1_0")->setText("99");  // the pin spinner commits too
+  w<UpDown>("UpDownPAspOutput")->stepBy(1);
+  EXPECT_EQ(s.model.instr(0, 1, 0).Par1, 31);
 }
 
 TEST_F(PinEditorTest, DeviceReferenceOfAMember) {
