@@ -58,6 +58,25 @@ TEST(EditPins, PastedMemberStillPointsAtItsDevicePin) {
   EXPECT_EQ(m.pin(10).Description, "member");
 }
 
+TEST(EditPins, ClearDissolvesTheDeviceAndKeepsCountsLiveLevelAndStepNine) {
+  ConfigModel m;
+  PinData& p = m.pin(4);
+  p.DeviceName = "Crossing";
+  m.pin(5).DevicePointer = -1;
+  p.AspectConfig = kLayout4x9;
+  p.LiveLevel = 77;
+  p.DCCCount = 3;
+  p.Aspects[12] = Numbered();
+  ClearPin(m, 4);
+  EXPECT_EQ(p.AspectConfig, 0);
+  EXPECT_EQ(p.DeviceName, "");
+  EXPECT_EQ(m.pin(5).DevicePointer, 0);
+  EXPECT_EQ(p.LiveLevel, 77);
+  EXPECT_EQ(p.DCCCount, 3);
+  EXPECT_EQ(p.Aspects[12].Instr[8], Instruction{});
+  EXPECT_EQ(p.Aspects[12].Instr[9].Par1, 10);
+}
+
 using EditDialogTest = DeviceTabTest;
 
 TEST_F(EditDialogTest, CopyAndPastePinThroughTheDialog) {
