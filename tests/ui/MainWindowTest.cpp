@@ -50,6 +50,9 @@ TEST_F(WindowTest, ExpertModeGatesTheTestTabAndTheExpertButtons) {
   rightClick(find("Release"));
   EXPECT_FALSE(window->expertMode());
   EXPECT_EQ(shown(), std::vector<bool>(4, false)) << "after No";
+  rightClick(find("Release"), Qt::AltModifier);  // with a modifier: the log, no question
+  EXPECT_EQ(prompter.entries.size(), 2u);
+  EXPECT_TRUE(window->commLogWindow() && window->commLogWindow()->isVisible());
 }
 
 // The window fits a 1024x600 screen at scale 1, the pin editor's details included, and does
@@ -93,6 +96,15 @@ TEST_F(WindowTest, PickingAPortClosesTheOldOneAndKeepsTheBitRate) {
   EXPECT_EQ(combo->currentIndex(), -1);
   click("OptionBitRate_0");
   EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(WindowTest, APortThatWillNotOpenSaysSo) {
+  port.failOpen = true;
+  auto* combo = find<QComboBox>("ComboPort");
+  emit combo->activated(1);
+  EXPECT_FALSE(port.isOpen());
+  ASSERT_EQ(prompter.entries.size(), 1u);
+  EXPECT_EQ(prompter.entries[0].text.rfind("Cannot open port 2 (/dev/fake2)", 0), 0u);
 }
 
 TEST_F(WindowTest, AddressBoxesClampToTheirRanges) {
