@@ -9,6 +9,7 @@ namespace vorn::test {
 namespace {
 
 constexpr int kWait = 102;
+constexpr int kJump = 1;
 constexpr int kMultibit4 = 14;
 constexpr int kMultibit7 = 33;
 constexpr int kEventInput = 16;
@@ -73,6 +74,10 @@ TEST_F(HelpToolTest, TimeToolNeverStoresABaseOutOfRange) {
   doubleClick("TextPAspPar3_0");
   EXPECT_EQ(slot(0).Par3, 3);
   EXPECT_EQ(text("TextPAspPar3_0"), "3");
+  chooseInstruction(1, kJump);  // no tool for its parameters
+  doubleClick("TextPAspPar2_1");
+  EXPECT_EQ(prompter.last(), "Help tool not available for this box with the selected command");
+  EXPECT_EQ(dialogsRun, 1);
 }
 
 TEST_F(HelpToolTest, PatternToolForFourOutputs) {
