@@ -73,6 +73,7 @@ TEST_F(PinEditorTest, FourLayoutClampsAspectShownFromTwelveLayout) {
 }
 
 TEST_F(PinEditorTest, InitialAspectAboveFourLayoutBecomesNone) {
+  EXPECT_FALSE(w("LabelPASPAdrCnt")->isVisible()) << "details off, counts unchanged";
   chooseLayout(2);
   enter("TextPAspInit", "7");
   EXPECT_EQ(s.model.pin(0).InitAspect, 8);
