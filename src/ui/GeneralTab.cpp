@@ -16,6 +16,7 @@
 #include "operations/General.h"
 #include "operations/Session.h"
 #include "ui/BoxText.h"
+#include "ui/CodePage1252.h"
 #include "ui/DeviceConfigWidgets.h"
 
 namespace vorn {
@@ -252,8 +253,9 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   grid->setRowStretch(4, 1);
 
   // ---- Field handlers
+  GuardCodePageBox(idString_, s_.prompter());
   connect(idString_, &QLineEdit::textEdited, this,
-          [this](const QString& t) { s_.general.IDString = t.toLatin1().toStdString(); });
+          [this](const QString& t) { s_.general.IDString = ToCodePageBytes(t); });
   connect(dccAddress_, &ValidatedEdit::validate, this, &GeneralTab::enterDCCAddress);
   connect(upDownDCC_, &UpDown::stepped, this, [this](int) { enterDCCAddress(); });
   connect(xdccAddress_, &ValidatedEdit::validate, this, &GeneralTab::enterXDCCAddress);
@@ -367,7 +369,7 @@ void GeneralTab::refresh() {
   const GeneralSettings& g = s_.general;
   const int n = s_.model.NumberBase;
   version_->setText(QString::fromStdString(g.VersionText));
-  const QString id = QString::fromLatin1(g.IDString.data(), static_cast<qsizetype>(g.IDString.size()));
+  const QString id = FromCodePage(g.IDString);
   if (idString_->text() != id) idString_->setText(id);
   const QString hwc = QString::fromStdString(std::string(HWCPinCaption(n)));
   hwcPin_->setText(hwc);
