@@ -166,6 +166,8 @@ ParseResult ParseArgs(const std::vector<std::string>& args) {
       r.error = "--module and --all-modules exclude each other";
     else if (o.allModules && o.compact)
       r.error = "--compact cannot be used with --all-modules";
+    else if (o.allModules && (o.in == "-" || o.out == "-"))
+      r.error = "- (standard input or output) cannot be used with --all-modules";
     if (!r.error.empty()) return r;
   }
   r.options = o;

@@ -11,6 +11,7 @@
 #include "link/Kestro.h"
 #include "link/PortList.h"
 #include "link/QtSerialPort.h"
+#include "operations/EventControl.h"
 #include "operations/General.h"
 #include "operations/Jobs.h"
 #include "operations/Session.h"
@@ -85,13 +86,24 @@ class DeviceSession {
     return answered;
   }
 
+  // Loads a file for write or verify. A file without enable maps leaves the Vorn's maps out
+  // of both, and says so.
   bool load(const std::string& path) {
-    return LoadConfigFile(path, s_.model, s_.general, ui_) == ConfigLoadStatus::Loaded;
+    std::optional<EnableMapBytes> maps;
+    if (LoadConfigFile(path, s_.model, s_.general, ui_, &maps) != ConfigLoadStatus::Loaded) return false;
+    SetEnableMapsFromFile(s_.ec, maps);
+    if (!maps) {
+      s_.ec.EnableMapsKnown = false;
+      ui_.message(kNoEnableMapsInFile, Icon::Warning);
+    }
+    return true;
   }
 
+  // The enable maps go into the file only when they were read.
   bool save(const std::string& path, bool compact) {
     return SaveConfigFile(path, s_.model, s_.general,
-                          compact ? ConfigFileMode::Compact : ConfigFileMode::Full, ui_);
+                          compact ? ConfigFileMode::Compact : ConfigFileMode::Full, ui_,
+                          EnableMapsForFile(s_.ec));
   }
 
   template <typename Job>
@@ -213,8 +225,9 @@ int RunConvert(const CliOptions& o) {
   ConfigModel m;
   GeneralSettings g;
   m.NumberBase = static_cast<uint8_t>(o.numberFrom);
-  if (LoadConfigFile(o.in, m, g, ui) != ConfigLoadStatus::Loaded) return kExitUsageOrFile;
-  if (!SaveConfigFile(o.out, m, g, o.compact ? ConfigFileMode::Compact : ConfigFileMode::Full, ui))
+  std::optional<EnableMapBytes> maps;  // kept when the input has them, never made up
+  if (LoadConfigFile(o.in, m, g, ui, &maps) != ConfigLoadStatus::Loaded) return kExitUsageOrFile;
+  if (!SaveConfigFile(o.out, m, g, o.compact ? ConfigFileMode::Compact : ConfigFileMode::Full, ui, maps))
     return kExitUsageOrFile;
   return kExitOk;
 }
@@ -223,7 +236,8 @@ int RunRead(const CliOptions& o) {
   if (o.allModules) return ReadAllModules(o);
   DeviceSession d(o);
   if (!d.open()) return kExitDeviceFailed;
-  if (!d.run(RunReadAll)) return kExitDeviceFailed;  // nothing is saved from a failed read
+  // Nothing is saved from a failed read; one whose only gap is the enable maps is no failure.
+  if (!d.run(RunReadAll)) return kExitDeviceFailed;
   return d.save(o.out, o.compact) ? kExitOk : kExitUsageOrFile;
 }
 

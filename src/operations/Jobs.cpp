@@ -80,10 +80,15 @@ void RefreshAfterRead(Session& s) {
 }
 
 bool RunReadAll(Session& s) {
-  bool ok = ReadGenVersion(s) && ReadGenID(s) && ReadGenDCC(s) && readAddressesQuietly(s) && ReadLC(s) &&
-            ReadGenHWC(s) && ReadGenSerial(s) && ReadAllPins(s) && ReadEventActions(s);
-  // The maps' outcome does not stop anything (nothing follows), but a failed read is no success.
-  ok = ok && ReadEnableMaps(s);
+  const bool ok = ReadGenVersion(s) && ReadGenID(s) && ReadGenDCC(s) && readAddressesQuietly(s) &&
+                  ReadLC(s) && ReadGenHWC(s) && ReadGenSerial(s) && ReadAllPins(s) && ReadEventActions(s);
+  // The enable maps cannot spoil a read: when they do not come, everything else still counts
+  // and the maps are marked unknown, so nothing passes the old boxes off as the Vorn's.
+  if (ok) {
+    s.ec.EnableMapsKnown = false;
+    ReadEnableMaps(s);
+    if (!s.ec.EnableMapsKnown) s.prompter().message(kEnableMapsNotRead, Icon::Warning);
+  }
   call(s.onGeneralChanged);
   endReadJob(s);
   return ok;
@@ -91,8 +96,10 @@ bool RunReadAll(Session& s) {
 
 bool RunWriteAll(Session& s) {
   // The address settings go last: everything before goes to the Vorn at its present address.
+  // Maps that are not known are left as they are on the Vorn.
   const bool ok = WriteGenID(s) && WriteGenDCC(s) && WriteLC(s) && WriteGenHWC(s) && WriteGenSerial(s) &&
-                  WriteAllPins(s) && WriteEventActions(s) && WriteEnableMaps(s) && WriteGenAddr(s);
+                  WriteAllPins(s) && WriteEventActions(s) && (!s.ec.EnableMapsKnown || WriteEnableMaps(s)) &&
+                  WriteGenAddr(s);
   s.HideBusy();
   return ok;
 }

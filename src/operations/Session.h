@@ -23,7 +23,11 @@ struct Progress {
 class Session {
  public:
   Session(SerialPort& port, Clock& clock, Prompter& prompter)
-      : link(port, clock, prompter), prompter_(prompter) {}
+      : link(port, clock, prompter), prompter_(prompter) {
+    link.shownNumberBase = [this] { return static_cast<int>(model.NumberBase); };
+  }
+  Session(const Session&) = delete;  // the link's hook points back at this session
+  Session& operator=(const Session&) = delete;
 
   ConfigModel model;
   GeneralSettings general;
@@ -46,6 +50,7 @@ class Session {
   std::function<void()> onGeneralChanged;       // general tab redraw
   std::function<void()> onShowReport;           // show the verification report (modal)
   std::function<void()> onEventControlRefresh;  // event-control editor redraw
+  std::function<void(int)> onIDStringRefused;   // mark the ID String box at this character (from 1)
 
   void reportProgress(int done, int total, const std::string& text) {
     if (onProgress) onProgress(Progress{done, total, text});

@@ -254,8 +254,11 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
 
   // ---- Field handlers
   GuardCodePageBox(idString_, s_.prompter());
-  connect(idString_, &QLineEdit::textEdited, this,
-          [this](const QString& t) { s_.general.IDString = ToCodePageBytes(t); });
+  connect(idString_, &QLineEdit::textEdited, this, [this](const QString& t) {
+    s_.general.IDString = ToCodePageBytes(t);
+    idString_->setStyleSheet(QString());
+    idString_->setProperty("refused", false);
+  });
   connect(dccAddress_, &ValidatedEdit::validate, this, &GeneralTab::enterDCCAddress);
   connect(upDownDCC_, &UpDown::stepped, this, [this](int) { enterDCCAddress(); });
   connect(xdccAddress_, &ValidatedEdit::validate, this, &GeneralTab::enterXDCCAddress);
@@ -363,6 +366,12 @@ void GeneralTab::drawLeds() {
     green_[i]->setCheckState(checkState(s_.general.LCGreen[i]));
     orange_[i]->setCheckState(checkState(s_.general.LCOrange[i]));
   }
+}
+
+void GeneralTab::markIDString(int position) {
+  idString_->setStyleSheet("QLineEdit { background: #ffc8c8; }");
+  idString_->setProperty("refused", true);
+  idString_->setSelection(position - 1, 1);
 }
 
 void GeneralTab::refresh() {

@@ -80,6 +80,7 @@ MainWindow::~MainWindow() {
   session_.onGeneralChanged = nullptr;
   session_.onShowReport = nullptr;
   session_.onEventControlRefresh = nullptr;
+  session_.onIDStringRefused = nullptr;
   session_.link.log.onChange = nullptr;
   if (session_.link.isOpen()) session_.link.closePort();
 }
@@ -208,6 +209,7 @@ void MainWindow::hookSession() {
   };
   s.onShowReport = [this] { showReport(); };
   s.onEventControlRefresh = [this] { ecTab_->refresh(); };
+  s.onIDStringRefused = [this](int position) { generalTab_->markIDString(position); };
   s.link.log.onChange = [this] {
     if (commLog_) commLog_->sync();
   };
@@ -319,9 +321,11 @@ QString MainWindow::askFile(bool save) {
 void MainWindow::loadFile(const QString& given) {
   const QString path = !given.isEmpty() ? given : (chooser_ ? chooser_(false) : askFile(false));
   if (path.isEmpty()) return;
-  if (LoadConfigFile(path.toStdString(), session_.model, session_.general, session_.prompter()) !=
+  std::optional<EnableMapBytes> maps;
+  if (LoadConfigFile(path.toStdString(), session_.model, session_.general, session_.prompter(), &maps) !=
       ConfigLoadStatus::Loaded)
     return;
+  SetEnableMapsFromFile(session_.ec, maps);
   ShowEventControl(session_);
   refreshAll();
 }
@@ -330,7 +334,8 @@ void MainWindow::saveFile(bool compact, const QString& given) {
   const QString path = !given.isEmpty() ? given : (chooser_ ? chooser_(true) : askFile(true));
   if (path.isEmpty()) return;
   SaveConfigFile(path.toStdString(), session_.model, session_.general,
-                 compact ? ConfigFileMode::Compact : ConfigFileMode::Full, session_.prompter());
+                 compact ? ConfigFileMode::Compact : ConfigFileMode::Full, session_.prompter(),
+                 EnableMapsForFile(session_.ec));
   deviceTab_->refreshPinConfig();  // a servo's stored byte may have been trimmed
 }
 
