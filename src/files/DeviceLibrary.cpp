@@ -5,6 +5,7 @@
 #include "files/FieldIO.h"
 #include "files/FileAccess.h"
 #include "files/PinBlock.h"
+#include "model/CodePage1252.h"
 #include "model/Instructions.h"
 
 namespace vorn {
@@ -76,7 +77,7 @@ class LibraryParser {
     auto n = ParseNumber(f);
     if (!n || *n < lo || *n > hi) {
       fail("\"" + tag + "\" expects a number from " + std::to_string(lo) + " to " + std::to_string(hi) +
-           ", not \"" + f + "\"");
+           ", not \"" + Cp1252ToUtf8(f) + "\"");
     }
     return *n;
   }
