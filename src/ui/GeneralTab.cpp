@@ -371,6 +371,7 @@ void GeneralTab::drawLeds() {
 void GeneralTab::markIDString(int position) {
   idString_->setStyleSheet("QLineEdit { background: #ffc8c8; }");
   idString_->setProperty("refused", true);
+  idString_->setFocus();  // a box without the focus shows no selection
   idString_->setSelection(position - 1, 1);
 }
 
