@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "VornVersion.h"
 #include "files/ConfigFile.h"
 #include "link/PortList.h"
 #include "operations/EventControl.h"
@@ -111,7 +112,7 @@ void MainWindow::buildWindow() {
   top->addLayout(filesCol);
 
   auto* releaseCol = new QVBoxLayout;
-  auto* release = new PressLabel("Release", "Release 3.0.1", central);
+  auto* release = new PressLabel("Release", QString("Release ") + kVersion, central);
   release->setAlignment(Qt::AlignRight | Qt::AlignTop);
   textResponse_ = new QLineEdit(central);
   textResponse_->setObjectName("TextResponse");
