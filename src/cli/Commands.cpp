@@ -91,7 +91,7 @@ class DeviceSession {
   bool load(const std::string& path) {
     std::optional<EnableMapBytes> maps;
     if (LoadConfigFile(path, s_.model, s_.general, ui_, &maps) != ConfigLoadStatus::Loaded) return false;
-    SetEnableMapsFromFile(s_.ec, maps);
+    SetEnableMaps(s_.ec, maps);
     if (!maps) {
       s_.ec.EnableMapsKnown = false;
       ui_.message(kNoEnableMapsInFile, Icon::Warning);

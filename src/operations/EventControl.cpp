@@ -244,7 +244,7 @@ bool ReadEnableMaps(Session& s) {
     say(s, "No valid response type");
     return true;
   }
-  SetEnableMapsFromFile(s.ec, EnableMapBytes{s.link.reply(4), s.link.reply(5)});
+  SetEnableMaps(s.ec, EnableMapBytes{s.link.reply(4), s.link.reply(5)});
   refreshEditor(s);
   return true;
 }
@@ -254,7 +254,7 @@ std::optional<EnableMapBytes> EnableMapsForFile(const EventControlState& ec) {
   return EnableMapBytes{EnableMapOn(ec), EnableMapOff(ec)};
 }
 
-void SetEnableMapsFromFile(EventControlState& ec, const std::optional<EnableMapBytes>& maps) {
+void SetEnableMaps(EventControlState& ec, const std::optional<EnableMapBytes>& maps) {
   if (!maps) return;
   for (int j = 0; j < kEventInputs; ++j) {
     ec.CheckInitEE[static_cast<size_t>(j)] = ((maps->on >> j) & 1) == 0;

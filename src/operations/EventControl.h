@@ -30,8 +30,9 @@ uint8_t EnableMapOn(const EventControlState& ec);
 uint8_t EnableMapOff(const EventControlState& ec);
 // The maps as a file carries them, or nullopt while they are not known.
 std::optional<EnableMapBytes> EnableMapsForFile(const EventControlState& ec);
-// Maps loaded from a file set the boxes; a file without maps leaves the boxes as they are.
-void SetEnableMapsFromFile(EventControlState& ec, const std::optional<EnableMapBytes>& maps);
+// Maps read from the Vorn or a file set the boxes and count as known; none (a file without
+// them) leaves the boxes as they are.
+void SetEnableMaps(EventControlState& ec, const std::optional<EnableMapBytes>& maps);
 // Said when a file without maps is written to or verified against a Vorn.
 inline constexpr const char* kNoEnableMapsInFile =
     "The file holds no enable maps: they were left as they are on the Vorn";

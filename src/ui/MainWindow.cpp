@@ -326,7 +326,7 @@ void MainWindow::loadFile(const QString& given) {
   if (LoadConfigFile(path.toStdString(), session_.model, session_.general, session_.prompter(), &maps) !=
       ConfigLoadStatus::Loaded)
     return;
-  SetEnableMapsFromFile(session_.ec, maps);
+  SetEnableMaps(session_.ec, maps);
   ShowEventControl(session_);
   refreshAll();
 }
