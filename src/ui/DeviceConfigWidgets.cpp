@@ -1,4 +1,5 @@
 #include "ui/DeviceConfigWidgets.h"
+#include "ui/Readable.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -48,6 +49,16 @@ void ModifierButton::mousePressEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton) emit leftPressed(e->modifiers());
 }
 
+void ModifierButton::keyPressEvent(QKeyEvent* e) {
+  const int k = e->key();
+  if (k != Qt::Key_Space && k != Qt::Key_Return && k != Qt::Key_Enter) {
+    QPushButton::keyPressEvent(e);
+    return;
+  }
+  e->accept();
+  if (!e->isAutoRepeat()) emit leftPressed(Qt::NoModifier);
+}
+
 QString FromModelText(const std::string& s) { return FromCodePage(s); }
 
 std::string ToModelText(const QString& s) { return ToCodePageBytes(s); }
@@ -55,7 +66,8 @@ std::string ToModelText(const QString& s) { return ToCodePageBytes(s); }
 void SetGreyed(QLineEdit* box, bool greyed) {
   QPalette p = box->palette();
   const QPalette app = QApplication::palette(box);
-  p.setColor(QPalette::Base, greyed ? app.color(QPalette::Button) : app.color(QPalette::Base));
+  p.setColor(QPalette::Base,
+             greyed ? GreyedBase(app, app.color(QPalette::Button)) : app.color(QPalette::Base));
   box->setPalette(p);
   box->setProperty("greyed", greyed);
 }

@@ -18,6 +18,7 @@
 #include "ui/BoxText.h"
 #include "ui/CodePage1252.h"
 #include "ui/DeviceConfigWidgets.h"
+#include "ui/Readable.h"
 
 namespace vorn {
 
@@ -307,14 +308,16 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
                                                                  {"CommandLCRead", &ReadLC},
                                                                  {"CommandLCWrite", &WriteLC},
                                                                  {"CommandGenSerialRead", &ReadGenSerial},
-                                                                 {"CommandGenSerialWrite", &WriteGenSerial},
-                                                                 {"CommandGenEraseFlash", &EraseFlash}};
+                                                                 {"CommandGenSerialWrite", &WriteGenSerial}};
   for (const auto& [name, fn] : routines) {
     setRoutine(name, [this, fn](Session& session) {
       fn(session);
       refresh();  // also what a routine left unchanged, e.g. a cut identity string
     });
   }
+  setRoutine("CommandGenEraseFlash", [this](Session& session) {
+    if (EraseFlash(session)) emit status(QString::fromUtf8(kEraseSentText));
+  });
 
   refresh();
 }
@@ -355,7 +358,7 @@ void GeneralTab::palkEnableClicked(bool checked) {
 void GeneralTab::showRanges() {
   auto draw = [this](QLabel* label, const RangeLabel& r) {
     label->setText(QString::fromStdString(r.Text));
-    label->setStyleSheet(r.Overflow ? "color: red;" : QString());
+    SetWarningText(label, r.Overflow ? std::optional<QColor>(Qt::red) : std::nullopt);
   };
   draw(dccOutput_, ShowDCCRange(s_.model, s_.general));
   draw(xdccOutput_, ShowXDCCRange(s_.model, s_.general));
