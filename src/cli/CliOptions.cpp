@@ -28,6 +28,13 @@ constexpr const char* kExitHelp =
     "Messages the window shows in a message box go to stderr, one per line (line breaks\n"
     "shown as \" / \"). Progress of long jobs goes to stderr when it is a terminal.\n";
 
+constexpr const char* kFilesHelp =
+    "FILE may be - for standard input (--in) or standard output (--out). An output FILE that\n"
+    "is a device or a FIFO (/dev/null) is written in place; a regular file is replaced only\n"
+    "when the new one is complete, and a failed save names the system's reason.\n"
+    "Files hold the event enable maps in an \"Ena\" line before \"End\". A file without it\n"
+    "leaves the Vorn's maps untouched by write and unchecked by verify, which say so once.\n";
+
 bool Allowed(const std::string& command, const std::string& option) {
   static const std::array<const char*, 6> kLink = {"--baud",   "--module",  "--xaddr",
                                                    "--kestro", "--one-way", "--number-from"};
@@ -173,6 +180,8 @@ ParseResult ParseArgs(const std::vector<std::string>& args) {
       r.error = "--module and --all-modules exclude each other";
     else if (o.allModules && o.compact)
       r.error = "--compact cannot be used with --all-modules";
+    else if (o.allModules && (o.in == "-" || o.out == "-"))
+      r.error = "- (standard input or output) cannot be used with --all-modules";
     if (!r.error.empty()) return r;
   }
   r.options = o;
@@ -199,7 +208,7 @@ std::string GeneralHelp() {
              "  vornctl COMMAND --help                          details of one command\n"
              "  vornctl --version                               the version and the licence\n"
              "\n") +
-         kLinkHelp + "\n" + kNumbersHelp + "\n" + kExitHelp;
+         kLinkHelp + "\n" + kNumbersHelp + "\n" + kFilesHelp + "\n" + kExitHelp;
 }
 
 std::string CommandHelp(const std::string& command) {
@@ -214,7 +223,8 @@ std::string CommandHelp(const std::string& command) {
     h = "vornctl read --port PATH [LINK] --out FILE [--compact]\n"
         "  Reads the whole configuration (general settings, all 32 pins, event control) out of\n"
         "  the Vorn, then saves it as a configuration file; --compact leaves out pins without a\n"
-        "  description. A failed read does not write FILE.\n"
+        "  description. A failed read does not write FILE. If only the enable maps go\n"
+        "  unanswered, everything else is saved without them, with a warning (exit status 0).\n"
         "\n"
         "vornctl read --port PATH [LINK] --all-modules --out DIR\n"
         "  Probes the module addresses 0..15 with one short version request each (silent\n"
@@ -226,7 +236,8 @@ std::string CommandHelp(const std::string& command) {
     h = "vornctl write --port PATH [LINK] --in FILE\n"
         "  Loads FILE over the start-up configuration (as the window does after starting) and\n"
         "  writes everything to the Vorn: general settings, all pins, event control, and the\n"
-        "  address settings last.\n";
+        "  address settings last. The enable maps are written when FILE holds them. An\n"
+        "  identity string with a character above 127 stops the write before anything is sent.\n";
   } else if (command == "verify") {
     h = "vornctl verify --port PATH [LINK] --in FILE\n"
         "  Loads FILE over the start-up configuration and compares the Vorn with it; the\n"
@@ -241,8 +252,9 @@ std::string CommandHelp(const std::string& command) {
   } else if (command == "convert") {
     h = "vornctl convert --in FILE --out FILE [--compact]\n"
         "  Loads FILE (any data file version) over the start-up configuration and saves it in\n"
-        "  the current format; --compact writes the compact form.\n";
-    return h + "\n" + kExitHelp;
+        "  the current format; --compact writes the compact form. The enable maps are kept\n"
+        "  when the input has them; none are added.\n";
+    return h + "\n" + kFilesHelp + "\n" + kExitHelp;
   } else if (command == "diff") {
     h = "vornctl diff A.dat B.dat [--number-from 0|1]\n"
         "  Loads both files over the start-up configuration and prints one line per difference,\n"
@@ -256,7 +268,7 @@ std::string CommandHelp(const std::string& command) {
   } else {
     return GeneralHelp();
   }
-  return h + "\n" + kLinkHelp + "\n" + kNumbersHelp + "\n" + kExitHelp;
+  return h + "\n" + kLinkHelp + "\n" + kNumbersHelp + "\n" + kFilesHelp + "\n" + kExitHelp;
 }
 
 }  // namespace vorn::cli

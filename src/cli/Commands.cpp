@@ -14,6 +14,7 @@
 #include "link/PortList.h"
 #include "link/QtSerialPort.h"
 #include "model/ConfigDiff.h"
+#include "operations/EventControl.h"
 #include "operations/General.h"
 #include "operations/Jobs.h"
 #include "operations/Session.h"
@@ -110,13 +111,24 @@ class DeviceSession {
     return answered;
   }
 
+  // Loads a file for write or verify. A file without enable maps leaves the Vorn's maps out
+  // of both, and says so.
   bool load(const std::string& path) {
-    return LoadConfigFile(path, s_.model, s_.general, ui_) == ConfigLoadStatus::Loaded;
+    std::optional<EnableMapBytes> maps;
+    if (LoadConfigFile(path, s_.model, s_.general, ui_, &maps) != ConfigLoadStatus::Loaded) return false;
+    SetEnableMaps(s_.ec, maps);
+    if (!maps) {
+      s_.ec.EnableMapsKnown = false;
+      ui_.message(kNoEnableMapsInFile, Icon::Warning);
+    }
+    return true;
   }
 
+  // The enable maps go into the file only when they were read.
   bool save(const std::string& path, bool compact) {
     return SaveConfigFile(path, s_.model, s_.general,
-                          compact ? ConfigFileMode::Compact : ConfigFileMode::Full, ui_);
+                          compact ? ConfigFileMode::Compact : ConfigFileMode::Full, ui_,
+                          EnableMapsForFile(s_.ec));
   }
 
   template <typename Job>
@@ -240,8 +252,9 @@ int RunConvert(const CliOptions& o) {
   ConfigModel m;
   GeneralSettings g;
   m.NumberBase = static_cast<uint8_t>(o.numberFrom);
-  if (LoadConfigFile(o.in, m, g, ui) != ConfigLoadStatus::Loaded) return kExitUsageOrFile;
-  if (!SaveConfigFile(o.out, m, g, o.compact ? ConfigFileMode::Compact : ConfigFileMode::Full, ui))
+  std::optional<EnableMapBytes> maps;  // kept when the input has them, never made up
+  if (LoadConfigFile(o.in, m, g, ui, &maps) != ConfigLoadStatus::Loaded) return kExitUsageOrFile;
+  if (!SaveConfigFile(o.out, m, g, o.compact ? ConfigFileMode::Compact : ConfigFileMode::Full, ui, maps))
     return kExitUsageOrFile;
   return kExitOk;
 }
@@ -252,11 +265,17 @@ int RunDiff(const CliOptions& o) {
   VornConfiguration b;
   for (auto [path, c] : {std::pair{&o.files[0], &a}, std::pair{&o.files[1], &b}}) {
     c->model.NumberBase = static_cast<uint8_t>(o.numberFrom);
-    if (LoadConfigFile(*path, c->model, c->general, ui) != ConfigLoadStatus::Loaded) {
+    std::optional<EnableMapBytes> maps;
+    if (LoadConfigFile(*path, c->model, c->general, ui, &maps) != ConfigLoadStatus::Loaded) {
       // The reader's message does not say which of the two it was.
       std::fprintf(stderr, "vornctl: %s not loaded\n", path->c_str());
       return kExitUsageOrFile;
     }
+    // A file without enable maps says nothing about them.
+    EventControlState ec;
+    SetEnableMaps(ec, maps);
+    c->initEnable = ec.CheckInitEE;
+    c->enableMapsKnown = maps.has_value();
   }
   const std::vector<ConfigChange> changes = CompareConfigurations(a, b, o.numberFrom);
   for (const ConfigChange& c : changes) std::printf("%s\n", c.text.c_str());
@@ -267,7 +286,8 @@ int RunRead(const CliOptions& o) {
   if (o.allModules) return ReadAllModules(o);
   DeviceSession d(o);
   if (!d.open()) return kExitDeviceFailed;
-  if (!d.run(RunReadAll)) return kExitDeviceFailed;  // nothing is saved from a failed read
+  // Nothing is saved from a failed read; one whose only gap is the enable maps is no failure.
+  if (!d.run(RunReadAll)) return kExitDeviceFailed;
   return d.save(o.out, o.compact) ? kExitOk : kExitUsageOrFile;
 }
 

@@ -7,6 +7,7 @@
 #include "files/FileAccess.h"
 #include "files/PinBlock.h"
 #include "model/Addresses.h"
+#include "model/Instructions.h"
 
 namespace vorn {
 
@@ -110,7 +111,7 @@ void WritePin(FieldWriter& w, ConfigModel& m, int p, ConfigFileMode mode) {
       w.begin(4)
           .text("Ins")
           .number(i)
-          .number(in.Opcode + 16 * in.Fade)
+          .number(CombinedCode(in))
           .number(in.PinOffset)
           .number(in.Par1)
           .number(in.Par2)
@@ -132,6 +133,8 @@ class Loader {
       : r_(bytes), m_(m), g_(g), v_(version) {}
 
   void skipHeader() { r_.next(); }
+
+  std::optional<EnableMapBytes> maps;
 
   void run() {
     for (;;) {
@@ -229,6 +232,11 @@ class Loader {
     } else if (tag == "Ins") {
       const int i = static_cast<int>(num(0, kInstrSlots - 1));
       ReadInstructionFields(m_.instr(pin_, aspect_, i), numbers());
+    } else if (tag == "Ena") {
+      EnableMapBytes e;
+      e.on = byte();
+      e.off = byte();
+      maps = e;
     }
     // Any other field is not a tag we know: skip it and read the next one as a tag.
   }
@@ -289,27 +297,29 @@ const char* SerialBaudText(int index) {
   return (index >= 0 && index < 8) ? kBaudTexts[static_cast<std::size_t>(index)] : kBaudTexts[0];
 }
 
-std::string WriteConfigText(ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode) {
+std::string WriteConfigText(ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode,
+                            const std::optional<EnableMapBytes>& maps) {
   FieldWriter w;
   WriteGeneral(w, m, g);
   for (int p = 0; p < kPinsInUse; ++p) {
     if (mode == ConfigFileMode::Compact && m.pin(p).Description.empty()) continue;
     WritePin(w, m, p, mode);
   }
+  if (maps) w.begin(0).text("Ena").number(maps->on).number(maps->off).end();
   w.begin(0).text("End").end();
   return w.bytes();
 }
 
 bool SaveConfigFile(const std::string& path, ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode,
-                    Prompter& prompter) {
+                    Prompter& prompter, const std::optional<EnableMapBytes>& maps) {
   std::string error;
-  if (SaveFileBytes(path, WriteConfigText(m, g, mode), &error)) return true;
+  if (SaveFileBytes(path, WriteConfigText(m, g, mode, maps), &error)) return true;
   prompter.message("Can not save " + path + ": " + error, Icon::Exclamation);
   return false;
 }
 
 ConfigLoadStatus ReadConfigText(const std::string& bytes, ConfigModel& m, GeneralSettings& g,
-                                Prompter& prompter) {
+                                Prompter& prompter, std::optional<EnableMapBytes>* maps) {
   FieldReader header(bytes);
   const std::string first = header.next().value_or("");
   if (first.size() != kHeaderLength || first.compare(0, 17, kHeaderWord) != 0) {
@@ -322,10 +332,12 @@ ConfigLoadStatus ReadConfigText(const std::string& bytes, ConfigModel& m, Genera
   }
   ConfigModel model = m;
   GeneralSettings general = g;
+  std::optional<EnableMapBytes> loadedMaps;
   try {
     Loader loader(bytes, model, general, version);
     loader.skipHeader();
     loader.run();
+    loadedMaps = loader.maps;
   } catch (const Invalid&) {
     prompter.message(kInvalidConfigFile, Icon::Exclamation);
     return ConfigLoadStatus::Invalid;
@@ -335,17 +347,19 @@ ConfigLoadStatus ReadConfigText(const std::string& bytes, ConfigModel& m, Genera
   ShowXDCCRange(model, general);
   m = std::move(model);
   g = std::move(general);
+  if (maps) *maps = loadedMaps;
   return ConfigLoadStatus::Loaded;
 }
 
 ConfigLoadStatus LoadConfigFile(const std::string& path, ConfigModel& m, GeneralSettings& g,
-                                Prompter& prompter) {
-  auto bytes = ReadFileBytes(path);
+                                Prompter& prompter, std::optional<EnableMapBytes>* maps) {
+  std::string error;
+  auto bytes = ReadFileBytes(path, &error);
   if (!bytes) {
-    prompter.message("Can not open " + path, Icon::Exclamation);
+    prompter.message("Can not open " + path + (error.empty() ? "" : ": " + error), Icon::Exclamation);
     return ConfigLoadStatus::CannotOpen;
   }
-  return ReadConfigText(*bytes, m, g, prompter);
+  return ReadConfigText(*bytes, m, g, prompter, maps);
 }
 
 }  // namespace vorn

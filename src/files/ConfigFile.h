@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "link/Prompter.h"
@@ -18,14 +20,25 @@ inline constexpr const char* kInvalidConfigFile = "Invalid configuration file";
 
 enum class ConfigFileMode { Full, Compact };
 
-// Text of the file. Reduces a servo pin's PinConfig[2] to its low six bits in the model
-// before writing it, as the Vorn only keeps those.
-std::string WriteConfigText(ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode);
+// The event enable maps as the Vorn holds them ("Ena" line, just before "End"): bit j of a
+// map set = input j's event-on (event-off) actions disabled at start. A file without the
+// line says nothing about the maps.
+struct EnableMapBytes {
+  uint8_t on = 0;
+  uint8_t off = 0;
+  bool operator==(const EnableMapBytes&) const = default;
+};
 
-// Writes the file (temporary file, then rename). On failure shows the reason through the
-// prompter and leaves any previous file untouched.
+// Text of the file, with the "Ena" line when `maps` is given. Reduces a servo pin's
+// PinConfig[2] to its low six bits in the model before writing it, as the Vorn only keeps
+// those.
+std::string WriteConfigText(ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode,
+                            const std::optional<EnableMapBytes>& maps = std::nullopt);
+
+// Writes the file (see SaveFileBytes: "-" is standard output). On failure shows the reason
+// through the prompter and leaves any previous file untouched.
 bool SaveConfigFile(const std::string& path, ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode,
-                    Prompter& prompter);
+                    Prompter& prompter, const std::optional<EnableMapBytes>& maps = std::nullopt);
 
 enum class ConfigLoadStatus { Loaded, CannotOpen, Invalid };
 
@@ -34,13 +47,15 @@ enum class ConfigLoadStatus { Loaded, CannotOpen, Invalid };
 // a file ending before "End", an index outside its table or a number too big for its field
 // shows "Invalid configuration file" and changes nothing. Older versions show "Data File
 // Version = <n>" first. On success the address tables and DCC bases are recomputed; the
-// caller then redraws its displays.
+// caller then redraws its displays. On success `maps` (if given) gets the file's enable
+// maps, or nullopt when it holds none.
 ConfigLoadStatus ReadConfigText(const std::string& bytes, ConfigModel& m, GeneralSettings& g,
-                                Prompter& prompter);
+                                Prompter& prompter, std::optional<EnableMapBytes>* maps = nullptr);
 
-// ReadConfigText on a file; an unreadable file shows "Can not open <path>".
+// ReadConfigText on a file ("-" is standard input); an unreadable file shows
+// "Can not open <path>".
 ConfigLoadStatus LoadConfigFile(const std::string& path, ConfigModel& m, GeneralSettings& g,
-                                Prompter& prompter);
+                                Prompter& prompter, std::optional<EnableMapBytes>* maps = nullptr);
 
 // Baud rate texts of ComboGenBaud, index 0..7.
 const char* SerialBaudText(int index);

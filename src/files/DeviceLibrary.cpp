@@ -6,6 +6,8 @@
 #include "files/FileAccess.h"
 #include "files/PinBlock.h"
 #include "files/StandardLibraryPath.h"
+#include "model/CodePage1252.h"
+#include "model/Instructions.h"
 
 namespace vorn {
 
@@ -20,101 +22,189 @@ int Wrap32(long v) { return static_cast<int>(((v % 32) + 32) % 32); }
 
 bool HeaderOk(const std::string& field) { return field.compare(0, kHeaderWordLength, kHeaderWord) == 0; }
 
-struct BadDefinition {};
+std::string DefinitionFault(const std::string& path, const std::string& fault) {
+  return std::string(kInvalidDefinitionFile) + " " + path + ", " + fault + "\nNothing of it was used.";
+}
 
-// Applies one "Dev" block (the reader stands just after the device name) at pin D.
-class DevicePreloader {
+// A library read by its structure: every tag takes its own fields, so a description is only
+// ever a text, whatever it says ("Dev", "End", ...).
+struct LibraryRecord {
+  std::string tag;  // "Pin", "Pab", "Cfg", "PAM", "Asp" or "Ins"
+  std::vector<long> numbers;
+  std::string text;  // the description of "Pin", "Pab" and "Asp"
+};
+
+struct LibraryDevice {
+  std::string name;
+  std::vector<LibraryRecord> records;
+};
+
+struct ParsedLibrary {
+  std::vector<LibraryDevice> devices;
+  std::string fault;  // "line N: ..." when the library is not sound
+};
+
+struct LibraryFault {
+  int line;
+  std::string what;
+};
+
+class LibraryParser {
  public:
-  DevicePreloader(FieldReader& r, ConfigModel& m, int devicePin)
-      : r_(r), m_(m), d_(devicePin), t_(devicePin) {}
+  explicit LibraryParser(std::string_view bytes) : r_(bytes) {}
 
-  void run() {
-    for (;;) {
-      auto tag = r_.peek();
-      if (!tag || *tag == "Dev" || *tag == "End") return;
-      r_.next();
-      handle(*tag);
+  ParsedLibrary run() {
+    ParsedLibrary out;
+    try {
+      r_.next();  // the header, checked by the caller
+      parse(out.devices);
+    } catch (const LibraryFault& f) {
+      out.devices.clear();
+      out.fault = "line " + std::to_string(f.line) + ": " + f.what;
     }
+    return out;
   }
-
-  std::vector<int> used;
 
  private:
-  long num(long lo, long hi) {
-    auto n = r_.nextNumber(lo, hi);
-    if (!n) throw BadDefinition{};
-    return *n;
-  }
-  auto numbers() {
-    return [this](long lo, long hi) { return num(lo, hi); };
-  }
-  uint8_t byte() { return static_cast<uint8_t>(num(0, 255)); }
-  std::string text() {
+  [[noreturn]] void fail(const std::string& what) { throw LibraryFault{r_.line(), what}; }
+
+  std::string field(const std::string& tag) {
     auto f = r_.next();
-    if (!f) throw BadDefinition{};
+    if (!f) fail("the library ends inside a \"" + tag + "\" line, before its \"End\"");
     return *f;
+  }
+  long num(const std::string& tag, long lo, long hi) {
+    const std::string f = field(tag);
+    auto n = ParseNumber(f);
+    if (!n || *n < lo || *n > hi) {
+      fail("\"" + tag + "\" expects a number from " + std::to_string(lo) + " to " + std::to_string(hi) +
+           ", not \"" + Cp1252ToUtf8(f) + "\"");
+    }
+    return *n;
   }
   bool nextIsNumber() {
     auto f = r_.peek();
     return f && ParseNumber(*f).has_value();
   }
 
-  void handle(const std::string& tag) {
+  void parse(std::vector<LibraryDevice>& devices) {
+    LibraryDevice outside;  // lines before the first "Dev" belong to no device
+    LibraryDevice* dev = &outside;
+    for (;;) {
+      auto tag = r_.next();
+      if (!tag) fail("the library ends before its \"End\"");
+      if (*tag == "End") return;
+      if (*tag == "Dev") {
+        devices.push_back(LibraryDevice{field("Dev"), {}});
+        dev = &devices.back();
+        continue;
+      }
+      const bool known =
+          *tag == "Pin" || *tag == "Pab" || *tag == "Cfg" || *tag == "PAM" || *tag == "Asp" || *tag == "Ins";
+      // Not a tag of ours: skipped like any unknown field.
+      if (known) dev->records.push_back(record(*tag));
+    }
+  }
+
+  LibraryRecord record(const std::string& tag) {
+    LibraryRecord rec{tag, {}, {}};
+    auto n = [&](long lo, long hi) { rec.numbers.push_back(num(tag, lo, hi)); };
     if (tag == "Pin" || tag == "Pab") {
-      const long r = num(0, 255);
+      n(0, 255);  // pin number
+      n(0, 255);  // AspectConfig
+      n(0, 15);   // InitAspect
+      rec.text = field(tag);
+    } else if (tag == "PAM") {
+      n(0, 1);
+      n(0, 7);
+      n(0, 7);
+    } else if (tag == "Asp") {
+      n(0, kAspectSlots - 1);
+      rec.text = field(tag);
+    } else if (tag == "Ins") {
+      n(0, kInstrSlots - 1);
+      for (int k = 0; k < 5; ++k) n(0, 255);
+    } else {  // "Cfg"
+      n(0, 255);
+      switch (rec.numbers[0]) {
+        case 1:
+          for (int k = 1; k <= 11; ++k) n(0, 255);
+          break;
+        case 2:
+        case 3:
+          // Older libraries wrote PWM pins with three parameters; the next field then is a tag.
+          for (int k = 1; k <= 3; ++k) n(0, 255);
+          if (nextIsNumber()) {
+            n(0, 255);
+            n(0, 255);
+          }
+          break;
+        case 4:
+        case 5:
+          for (int k = 1; k <= 4; ++k) n(0, 255);
+          break;
+        default:
+          // Other types carry parameters that are not applied.
+          while (nextIsNumber()) r_.next();
+          break;
+      }
+    }
+    return rec;
+  }
+
+  FieldReader r_;
+};
+
+// Applies one device's records at pin D.
+class DevicePreloader {
+ public:
+  DevicePreloader(ConfigModel& m, int devicePin) : m_(m), d_(devicePin), t_(devicePin) {}
+
+  void apply(const LibraryRecord& rec) {
+    std::size_t k = 0;
+    auto num = [&rec, &k](long, long) { return rec.numbers[k++]; };
+    const std::string& tag = rec.tag;
+    if (tag == "Pin" || tag == "Pab") {
+      const long r = num(0, 0);
       t_ = tag == "Pin" ? Wrap32(d_ + r) : Wrap32(r);
       aspect_ = 0;
       if (t_ != d_) m_.ClearDevice(t_);
       PinData& p = m_.pin(t_);
       p.DevicePointer = static_cast<int16_t>(d_ - t_);
       if (!p.Description.empty() && used.size() < kPinsInUse) used.push_back(t_);
-      p.AspectConfig = byte();
-      p.InitAspect = static_cast<uint8_t>(num(0, 15));
-      p.Description = text();
+      p.AspectConfig = static_cast<uint8_t>(num(0, 0));
+      p.InitAspect = static_cast<uint8_t>(num(0, 0));
+      p.Description = rec.text;
       ResetPinProgram(m_, t_);
     } else if (tag == "PAM") {
-      ReadAddressCounts(m_.pin(t_), true, numbers());
+      ReadAddressCounts(m_.pin(t_), true, num);
     } else if (tag == "Cfg") {
-      readCfg();
+      applyCfg(rec.numbers);
     } else if (tag == "Asp") {
-      aspect_ = static_cast<int>(num(0, kAspectSlots - 1));
-      m_.aspect(t_, aspect_).Description = text();
+      aspect_ = static_cast<int>(num(0, 0));
+      m_.aspect(t_, aspect_).Description = rec.text;
     } else if (tag == "Ins") {
-      const int i = static_cast<int>(num(0, kInstrSlots - 1));
-      ReadInstructionFields(m_.instr(t_, aspect_, i), numbers());
+      const int i = static_cast<int>(num(0, 0));
+      ReadInstructionFields(m_.instr(t_, aspect_, i), num);
     }
   }
 
-  void readCfg() {
+  std::vector<int> used;
+
+ private:
+  void applyCfg(const std::vector<long>& v) {
     auto& c = m_.pin(t_).PinConfig;
-    c[0] = byte();
-    auto at = [&c](int k) -> uint8_t& { return c[static_cast<std::size_t>(k)]; };
-    switch (c[0]) {
-      case 1:
-        for (int k = 1; k <= 11; ++k) at(k) = byte();
-        break;
-      case 2:
-      case 3:
-        // Older libraries wrote PWM pins with three parameters; the next field then is a tag.
-        for (int k = 1; k <= 3; ++k) at(k) = byte();
-        if (nextIsNumber()) {
-          c[4] = byte();
-          c[5] = byte();
-        }
-        break;
-      case 4:
-      case 5:
-        for (int k = 1; k <= 4; ++k) at(k) = byte();
-        break;
-      default:
-        // Libraries write the other types' bytes too: apply them like the configuration
-        // file does rather than leave the pin's previous parameters under a new type.
-        for (int k = 0; k <= 11; ++k) at(k) = 0;
-        break;
+    const auto type = static_cast<uint8_t>(v[0]);
+    if (type < 1 || type > 5) {
+      // Libraries write the other types' bytes too: apply them like the configuration
+      // file does rather than leave the pin's previous parameters under a new type.
+      c.fill(0);
+      c[0] = type;
+      return;
     }
+    for (std::size_t k = 0; k < v.size() && k < c.size(); ++k) c[k] = static_cast<uint8_t>(v[k]);
   }
 
-  FieldReader& r_;
   ConfigModel& m_;
   int d_;
   int t_;
@@ -167,7 +257,7 @@ void WritePinBlock(FieldWriter& w, ConfigModel& m, int p, int relative) {
       w.begin(6)
           .text("Ins")
           .number(i)
-          .number(in.Opcode + 16 * in.Fade)
+          .number(CombinedCode(in))
           .number(in.PinOffset)
           .number(in.Par1)
           .number(in.Par2)
@@ -189,6 +279,12 @@ DeviceLibrary::NamesRead DeviceLibrary::readNames(const std::string& path, bool 
     prompter.message(kInvalidDefinitionFile, Icon::Exclamation);
     return NamesRead::Invalid;
   }
+  // The whole library must be sound before any of its names is offered.
+  const ParsedLibrary lib = LibraryParser(*bytes).run();
+  if (!lib.fault.empty()) {
+    prompter.message(DefinitionFault(path, lib.fault), Icon::Exclamation);
+    return NamesRead::Invalid;
+  }
   if (header.size() > kVersionFrom) DevDefVersion = header.substr(kVersionFrom);
   if (atStart) {
     if (!DevDefVersion.empty()) VersionLabel = DevDefVersion;
@@ -199,12 +295,9 @@ DeviceLibrary::NamesRead DeviceLibrary::readNames(const std::string& path, bool 
     VersionLabel = DevDefVersion;
   }
   if (VersionLabel.size() > kLabelLimit) VersionLabel = ".." + VersionLabel.substr(VersionLabel.size() - 48);
-  for (auto f = r.next(); f && *f != "End"; f = r.next()) {
-    if (*f != "Dev") continue;
-    auto name = r.next();
-    if (!name) break;
+  for (const LibraryDevice& dev : lib.devices) {
     const std::size_t n = Names.size();
-    Names.push_back(*name);
+    Names.push_back(dev.name);
     if (DevDefFiles.size() <= n) DevDefFiles.resize(n + 1);
     DevDefFiles[n] = path;
   }
@@ -256,29 +349,35 @@ bool DeviceLibrary::Preload(ConfigModel& m, int index, const std::string& name, 
     prompter.message("Can not open " + DevDefFiles[static_cast<std::size_t>(index)], Icon::Exclamation);
     return false;
   }
-  FieldReader r(*bytes);
-  r.next();  // header
-  for (;;) {
-    auto f = r.next();
-    if (!f || *f == "End") {
-      prompter.message("No match found");
-      return false;
-    }
-    if (*f == "Dev" && r.peek() == name) break;
+  const std::string& path = DevDefFiles[static_cast<std::size_t>(index)];
+  FieldReader header(*bytes);
+  if (!HeaderOk(header.next().value_or(""))) {
+    prompter.message(kInvalidDefinitionFile, Icon::Exclamation);
+    return false;
   }
-  r.next();  // the name
+  const ParsedLibrary lib = LibraryParser(*bytes).run();
+  if (!lib.fault.empty()) {
+    prompter.message(DefinitionFault(path, lib.fault), Icon::Exclamation);
+    return false;
+  }
+  const LibraryDevice* found = nullptr;
+  for (const LibraryDevice& dev : lib.devices) {
+    if (dev.name == name) {
+      found = &dev;
+      break;
+    }
+  }
+  if (!found) {
+    prompter.message("No match found");
+    return false;
+  }
 
   const int d = m.CurPin;
   ConfigModel work = m;
   work.ClearDevice(d);
   work.pin(d).DeviceName = name;
-  DevicePreloader loader(r, work, d);
-  try {
-    loader.run();
-  } catch (const BadDefinition&) {
-    prompter.message(kInvalidDefinitionFile, Icon::Exclamation);
-    return false;
-  }
+  DevicePreloader loader(work, d);
+  for (const LibraryRecord& rec : found->records) loader.apply(rec);
   work.RecalcAllStarts();
   m = std::move(work);
   if (refresh) refresh();

@@ -1,5 +1,6 @@
 #include "files/FieldIO.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -22,7 +23,13 @@ bool FieldReader::atEnd() {
 std::optional<std::string> FieldReader::next() {
   // Blank lines carry no field; a field that starts a line is found after them.
   skipBlank();
-  if (pos_ >= data_.size()) return std::nullopt;
+  fieldStart_ = pos_;
+  if (pos_ >= data_.size()) {
+    // At the end the line is the last one with something on it.
+    while (fieldStart_ > 0 && (IsSpace(data_[fieldStart_ - 1]) || IsLineEnd(data_[fieldStart_ - 1])))
+      --fieldStart_;
+    return std::nullopt;
+  }
   std::string field;
   if (data_[pos_] == '"') {
     ++pos_;
@@ -53,9 +60,21 @@ std::optional<std::string> FieldReader::next() {
 
 std::optional<std::string> FieldReader::peek() {
   const std::size_t saved = pos_;
+  const std::size_t savedStart = fieldStart_;
   auto f = next();
   pos_ = saved;
+  fieldStart_ = savedStart;
   return f;
+}
+
+int FieldReader::line() const {
+  int n = 1;
+  const std::size_t end = std::min(fieldStart_, data_.size());
+  for (std::size_t i = 0; i < end; ++i) {
+    // CR LF, a lone LF and a lone CR each end a line.
+    if (data_[i] == '\n' || (data_[i] == '\r' && (i + 1 >= data_.size() || data_[i + 1] != '\n'))) ++n;
+  }
+  return n;
 }
 
 std::optional<long> FieldReader::nextNumber(long lo, long hi) {

@@ -10,8 +10,8 @@ namespace vorn {
 
 // Field-by-field reader of the text records both file formats use: comma-separated fields,
 // strings in double quotes (which may hold commas), lines ending in CR LF. Line breaks only
-// end a field; leading spaces are skipped. Text is kept as the file's bytes (the 8-bit
-// code page taken as Latin-1), so every byte comes back unchanged.
+// end a field; leading spaces are skipped. Text is kept as the file's bytes (Windows-1252,
+// converted only where shown or typed), so every byte comes back unchanged.
 class FieldReader {
  public:
   // The reader only looks at the bytes: they must outlive it.
@@ -31,10 +31,15 @@ class FieldReader {
 
   bool atEnd();
 
+  // Line (counted from 1) on which the field last returned by next() began; after the end
+  // of the data, the last line.
+  int line() const;
+
  private:
   void skipBlank();
   std::string_view data_;
   std::size_t pos_ = 0;
+  std::size_t fieldStart_ = 0;
 };
 
 // Strict decimal conversion of a field: optional spaces, optional '-', digits, optional

@@ -41,14 +41,15 @@ void Link::closePort() {
   if (port_.isOpen()) port_.close();
 }
 
-void Link::setBitRateIndex(int index) {
+bool Link::setBitRateIndex(int index, bool reopen) {
   if (port_.isOpen()) port_.close();
   opts.BitRateIndex = (index >= 0 && index <= 2) ? index : 1;
   port_.setBaudRate(BitRateForIndex(opts.BitRateIndex));
-  if (!picked_.empty()) {
+  if (reopen && !picked_.empty()) {
     portLost_ = false;
     if (port_.open()) LinkToggle = 128;
   }
+  return port_.isOpen();
 }
 
 void Link::setModuleAddress(int address) {
@@ -219,7 +220,14 @@ bool Link::TransactTunnel(bool wantReply, const std::vector<uint8_t>& data) {
     if (elapsed >= kReplyWindow || elapsed < 0) break;
     ReplyOk = TunnelSend({});
   }
-  // Polls that kept being answered without our reply are no reply either.
+  // Polls that kept being answered without our reply are no reply either, and unlike the
+  // Kestro system's own silence nothing has said so yet.
+  if (!matched && ReplyOk) {
+    const int base = shownNumberBase ? shownNumberBase() : 0;
+    prompter_.message("No response received from module " + std::to_string(opts.ModuleAddress + base) +
+                          " through the Kestro interface",
+                      Icon::Warning);
+  }
   if (!matched) ReplyOk = false;
   return ReplyOk;
 }

@@ -39,6 +39,8 @@ class Link {
   bool ReplyOk = false;
   std::string TextResponse;  // raw bytes of the last direct reply, as the window shows them
   CommLog log;               // tunnel frames sent and received
+  // Numbering base of the module number in messages (the window's "Start numbering at 1").
+  std::function<int()> shownNumberBase;
 
   SerialPort& port() { return port_; }
   Clock& clock() { return clock_; }
@@ -48,8 +50,9 @@ class Link {
   // Opens the port on a device (closing any open one first); sets LinkToggle = 128.
   bool openDevice(const std::string& path);
   void closePort();
-  // Bit-rate option: closes, sets the rate, reopens when a device was picked.
-  void setBitRateIndex(int index);
+  // Bit-rate option: closes, sets the rate and, when `reopen` and a device was picked,
+  // opens it again. Returns whether the port is open afterwards.
+  bool setBitRateIndex(int index, bool reopen = true);
   // Module address change: resync before the next frame.
   void setModuleAddress(int address);
 

@@ -87,8 +87,13 @@ std::string CutIDString(const std::string& text) {
   return text.substr(0, std::min(text.size(), kIDStringMax));
 }
 
-bool IsSendableIDString(const std::string& text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 128; });
+bool IsSendableIDString(const std::string& text) { return FirstUnsendableIDChar(text) == 0; }
+
+int FirstUnsendableIDChar(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) >= 128) return static_cast<int>(i) + 1;
+  }
+  return 0;
 }
 
 void ClickLEDBox(std::array<TriState, 8>& boxes, int i, bool checked) {

@@ -59,6 +59,8 @@ inline constexpr size_t kIDStringMax = 12;
 std::string CutIDString(const std::string& text);
 // True when every character is a 7-bit code (others cannot be sent).
 bool IsSendableIDString(const std::string& text);
+// Position (from 1) of the first character that cannot be sent, or 0.
+int FirstUnsendableIDChar(const std::string& text);
 
 // ---------------------------------------------------------------------------------------
 // Handlers of the general-tab fields that are not about drawing. Each returns what the box

@@ -255,14 +255,23 @@ bool ReadEnableMaps(Session& s) {
     say(s, "No valid response type");
     return true;
   }
-  const uint8_t on = s.link.reply(4);
-  const uint8_t off = s.link.reply(5);
-  for (int j = 0; j < kEventInputs; ++j) {
-    s.ec.CheckInitEE[static_cast<size_t>(j)] = ((on >> j) & 1) == 0;
-    s.ec.CheckInitEE[static_cast<size_t>(kEventInputs + j)] = ((off >> j) & 1) == 0;
-  }
+  SetEnableMaps(s.ec, EnableMapBytes{s.link.reply(4), s.link.reply(5)});
   refreshEditor(s);
   return true;
+}
+
+std::optional<EnableMapBytes> EnableMapsForFile(const EventControlState& ec) {
+  if (!ec.EnableMapsKnown) return std::nullopt;
+  return EnableMapBytes{EnableMapOn(ec), EnableMapOff(ec)};
+}
+
+void SetEnableMaps(EventControlState& ec, const std::optional<EnableMapBytes>& maps) {
+  if (!maps) return;
+  for (int j = 0; j < kEventInputs; ++j) {
+    ec.CheckInitEE[static_cast<size_t>(j)] = ((maps->on >> j) & 1) == 0;
+    ec.CheckInitEE[static_cast<size_t>(kEventInputs + j)] = ((maps->off >> j) & 1) == 0;
+  }
+  ec.EnableMapsKnown = true;
 }
 
 bool WriteEnableMaps(Session& s) {
@@ -303,6 +312,8 @@ bool VerifyEventControl(Session& s) {
     }
   }
 
+  // Maps nobody knows (a file without them) are the Vorn's own business.
+  if (!s.ec.EnableMapsKnown) return result;
   // Maps that could not be read are not verified: that is no pass.
   if (!readRequest(s, {kCmdGenRead, kItemEnableMaps})) return false;
   if (s.link.replyCount() != 4) {

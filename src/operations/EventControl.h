@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "files/ConfigFile.h"
 
 #include "operations/EventEditor.h"
 
@@ -25,6 +28,14 @@ int DecodeActionByte(int input, uint8_t b);
 // Enable maps: bit j set = input j disabled at start (the inverse of the boxes).
 uint8_t EnableMapOn(const EventControlState& ec);
 uint8_t EnableMapOff(const EventControlState& ec);
+// The maps as a file carries them, or nullopt while they are not known.
+std::optional<EnableMapBytes> EnableMapsForFile(const EventControlState& ec);
+// Maps read from the Vorn or a file set the boxes and count as known; none (a file without
+// them) leaves the boxes as they are.
+void SetEnableMaps(EventControlState& ec, const std::optional<EnableMapBytes>& maps);
+// Said when a file without maps is written to or verified against a Vorn.
+inline constexpr const char* kNoEnableMapsInFile =
+    "The file holds no enable maps: they were left as they are on the Vorn";
 
 // ---- Editor (model side; the window draws what these decide) --------------------------
 

@@ -17,6 +17,11 @@ struct EventControlState {
   std::array<int, kEventInputs> shownOff{kNoAction, kNoAction, kNoAction, kNoAction};
   // Box j ticked: event-on actions of input j enabled at start; box 4 + j: event-off.
   std::array<bool, 2 * kEventInputs> CheckInitEE{true, true, true, true, true, true, true, true};
+  // False while the boxes do not stand for the Vorn's maps (Read All could not read them,
+  // vornctl loaded a file without them): Write All then leaves the Vorn's maps alone,
+  // verification does not compare them and a saved file holds none. Reading the maps,
+  // loading them from a file or ticking a box makes them count again.
+  bool EnableMapsKnown = true;
 };
 
 }  // namespace vorn

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "model/Addresses.h"
+#include "model/CodePage1252.h"
 #include "model/GeneralSettingsRules.h"
 #include "operations/EraseFlashCode.h"
 #include "operations/Session.h"
@@ -234,9 +235,13 @@ bool WriteGenID(Session& s) {
   GeneralSettings& g = s.general;
   g.IDString = CutIDString(g.IDString);
   if (s.onGeneralChanged) s.onGeneralChanged();
-  if (!IsSendableIDString(g.IDString)) {
+  if (const int bad = FirstUnsendableIDChar(g.IDString); bad != 0) {
     // Refused rather than altered: the user decides what the Vorn is to be called.
-    say(s, "The ID String holds characters the Vorn cannot store (codes above 127).\nNothing was written.");
+    say(s, "The ID String cannot go to the Vorn: character " + std::to_string(bad) + ", \"" +
+               Cp1252ToUtf8(g.IDString.substr(static_cast<std::size_t>(bad - 1), 1)) +
+               "\", is not one of the codes 0 to 127 the Vorn can store.\nNothing was written; change or "
+               "clear the ID String and write again.");
+    if (s.onIDStringRefused) s.onIDStringRefused(bad);
     return false;
   }
   Bytes req{kWrite, 10};

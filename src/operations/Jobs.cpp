@@ -71,6 +71,9 @@ bool readAddressesQuietly(Session& s) {
   return ok;
 }
 
+// Maps that are not known are left as they are on the Vorn.
+bool writeKnownEnableMaps(Session& s) { return !s.ec.EnableMapsKnown || WriteEnableMaps(s); }
+
 bool runWriteDevice(Session& s) {
   const int device = devicePinOf(s, s.model.CurPin);
   bool ok = device >= 0;
@@ -134,9 +137,15 @@ bool RunReadAll(Session& s) {
   const EventControlState ec = s.ec;
   bool ok = runSteps(s, {ReadGenVersion, ReadGenID, ReadGenDCC, readAddressesQuietly, ReadLC, ReadGenHWC,
                          ReadGenSerial, ReadAllPins, ReadEventActions});
-  // The maps' outcome does not stop anything (nothing follows), but a failed read is no success.
-  ok = ok && ReadEnableMaps(s);
+  // The enable maps cannot spoil a read: when they do not come, everything else still counts
+  // and the maps are marked unknown, so nothing passes the old boxes off as the Vorn's.
+  if (ok && !s.stopHere()) {
+    s.ec.EnableMapsKnown = false;
+    ReadEnableMaps(s);
+    if (!s.ec.EnableMapsKnown && !s.stopped()) s.prompter().message(kEnableMapsNotRead, Icon::Warning);
+  }
   if (s.stopped()) {
+    ok = false;
     s.model = model;
     s.general = general;
     s.ec = ec;
@@ -177,7 +186,7 @@ bool RunWriteAll(Session& s) {
   ok = ok && runSteps(s, {WriteAllPins});
   const int pins = ok ? kPinsInUse : pinsBeforeStop(s);
   if (ok) stage = 2;
-  ok = ok && runSteps(s, {WriteEventActions, WriteEnableMaps});
+  ok = ok && runSteps(s, {WriteEventActions, writeKnownEnableMaps});
   if (ok) stage = 3;
   ok = ok && runSteps(s, {WriteGenAddr});
   s.trackedWrites = false;

@@ -7,8 +7,13 @@ namespace vorn {
 
 class Session;
 
+inline constexpr const char* kEnableMapsNotRead =
+    "The Vorn did not give its enable maps: everything else was read; the maps are left out "
+    "of saved files, Write All and Verify All until they are read or set";
+
 // Batch jobs. Each returns whether every step went through (the window ignores it; vornctl
-// turns it into its exit status).
+// turns it into its exit status). Read All succeeds also when only the enable maps could not
+// be read: it then says kEnableMapsNotRead and marks the maps unknown.
 bool RunReadAll(Session& s);
 bool RunWriteAll(Session& s);
 bool RunVerifyAll(Session& s);

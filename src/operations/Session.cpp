@@ -24,6 +24,7 @@ bool IsStoringWrite(const std::vector<uint8_t>& req) {
 
 Session::Session(SerialPort& port, Clock& clock, Prompter& prompter)
     : link(port, clock, prompter), prompter_(prompter) {
+  link.shownNumberBase = [this] { return static_cast<int>(model.NumberBase); };
   link.onRequest = [this](const std::vector<uint8_t>& req) {
     if (!known_) return;
     if (!(identity() == knownFor_) || (!trackedWrites && IsStoringWrite(req))) forgetDevice();
@@ -41,7 +42,9 @@ const VornConfiguration* Session::deviceAsLastKnown() {
   return known_ ? &*known_ : nullptr;
 }
 
-VornConfiguration Session::current() const { return VornConfiguration{model, general, ec.CheckInitEE}; }
+VornConfiguration Session::current() const {
+  return VornConfiguration{model, general, ec.CheckInitEE, ec.EnableMapsKnown};
+}
 
 void Session::rememberDevice() {
   known_ = current();

@@ -28,7 +28,7 @@ struct Progress {
 class Session {
  public:
   Session(SerialPort& port, Clock& clock, Prompter& prompter);
-  Session(const Session&) = delete;
+  Session(const Session&) = delete;  // the link's hooks point back at this session
   Session& operator=(const Session&) = delete;
 
   ConfigModel model;
@@ -52,6 +52,7 @@ class Session {
   std::function<void()> onGeneralChanged;       // general tab redraw
   std::function<void()> onShowReport;           // show the verification report (modal)
   std::function<void()> onEventControlRefresh;  // event-control editor redraw
+  std::function<void(int)> onIDStringRefused;   // mark the ID String box at this character (from 1)
 
   // ---- The device as last known ----------------------------------------------------------
   // The configuration as the Vorn held it after the last Read All, Write All, Write Changes or

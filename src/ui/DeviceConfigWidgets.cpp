@@ -10,6 +10,8 @@
 #include <climits>
 #include <cmath>
 
+#include "ui/CodePage1252.h"
+
 namespace vorn {
 
 int BoxValue(const QString& text) {
@@ -57,11 +59,9 @@ void ModifierButton::keyPressEvent(QKeyEvent* e) {
   if (!e->isAutoRepeat()) emit leftPressed(Qt::NoModifier);
 }
 
-QString FromModelText(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
+QString FromModelText(const std::string& s) { return FromCodePage(s); }
 
-std::string ToModelText(const QString& s) { return s.toLatin1().toStdString(); }
+std::string ToModelText(const QString& s) { return ToCodePageBytes(s); }
 
 void SetGreyed(QLineEdit* box, bool greyed) {
   QPalette p = box->palette();

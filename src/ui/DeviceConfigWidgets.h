@@ -92,7 +92,7 @@ class ModifierButton : public QPushButton {
   void keyPressEvent(QKeyEvent* e) override;
 };
 
-// Latin-1 text of the model <-> what a box shows.
+// 8-bit text of the model (Windows-1252) <-> what a box shows; see ui/CodePage1252.h.
 QString FromModelText(const std::string& s);
 std::string ToModelText(const QString& s);
 

@@ -93,8 +93,10 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
     c->setObjectName(QString("CheckInitEE_%1").arg(i));
     initEE_[static_cast<size_t>(i)] = c;
     mp->addWidget(c, i / 4, 1 + i % 4);
-    connect(c, &QCheckBox::clicked, this,
-            [this, i](bool on) { s_.ec.CheckInitEE[static_cast<size_t>(i)] = on; });
+    connect(c, &QCheckBox::clicked, this, [this, i](bool on) {
+      s_.ec.CheckInitEE[static_cast<size_t>(i)] = on;
+      s_.ec.EnableMapsKnown = true;  // what the user sets is what the Vorn is to hold
+    });
   }
   auto* mapButtons = new QHBoxLayout;
   auto* mapRead = makeButton(maps, "CommandECInitRead", "Read Enable Map");

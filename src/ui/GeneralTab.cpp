@@ -16,6 +16,7 @@
 #include "operations/General.h"
 #include "operations/Session.h"
 #include "ui/BoxText.h"
+#include "ui/CodePage1252.h"
 #include "ui/DeviceConfigWidgets.h"
 #include "ui/Readable.h"
 
@@ -253,8 +254,12 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   grid->setRowStretch(4, 1);
 
   // ---- Field handlers
-  connect(idString_, &QLineEdit::textEdited, this,
-          [this](const QString& t) { s_.general.IDString = t.toLatin1().toStdString(); });
+  GuardCodePageBox(idString_, s_.prompter());
+  connect(idString_, &QLineEdit::textEdited, this, [this](const QString& t) {
+    s_.general.IDString = ToCodePageBytes(t);
+    idString_->setStyleSheet(QString());
+    idString_->setProperty("refused", false);
+  });
   connect(dccAddress_, &ValidatedEdit::validate, this, &GeneralTab::enterDCCAddress);
   connect(upDownDCC_, &UpDown::stepped, this, [this](int) { enterDCCAddress(); });
   connect(xdccAddress_, &ValidatedEdit::validate, this, &GeneralTab::enterXDCCAddress);
@@ -366,11 +371,18 @@ void GeneralTab::drawLeds() {
   }
 }
 
+void GeneralTab::markIDString(int position) {
+  idString_->setStyleSheet("QLineEdit { background: #ffc8c8; }");
+  idString_->setProperty("refused", true);
+  idString_->setFocus();  // a box without the focus shows no selection
+  idString_->setSelection(position - 1, 1);
+}
+
 void GeneralTab::refresh() {
   const GeneralSettings& g = s_.general;
   const int n = s_.model.NumberBase;
   version_->setText(QString::fromStdString(g.VersionText));
-  const QString id = QString::fromLatin1(g.IDString.data(), static_cast<qsizetype>(g.IDString.size()));
+  const QString id = FromCodePage(g.IDString);
   if (idString_->text() != id) idString_->setText(id);
   const QString hwc = QString::fromStdString(std::string(HWCPinCaption(n)));
   hwcPin_->setText(hwc);

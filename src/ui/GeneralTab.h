@@ -37,6 +37,9 @@ class GeneralTab : public QWidget {
   void showRanges();
   // What a button runs (read/write routines of the general settings, the erase request).
   void setRoutine(const QString& buttonName, Routine r);
+  // Marks the ID String box (a character the Vorn cannot take, counted from 1) until it is
+  // edited; the character is selected.
+  void markIDString(int position);
 
  signals:
   void addressesChanged();           // the current pin's address displays must follow

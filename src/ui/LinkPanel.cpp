@@ -153,19 +153,23 @@ void LinkPanel::pickPort(int index) {
   if (index < 0 || index >= static_cast<int>(entries_.size())) return;
   const PortEntry& e = entries_[static_cast<size_t>(index)];
   if (PortNumberOfText(e.text) <= 0) return;
-  if (!s_.link.openDevice(e.path)) {
-    const std::string why = s_.link.port().errorText();
-    s_.prompter().message("Cannot open port " + std::to_string(e.number) + " (" + e.path + ")" +
-                              (why.empty() ? std::string() : ": " + why),
-                          Icon::Exclamation);
-  }
+  if (!s_.link.openDevice(e.path)) sayCannotOpen(e);
   emit portChanged();
 }
 
+void LinkPanel::sayCannotOpen(const PortEntry& e) {
+  const std::string why = s_.link.port().errorText();
+  s_.prompter().message("Cannot open port " + std::to_string(e.number) + " (" + e.path + ")" +
+                            (why.empty() ? std::string() : ": " + why),
+                        Icon::Exclamation);
+}
+
 void LinkPanel::pickBitRate(int index) {
-  s_.link.setBitRateIndex(index);
-  // With nothing picked in the list (at start, after "Refresh") the rate is only stored.
-  if (comboPort_->currentIndex() < 0 && s_.link.isOpen()) s_.link.closePort();
+  // With nothing picked in the list (at start, after "Refresh") the rate is only stored:
+  // no port opens, not even for a moment.
+  const int picked = comboPort_->currentIndex();
+  const bool reopen = picked >= 0 && picked < static_cast<int>(entries_.size());
+  if (!s_.link.setBitRateIndex(index, reopen) && reopen) sayCannotOpen(entries_[static_cast<size_t>(picked)]);
   emit portChanged();
 }
 

@@ -42,6 +42,7 @@ class LinkPanel : public QWidget {
  private:
   void pickPort(int index);
   void pickBitRate(int index);
+  void sayCannotOpen(const PortEntry& e);
   void enterModuleAddress(int shown);
   void enterExtAddress(int shown);
   void xaddressClicked(bool checked);

@@ -138,6 +138,7 @@ MainWindow::~MainWindow() {
   session_.onShowReport = nullptr;
   session_.onEventControlRefresh = nullptr;
   session_.onDeviceKnownChanged = nullptr;
+  session_.onIDStringRefused = nullptr;
   session_.onPoll = nullptr;
   session_.onStopped = nullptr;
   session_.link.log.onChange = nullptr;
@@ -370,6 +371,7 @@ void MainWindow::hookSession() {
   s.onEventControlRefresh = [this] { ecTab_->refresh(); };
   // Pin overview: "changed" marks and the Show/Write Changes buttons follow the Vorn as last known.
   s.onDeviceKnownChanged = [this] { deviceTab_->refreshOverview(); };
+  s.onIDStringRefused = [this](int position) { generalTab_->markIDString(position); };
   s.link.log.onChange = [this] {
     if (commLog_) commLog_->sync();
   };
@@ -519,11 +521,13 @@ bool MainWindow::loadFile(const QString& given) {
   if (!settleUnsavedEdits()) return false;
   const QString path = !given.isEmpty() ? given : (chooser_ ? chooser_(false) : askFile(false));
   if (path.isEmpty()) return false;
-  if (LoadConfigFile(path.toStdString(), session_.model, session_.general, session_.prompter()) !=
+  std::optional<EnableMapBytes> maps;
+  if (LoadConfigFile(path.toStdString(), session_.model, session_.general, session_.prompter(), &maps) !=
       ConfigLoadStatus::Loaded) {
     showStatus("Load File failed: " + path);
     return false;
   }
+  SetEnableMaps(session_.ec, maps);
   ShowEventControl(session_);
   refreshAll();
   markClean(path);
@@ -534,9 +538,9 @@ bool MainWindow::loadFile(const QString& given) {
 bool MainWindow::saveFile(bool compact, const QString& given) {
   const QString path = !given.isEmpty() ? given : (chooser_ ? chooser_(true) : askFile(true));
   if (path.isEmpty()) return false;
-  const bool ok =
-      SaveConfigFile(path.toStdString(), session_.model, session_.general,
-                     compact ? ConfigFileMode::Compact : ConfigFileMode::Full, session_.prompter());
+  const bool ok = SaveConfigFile(path.toStdString(), session_.model, session_.general,
+                                 compact ? ConfigFileMode::Compact : ConfigFileMode::Full,
+                                 session_.prompter(), EnableMapsForFile(session_.ec));
   deviceTab_->refreshPinConfig();  // a servo's stored byte may have been trimmed
   if (!ok) {
     showStatus("Save File failed: " + path);

@@ -22,6 +22,7 @@
 #include "operations/Live.h"
 #include "operations/PinTransfer.h"
 #include "operations/Session.h"
+#include "ui/CodePage1252.h"
 #include "ui/DeviceConfigWidgets.h"
 #include "ui/EditDialogs.h"
 #include "ui/HelpTools.h"
@@ -308,6 +309,7 @@ void PinEditor::build() {
   connect(init_, &ValidatedEdit::validate, this, [this] { validateInit(); });
   connect(initSpin_, &UpDown::stepped, this,
           [this](int v) { s_.model.pin(s_.model.CurPin).InitAspect = static_cast<uint8_t>(v + 1); });
+  for (QLineEdit* box : {desc_, aspectDesc_, deviceDesc_}) GuardCodePageBox(box, s_.prompter());
   connect(desc_, &QLineEdit::textEdited, this,
           [this](const QString& t) { s_.model.pin(s_.model.CurPin).Description = ToModelText(t); });
   connect(aspectDesc_, &QLineEdit::textEdited, this, [this](const QString& t) {

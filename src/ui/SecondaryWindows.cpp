@@ -7,11 +7,12 @@
 #include <QVBoxLayout>
 
 #include "link/CommLog.h"
+#include "ui/CodePage1252.h"
 
 namespace vorn {
 
 QString DisplayText(const std::string& text) {
-  QString t = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  QString t = FromCodePage(text);
   t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return t;
 }

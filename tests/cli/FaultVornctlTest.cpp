@@ -65,7 +65,7 @@ TEST_F(FaultVornctl, PortVanishingMidJobExitsOneAndWritesNoFile) {
   ASSERT_TRUE(SaveFileBytes(path("old.dat"), "old"));
   {
     // A file that matches the vanishing device up to where it vanishes. A blank device: the
-    // file holds no enable maps, so the demo's would stop the verification early.
+    // file holds its enable maps, so the demo's would stop the verification early.
     SimProcess blank;
     ASSERT_TRUE(blank.ok()) << blank.error();
     ASSERT_EQ(Ctl({"read", "--port", blank.path(), "--out", path("blank.dat")}).code, 0);

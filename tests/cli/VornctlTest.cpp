@@ -102,6 +102,19 @@ TEST_F(VornctlTest, ConvertReadsOldVersionsAndRefusesDamagedFiles) {
   EXPECT_EQ(saved.rfind("\"VornConfiguration 0032\"\r\n", 0), 0u);
   EXPECT_NE(saved.find("\"Pin\",4,2,0,\"x\"\r\n"), std::string::npos);
 
+  EXPECT_EQ(saved.find("\"Ena\""), std::string::npos);  // none is made up
+
+  // Standard input to standard output keeps the maps.
+  const std::string withMaps = "\"VornConfiguration 0032\"\r\n\"Ena\",9,6\r\n\"End\"\r\n";
+  QProcess p;
+  p.start(VORNCTL_PATH, {"convert", "--in", "-", "--out", "-", "--compact"});
+  p.write(withMaps.data(), static_cast<qint64>(withMaps.size()));
+  p.closeWriteChannel();
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitCode(), 0);
+  const std::string converted = p.readAllStandardOutput().toStdString();
+  EXPECT_TRUE(EndsWith(converted, "\"Eof\",31,0,0,0,0\r\n\"Ena\",9,6\r\n\"End\"\r\n")) << converted;
+
   ASSERT_TRUE(SaveFileBytes(path("cut.dat"), "\"VornConfiguration 0032\"\r\n\"Pin\",4,2,0,\"x\"\r\n"));
   r = Vornctl({"convert", "--in", path("cut.dat"), "--out", path("never.dat")});
   EXPECT_EQ(r.code, 2);
@@ -138,6 +151,15 @@ TEST_F(VornctlTest, DiffListsDifferencesAndExitsZeroOneOrTwo) {
     EXPECT_EQ(r.out, "");
   }
   EXPECT_EQ(Vornctl({"diff", path("a.dat")}).code, 2);
+
+  // Enable maps count only where the newer file has them.
+  ASSERT_TRUE(SaveConfigFile(path("maps.dat"), m, g, ConfigFileMode::Full, quiet, EnableMapBytes{1, 0}));
+  r = Vornctl({"diff", path("b.dat"), path("maps.dat")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
+            "Enable map: event-on of input 0 at start unknown -> disabled");
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8);
+  EXPECT_EQ(Vornctl({"diff", path("maps.dat"), path("b.dat")}).code, 0);
 }
 
 TEST_F(VornctlTest, WriteVerifyAndReadBackAgainstTheSimulator) {
@@ -151,10 +173,14 @@ TEST_F(VornctlTest, WriteVerifyAndReadBackAgainstTheSimulator) {
   m.pin(2).PinConfig = {2, 0, 0, 28, 0, 31, 0, 0, 0, 0, 0, 0, 0};
   m.instr(2, 0, 0) = Instruction{38, 1, 0, 31, 0, 0};
   test::RecordingPrompter quiet;
-  ASSERT_TRUE(SaveConfigFile(path("mine.dat"), m, g, ConfigFileMode::Full, quiet));
+  // Enable maps other than the start-up ones: input 0 and 2 events on, input 1 events off
+  // disabled at start.
+  ASSERT_TRUE(SaveConfigFile(path("mine.dat"), m, g, ConfigFileMode::Full, quiet, EnableMapBytes{5, 2}));
+  ASSERT_TRUE(SaveConfigFile(path("nomaps.dat"), m, g, ConfigFileMode::Full, quiet));
 
   CtlRun r = Vornctl({"write", "--port", sim.path(), "--in", path("mine.dat")});
   ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
   r = Vornctl({"verify", "--port", sim.path(), "--in", path("mine.dat")});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_TRUE(EndsWith(r.out, "Verify OK\n")) << r.out;
@@ -162,8 +188,23 @@ TEST_F(VornctlTest, WriteVerifyAndReadBackAgainstTheSimulator) {
   r = Vornctl({"verify", "--port", sim.path(), "--in", path("mine.dat"), "--number-from", "0"});
   EXPECT_EQ(r.out.find("Note: Numbering starts at 1"), std::string::npos);
 
+  // Read then verify of the unchanged Vorn; the file goes to standard output just the same.
   r = Vornctl({"read", "--port", sim.path(), "--out", path("back.dat")});
   ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(ReadFileBytes(path("back.dat")) == ReadFileBytes(path("mine.dat")));
+  EXPECT_EQ(Vornctl({"verify", "--port", sim.path(), "--in", path("back.dat")}).code, 0);
+  r = Vornctl({"read", "--port", sim.path(), "--out", "-"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(r.out == ReadFileBytes(path("mine.dat")));
+
+  // A file without maps leaves the Vorn's alone and does not check them, and says so once.
+  const std::string once = "The file holds no enable maps: they were left as they are on the Vorn\n";
+  for (const char* command : {"write", "verify"}) {
+    r = Vornctl({command, "--port", sim.path(), "--in", path("nomaps.dat")});
+    EXPECT_EQ(r.code, 0) << command << r.err << r.out;
+    EXPECT_EQ(r.err, once) << command;
+  }
+  r = Vornctl({"read", "--port", sim.path(), "--out", path("back.dat")});
   EXPECT_TRUE(ReadFileBytes(path("back.dat")) == ReadFileBytes(path("mine.dat")));
 
   // A file that differs from the device: exit 1 and the report says where it stopped.
@@ -173,6 +214,20 @@ TEST_F(VornctlTest, WriteVerifyAndReadBackAgainstTheSimulator) {
   r = Vornctl({"verify", "--port", sim.path(), "--in", path("other.dat")});
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(EndsWith(r.out, "Verification Stopped\n")) << r.out;
+}
+
+TEST_F(VornctlTest, UnansweredEnableMapsKeepTheRestOfTheRead) {
+  SimProcess sim({"--ignore-request", "112,11"});
+  ASSERT_TRUE(sim.ok()) << sim.error();
+  const CtlRun r = Vornctl({"read", "--port", sim.path(), "--out", path("part.dat")});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.err,
+            "No response received, resetting bidirectional communication\n"
+            "The Vorn did not give its enable maps: everything else was read; the maps are left out of "
+            "saved files, Write All and Verify All until they are read or set\n");
+  const std::string saved = ReadFileBytes(path("part.dat")).value_or("");
+  EXPECT_EQ(saved.find("\"Ena\""), std::string::npos);
+  EXPECT_TRUE(EndsWith(saved, "\"End\"\r\n"));
 }
 
 TEST_F(VornctlTest, SilentDeviceFailsAndWritesNoFile) {
@@ -234,6 +289,12 @@ TEST_F(VornctlTest, ModuleAddressAndKestroTunnel) {
   ASSERT_TRUE(kestro.ok()) << kestro.error();
   EXPECT_EQ(Vornctl({"read", "--port", kestro.path(), "--kestro", "--out", path("k.dat")}).code, 0);
 
+  // A module that never answers through the tunnel is named, as the user counts it.
+  CtlRun silent =
+      Vornctl({"read", "--port", kestro.path(), "--kestro", "--module", "3", "--out", path("k3.dat")});
+  EXPECT_EQ(silent.code, 1);
+  EXPECT_EQ(silent.err, "No response received from module 4 through the Kestro interface\n");
+
   SimProcess old({"--kestro", "lintor", "--protocol", "3.1"});
   ASSERT_TRUE(old.ok()) << old.error();
   const CtlRun r = Vornctl({"read", "--port", old.path(), "--kestro", "--out", path("k.dat")});
@@ -267,10 +328,11 @@ TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
   ConfigModel m;
   GeneralSettings g;
   test::RecordingPrompter quiet;
-  ASSERT_EQ(LoadConfigFile(out + "/module-03.dat", m, g, quiet), ConfigLoadStatus::Loaded);
+  std::optional<EnableMapBytes> maps;
+  ASSERT_EQ(LoadConfigFile(out + "/module-03.dat", m, g, quiet, &maps), ConfigLoadStatus::Loaded);
   g.IDString = "Changed";
-  ASSERT_TRUE(SaveConfigFile(out + "/module-03.dat", m, g, ConfigFileMode::Full, quiet));
-  ASSERT_TRUE(SaveConfigFile(out + "/module-05.dat", m, g, ConfigFileMode::Full, quiet));
+  ASSERT_TRUE(SaveConfigFile(out + "/module-03.dat", m, g, ConfigFileMode::Full, quiet, maps));
+  ASSERT_TRUE(SaveConfigFile(out + "/module-05.dat", m, g, ConfigFileMode::Full, quiet, maps));
   r = Vornctl({"verify", "--port", sim.path(), "--all-modules", "--in", out});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, "");

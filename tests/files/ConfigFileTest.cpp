@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <QDir>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <csignal>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "RecordingPrompter.h"
 #include "files/ConfigFile.h"
@@ -58,7 +62,13 @@ TEST(ConfigFile, CompactFileOfEmptyConfigurationHoldsGeneralAndEventLinesOnly) {
   g.SerialParity = 3;
   m.PalkFlexStart = 9;
   m.eventOn(1, 2) = -1;
+  // The enable maps add one line before "End" and leave the first 71 lines as they are.
+  const auto withMaps = Lines(WriteConfigText(m, g, ConfigFileMode::Compact, EnableMapBytes{5, 10}));
   const auto lines = Lines(WriteConfigText(m, g, ConfigFileMode::Compact));
+  ASSERT_EQ(withMaps.size(), 73u);
+  EXPECT_EQ(withMaps[71], "\"Ena\",5,10");
+  EXPECT_EQ(withMaps[72], "\"End\"");
+  EXPECT_TRUE(std::equal(lines.begin(), lines.begin() + 71, withMaps.begin()));
   ASSERT_EQ(lines.size(), 72u);
   EXPECT_EQ(lines[0], "\"VornConfiguration 0032\"");
   EXPECT_EQ(lines[1], "\"ID$\",\"\"");
@@ -143,14 +153,20 @@ TEST(ConfigFile, FullRoundTripRestoresModelAndGeneralSettings) {
   m.pin(3).DeviceName = "Crossing";
   m.RecalcAllStarts();
 
-  const std::string text = WriteConfigText(m, g, ConfigFileMode::Full);
+  const std::string text = WriteConfigText(m, g, ConfigFileMode::Full, EnableMapBytes{3, 12});
   ConfigModel back;
   GeneralSettings gBack;
   RecordingPrompter prompter;
-  ASSERT_EQ(ReadConfigText(text, back, gBack, prompter), ConfigLoadStatus::Loaded);
+  std::optional<EnableMapBytes> maps;
+  ASSERT_EQ(ReadConfigText(text, back, gBack, prompter, &maps), ConfigLoadStatus::Loaded);
   EXPECT_TRUE(prompter.entries.empty());
   ExpectSameModel(back, m);
   EXPECT_TRUE(gBack == g);
+  EXPECT_EQ(maps, (EnableMapBytes{3, 12}));
+  // A file without the line says nothing about the maps.
+  ASSERT_EQ(ReadConfigText(WriteConfigText(m, g, ConfigFileMode::Full), back, gBack, prompter, &maps),
+            ConfigLoadStatus::Loaded);
+  EXPECT_FALSE(maps.has_value());
 }
 
 TEST(ConfigFile, OlderVersionsReadTheFieldsTheyHave) {
@@ -207,6 +223,25 @@ TEST(ConfigFile, InstructionCodesAndServoSpeedAreConverted) {
     EXPECT_EQ(m.instr(0, 1, 2),
               (Instruction{static_cast<uint8_t>(c.opcode), static_cast<uint8_t>(c.fade), 1, 2, 3, 4}))
         << c.code;
+  }
+  // A stale fade flag (a hand-made file can leave one on any code) never makes the writer
+  // name another instruction or a code its own reader refuses.
+  struct Stale {
+    int opcode;
+    int written;
+  } stale[] = {{9, 25}, {1, 1}, {47, 63}, {120, 120}, {250, 250}};
+  for (const auto& c : stale) {
+    ConfigModel m;
+    GeneralSettings g;
+    RecordingPrompter prompter;
+    m.pin(0).AspectConfig = kLayout12x3;
+    m.pin(0).Description = "stale";
+    m.instr(0, 0, 0) = Instruction{static_cast<uint8_t>(c.opcode), 1, 0, 0, 0, 0};
+    const std::string text = WriteConfigText(m, g, ConfigFileMode::Compact);
+    EXPECT_NE(text.find("\"Ins\",0," + std::to_string(c.written) + ","), std::string::npos) << c.opcode;
+    ConfigModel back;
+    ASSERT_EQ(ReadConfigText(text, back, g, prompter), ConfigLoadStatus::Loaded) << c.opcode;
+    EXPECT_EQ(back.instr(0, 0, 0).Opcode, c.opcode);
   }
   struct Speed {
     int read;
@@ -350,8 +385,22 @@ TEST(ConfigFile, FailedSaveKeepsThePreviousFile) {
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_FALSE(ok);
-  EXPECT_EQ(prompter.entries.size(), 1u);
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Can not save " + path + ": File too large"});
   EXPECT_EQ(ReadFileBytes(path), "previous");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(",").toStdString(), "keep.dat");
+
+  // A FIFO is written in place, not replaced by a regular file.
+  const std::string fifo = dir.filePath("pipe").toStdString();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = ReadFileBytes(fifo).value_or("?"); });
+  const bool written = SaveFileBytes(fifo, "through the pipe");
+  reader.join();
+  EXPECT_TRUE(written);
+  EXPECT_EQ(received, "through the pipe");
+  struct stat st {};
+  ASSERT_EQ(stat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 }  // namespace

@@ -186,20 +186,68 @@ TEST_F(DeviceLibraryTest, PreloadWrapsAroundAndSavesRelativeNumbers) {
 TEST_F(DeviceLibraryTest, PreloadRefusalsChangeNothing) {
   DeviceLibrary lib;
   ASSERT_TRUE(lib.Reload(choose(write("a.def", kThreePin)), false, prompter));
-  const std::string bad = write(
-      "bad.def", "\"VornDeviceDefinitions\"\r\n\"Dev\",\"Bad\"\r\n  \"Pin\",1,2,99,\"x\"\r\n\"End\"\r\n");
-  ASSERT_TRUE(lib.Reload(choose(bad), true, prompter));
+  const std::string later = write("later.def", kThreePin);
+  ASSERT_TRUE(lib.Reload(choose(later), true, prompter));
+  // Cut short (inside the second pin of "Trio") after it was listed.
+  const std::string cut(kThreePin);
+  write("later.def", cut.substr(0, cut.find("\"tail\"")));
   m.pin(0).Description = "mine";
   const auto pins = m.Pins;
   prompter.clear();
   EXPECT_FALSE(lib.Preload(m, -1, "", prompter));
   EXPECT_FALSE(lib.Preload(m, 1, "Typed", prompter));
   EXPECT_FALSE(lib.Preload(m, 9, "Trio", prompter));
-  EXPECT_FALSE(lib.Preload(m, 2, "Bad", prompter));
-  EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"Select Devicename to load", "No match found",
-                                                        "No match found", "Invalid definition file"}));
+  EXPECT_FALSE(lib.Preload(m, 3, "Trio", prompter));
+  EXPECT_EQ(prompter.texts(),
+            (std::vector<std::string>{"Select Devicename to load", "No match found", "No match found",
+                                      "Invalid definition file " + later +
+                                          ", line 10: the library ends inside a \"Pin\" line, before its "
+                                          "\"End\"\nNothing of it was used."}));
   EXPECT_EQ(prompter.entries[0].icon, Icon::None);
   EXPECT_TRUE(m.Pins == pins);
+}
+
+TEST_F(DeviceLibraryTest, DescriptionsAreOnlyTextsAndFaultsNameTheLine) {
+  // Descriptions that read like tags survive Save Device, reload and preload.
+  m.CurPin = 2;
+  m.pin(2).DeviceName = "End";
+  m.pin(2).Description = "Dev";
+  m.pin(2).AspectConfig = kLayout12x3;
+  m.aspect(2, 1).Description = "End";
+  m.instr(2, 1, 0) = Instruction{38, 0, 0, 31, 0, 0};
+  m.pin(3).DevicePointer = -1;
+  m.pin(3).Description = "End";
+  const std::string path = dir.filePath("tags.def").toStdString();
+  ASSERT_TRUE(SaveDevice(m, choose(path), prompter));
+  DeviceLibrary lib;
+  ASSERT_TRUE(lib.Reload(choose(path), false, prompter));
+  EXPECT_EQ(lib.Names, std::vector<std::string>{"End"});
+  ConfigModel other;
+  other.CurPin = 2;
+  ASSERT_TRUE(lib.Preload(other, 0, "End", prompter));
+  EXPECT_TRUE(other.Pins == m.Pins);
+  EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
+
+  // A library that is not sound is refused whole, naming the file and the line.
+  const std::string full(kThreePin);
+  struct Fault {
+    std::string text;
+    const char* says;
+  } faults[] = {
+      {full.substr(0, full.find("\"End\"")), "line 15: the library ends before its \"End\""},
+      {"\"VornDeviceDefinitions\"\r\n\"Dev\",\"Y\"\r\n  \"Pin\",0,2,0,\"y\"\r\n    \"Ins\",1,38",
+       "line 4: the library ends inside a \"Ins\" line, before its \"End\""},
+      {"\"VornDeviceDefinitions\"\r\n\"Dev\",\"X\"\r\n  \"Pin\",0,2,99,\"x\"\r\n\"End\"\r\n",
+       "line 3: \"Pin\" expects a number from 0 to 15, not \"99\""},
+  };
+  for (const Fault& f : faults) {
+    const std::string bad = write("bad.def", f.text);
+    prompter.clear();
+    EXPECT_FALSE(lib.Reload(choose(bad), true, prompter)) << f.says;
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Invalid definition file " + bad + ", " + f.says +
+                                                         "\nNothing of it was used."});
+    EXPECT_EQ(lib.Names, std::vector<std::string>{"End"});
+  }
 }
 
 TEST_F(DeviceLibraryTest, SaveDeviceRefusesAPinReferringOnward) {

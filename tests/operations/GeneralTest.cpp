@@ -6,6 +6,7 @@
 #include "model/GeneralSettingsRules.h"
 #include "operations/EraseFlashCode.h"
 #include "operations/General.h"
+#include "operations/Jobs.h"
 
 namespace vorn {
 namespace {
@@ -448,16 +449,30 @@ TEST(GeneralWriteTest, IdentityStringIsCutToTwelveAndEmptyIsSentBare) {
   }
 }
 
-TEST(GeneralWriteTest, IdentityStringWithEightBitCharactersIsRefused) {
+TEST(GeneralWriteTest, IdentityStringWithEightBitCharactersIsRefusedBeforeAnyFrame) {
   GeneralRig r;
-  r.s.general.IDString = "Gl\xE4nta";
-  EXPECT_FALSE(WriteGenID(r.s));
+  int marked = 0;
+  r.s.onIDStringRefused = [&](int position) { marked = position; };
+  r.s.general.IDString =
+      "Bahnhof S\xFC"
+      "d";
+  EXPECT_FALSE(RunWriteAll(r.s));
   EXPECT_TRUE(r.vorn.frames.empty());
-  EXPECT_EQ(r.s.general.IDString, "Gl\xE4nta");
+  EXPECT_EQ(r.s.general.IDString,
+            "Bahnhof S\xFC"
+            "d");
+  EXPECT_EQ(marked, 10);
   EXPECT_EQ(
       r.prompter.texts(),
-      std::vector<std::string>{
-          "The ID String holds characters the Vorn cannot store (codes above 127).\nNothing was written."});
+      std::vector<std::string>{"The ID String cannot go to the Vorn: character 10, \"\xC3\xBC"
+                               "\", is not one "
+                               "of the codes 0 to 127 the Vorn can store.\nNothing was written; change or "
+                               "clear the ID String and write again."});
+  // Cleared, the rest of the configuration goes.
+  r.s.general.IDString.clear();
+  EXPECT_TRUE(RunWriteAll(r.s));
+  ASSERT_FALSE(r.vorn.frames.empty());
+  EXPECT_EQ(r.vorn.frames[0].data, (Bytes{96, 10}));
 }
 
 TEST(GeneralWriteTest, OneWayLinkPausesAfterEachFrame) {

@@ -25,6 +25,7 @@ TEST_F(WindowTest, SaveActsOnThePressAndShiftAloneMeansCompact) {
     asked.push_back(dir.filePath(QString("f%1.dat").arg(++n)));
     return asked.back();
   });
+  session().ec.CheckInitEE[2] = false;  // input 2's event-on actions disabled at start
   auto* save = find<QAbstractButton>("CommandSave");
   QTest::mousePress(save, Qt::LeftButton);
   ASSERT_EQ(asked.size(), 1u) << "saves on the press";
@@ -45,6 +46,13 @@ TEST_F(WindowTest, SaveActsOnThePressAndShiftAloneMeansCompact) {
   EXPECT_TRUE(f.contains("\"Pin\",31,")) << "full file lists every pin";
   EXPECT_FALSE(c.contains("\"Pin\",")) << "nothing described: no pins in the compact file";
   EXPECT_TRUE(c.startsWith("\"VornConfiguration 0032\""));
+  // Both forms carry the enable maps, and loading sets the boxes from them.
+  EXPECT_TRUE(f.endsWith("\"Ena\",4,0\r\n\"End\"\r\n"));
+  EXPECT_TRUE(c.endsWith("\"Ena\",4,0\r\n\"End\"\r\n"));
+  session().ec.CheckInitEE[2] = true;
+  window->loadFile(asked[1]);
+  EXPECT_FALSE(session().ec.CheckInitEE[2]);
+  EXPECT_FALSE(find<QAbstractButton>("CheckInitEE_2")->isChecked());
 }
 
 // Close, Load File and Read All ask about unsaved edits: never right after a save; Cancel

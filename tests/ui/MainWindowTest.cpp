@@ -116,17 +116,25 @@ TEST_F(WindowTest, PickingAPortClosesTheOldOneAndKeepsTheBitRate) {
   click("cmdRefreshComm");
   EXPECT_FALSE(port.isOpen());
   EXPECT_EQ(combo->currentIndex(), -1);
-  click("OptionBitRate_0");
+  click("OptionBitRate_0");  // not even opened for a moment (DTR and RTS would rise)
   EXPECT_FALSE(port.isOpen());
+  EXPECT_EQ(port.openCount, 2);
+  EXPECT_EQ(port.baudRate(), 9600);
 }
 
 TEST_F(WindowTest, APortThatWillNotOpenSaysSo) {
-  port.failOpen = true;
   auto* combo = find<QComboBox>("ComboPort");
+  QTest::mouseDClick(find("LabelPort"), Qt::LeftButton);
+  combo->setCurrentIndex(1);
+  emit combo->activated(1);
+  ASSERT_TRUE(port.isOpen());
+  // Picking a port, or reopening it at another bit rate, that fails says why alike.
+  port.failOpen = true;
+  click("OptionBitRate_0");
   emit combo->activated(1);
   EXPECT_FALSE(port.isOpen());
-  ASSERT_EQ(prompter.entries.size(), 1u);
-  EXPECT_EQ(prompter.entries[0].text.rfind("Cannot open port 2 (/dev/fake2)", 0), 0u);
+  ASSERT_EQ(prompter.entries.size(), 2u);
+  for (const auto& e : prompter.entries) EXPECT_EQ(e.text.rfind("Cannot open port 2 (/dev/fake2)", 0), 0u);
 }
 
 TEST_F(WindowTest, AddressBoxesClampToTheirRanges) {

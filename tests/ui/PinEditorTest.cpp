@@ -98,6 +98,30 @@ TEST_F(PinEditorTest, AspectSpinnerStoresRowsIntoTheAspectLeft) {
   EXPECT_EQ(s.model.instr(0, 1, 0).Par1, 31);
 }
 
+TEST_F(PinEditorTest, DescriptionsStoreOnEveryKeystrokeAsWindows1252) {
+  // Typed as a keyboard does, one character per key press (also those beyond ASCII).
+  auto type = [this](const char* box, const QString& text) {
+    for (const QChar c : text)
+      QTest::sendKeyEvent(QTest::Click, w(box), Qt::Key_unknown, QString(c), Qt::NoModifier);
+  };
+  chooseLayout(1);
+  type("TextPAspDesc", QString::fromUtf8("Sig \u20AC\u201C"));
+  EXPECT_EQ(s.model.pin(0).Description, "Sig \x80\x93");
+  type("TextPAspAspDesc", "Stop");
+  EXPECT_EQ(s.model.aspect(0, 0).Description, "Stop");
+  // A character the code page cannot hold is refused, and said.
+  type("TextPAspAspDesc", QString::fromUtf8("\u0141"));
+  QApplication::processEvents();
+  EXPECT_EQ(s.model.aspect(0, 0).Description, "Stop");
+  EXPECT_EQ(w<QLineEdit>("TextPAspAspDesc")->text(), "Stop");
+  ASSERT_EQ(prompter.entries.size(), 1u);
+  EXPECT_EQ(prompter.last().rfind("The character \"\u0141\" cannot be stored", 0), 0u) << prompter.last();
+  // Bytes 0x80..0x9F show as what they stand for.
+  s.model.pin(0).Description = "\x84Hbf\x85\x92";
+  tab->refreshAll();
+  EXPECT_EQ(w<QLineEdit>("TextPAspDesc")->text(), QString::fromUtf8("\u201EHbf\u2026\u2019"));
+}
+
 TEST_F(PinEditorTest, DeviceReferenceOfAMember) {
   s.model.pin(1).DeviceName = "Signal";
   s.model.pin(3).DevicePointer = -2;

@@ -37,6 +37,22 @@ TEST_F(WindowTest, PalkStartRoundsDownToItsStepOfFour) {
   EXPECT_EQ(text("TextGenPalkaddr"), "505");
 }
 
+TEST_F(WindowTest, IdStringTheVornCannotTakeIsMarkedUntilEdited) {
+  session().general.IDString = "Gl\xE4nta";
+  window->refreshAll();
+  auto* box = find<QLineEdit>("TextGenIDString");
+  EXPECT_EQ(box->text(), QString::fromUtf8("Gl\u00E4nta"));
+  click("CommandGenIDWrite");
+  ASSERT_EQ(prompter.entries.size(), 1u);
+  EXPECT_NE(prompter.last().find("character 3, \"\u00E4\""), std::string::npos) << prompter.last();
+  EXPECT_TRUE(box->property("refused").toBool());
+  EXPECT_EQ(box->selectedText(), QString::fromUtf8("\u00E4"));
+  box->setFocus();
+  box->end(false);
+  QTest::keyClick(box, Qt::Key_Backspace);
+  EXPECT_FALSE(box->property("refused").toBool());
+}
+
 TEST_F(WindowTest, LedBoxesFollowTheRuleOnScreen) {
   click("CheckLCGreen_3");
   EXPECT_EQ(session().general.LCGreen[3], TriState::Checked);
