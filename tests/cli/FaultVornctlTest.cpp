@@ -97,18 +97,5 @@ TEST_F(FaultVornctl, PortVanishingMidJobExitsOneAndWritesNoFile) {
   EXPECT_EQ(ReadFileBytes(path("old.dat")).value_or(""), "old");
 }
 
-TEST_F(FaultVornctl, CorruptedRepliesAndNoiseStillWriteReadAndVerify) {
-  SimProcess sim({"--corrupt-every", "3", "--noise"});
-  ASSERT_TRUE(sim.ok()) << sim.error();
-  CtlRun r = Ctl({"write", "--port", sim.path(), "--in", path("full.dat")});
-  ASSERT_EQ(r.code, 0) << r.err;
-  r = Ctl({"verify", "--port", sim.path(), "--in", path("full.dat")});
-  EXPECT_EQ(r.code, 0) << r.err << r.out;
-  EXPECT_NE(r.out.find("Verify OK"), std::string::npos) << r.out;
-  r = Ctl({"read", "--port", sim.path(), "--out", path("back.dat")});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(ReadFileBytes(path("back.dat")).has_value());
-}
-
 }  // namespace
 }  // namespace vorn

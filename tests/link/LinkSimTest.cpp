@@ -37,23 +37,6 @@ struct SimLink {
   Link link{port, SystemClock(), prompter};
 };
 
-TEST(LinkSim, ReadsGeneralSettingsWithAlternatingToggles) {
-  SimLink s({});
-  ASSERT_TRUE(s.open()) << s.sim.error() << s.port.errorText();
-  for (int i = 0; i < 50; ++i) {
-    ASSERT_TRUE(s.link.Transact(true, {112, static_cast<uint8_t>(i % 9)})) << i;
-    ASSERT_TRUE(s.link.ReplyOk) << i;
-    EXPECT_EQ(s.link.reply(2), 112);
-    EXPECT_EQ(s.link.reply(3), i % 9);
-  }
-  EXPECT_TRUE(s.prompter.entries.empty());
-  ASSERT_TRUE(s.sim.waitForLog("VORN ", 51));
-  const auto frames = s.sim.logLines("VORN ");
-  EXPECT_NE(frames[0].find("t=0"), std::string::npos) << frames[0];  // the resync empty frame
-  EXPECT_NE(frames[1].find("t=1"), std::string::npos) << frames[1];
-  EXPECT_NE(frames[2].find("t=0"), std::string::npos) << frames[2];
-}
-
 TEST(LinkSim, LineFaultsStillGiveGoodReplies) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--corrupt-every", "1"}, std::vector<std::string>{"--noise"},
@@ -151,35 +134,6 @@ TEST(LinkSim, OldKestroIsRefusedAndLintorSwitchedToTransparentMode) {
   s.prompter.clear();
   s.link.Transact(true, {112, 0});
   EXPECT_TRUE(s.link.ReplyOk) << s.prompter.last();
-}
-
-TEST(LinkSim, PortListNumbersCandidatesAndExplainsFailures) {
-  SimLink s({});
-  ASSERT_TRUE(s.sim.ok()) << s.sim.error();
-  const std::string missing = "/nonexistent/ttyVORN0";
-  const char* old = std::getenv("VORNCONFIG_PORTS");
-  const std::string saved = old ? old : "";
-  setenv("VORNCONFIG_PORTS", (missing + ":" + s.sim.path() + ":" + s.sim.path()).c_str(), 1);
-  const PortListing l = ProbePorts();
-  if (old)
-    setenv("VORNCONFIG_PORTS", saved.c_str(), 1);
-  else
-    unsetenv("VORNCONFIG_PORTS");
-
-  ASSERT_FALSE(l.entries.empty());
-  EXPECT_EQ(l.entries[0].number, 2);
-  EXPECT_EQ(l.entries[0].text, "2  " + s.sim.path());
-  EXPECT_EQ(PortNumberOfText(l.entries[0].text), 2);
-  for (size_t i = 1; i < l.entries.size(); ++i) EXPECT_NE(l.entries[i].path, s.sim.path());  // listed once
-  ASSERT_FALSE(l.failures.empty());
-  EXPECT_EQ(l.failures[0].number, 1);
-  EXPECT_EQ(l.failures[0].path, missing);
-  EXPECT_FALSE(l.failures[0].reason.empty());
-
-  // The probe left the port closed and usable.
-  ASSERT_TRUE(s.open());
-  s.link.Transact(true, {112, 0});
-  EXPECT_TRUE(s.link.ReplyOk);
 }
 
 }  // namespace

@@ -159,16 +159,6 @@ TEST_F(Tunnel, PollsAnsweredWithoutOurReplyEndAsNoReplyWithinWindow) {
   EXPECT_GE(sent.size(), 15u);
 }
 
-TEST_F(Tunnel, TunnelToggleAlternatesOverEveryFrame) {
-  link.opts.ModuleAddress = 5;
-  kestro({26, 0}, {});
-  link.TunnelToggle = 0;
-  link.Transact(true, {112, 0});
-  link.Transact(false, {96, 1, 5});
-  ASSERT_EQ(starts.size(), 4u);
-  for (size_t i = 0; i < starts.size(); ++i) EXPECT_EQ(starts[i] & 64, i % 2 ? 64 : 0) << i;
-}
-
 TEST_F(Tunnel, EnablingChecksProtocolVersion) {
   struct Case {
     std::vector<uint8_t> protoAnswer;

@@ -66,12 +66,6 @@ TEST(ConfigBoxes, TypedValuesAreClampedAndStoredWithOffset) {
   }
 }
 
-TEST(ConfigBoxes, SpinnersUseTheirOwnRange) {
-  EXPECT_EQ(SpinConfigBox(ConfigBox::BounceUp, -64), (EnteredParam{-64, 0}));
-  EXPECT_EQ(SpinConfigBox(ConfigBox::SrvMaxAccel, 0), (EnteredParam{0, 0}));
-  EXPECT_EQ(SpinConfigBox(ConfigBox::SrvMaxSpd, 0), (EnteredParam{1, 1}));
-}
-
 TEST(ConfigBoxes, ElementsAndShownValuesRoundTrip) {
   const std::pair<ConfigBox, int> elements[] = {
       {ConfigBox::SrvInitPos, 1},      {ConfigBox::Midpoint, 3},         {ConfigBox::SrvAntiMass, 4},
@@ -108,11 +102,6 @@ TEST(ServoFlags, DecodeAndEncode) {
   EXPECT_EQ(EncodeServoFlags(2, false, true), 42);
   EXPECT_EQ(EncodeServoFlags(0, true, false), 24);
   EXPECT_EQ(EncodeServoFlags(4, true, true), 60);
-}
-
-TEST(PwmModes, AccelerationModeIsBitOne) {
-  EXPECT_EQ(DecodePwmModes(2), (PwmModes{0, 1}));
-  EXPECT_EQ(EncodePwmModes(1, 0), 2);
 }
 
 TEST(FirmwareCorrections, OldServoFormat) {

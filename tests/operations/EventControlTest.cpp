@@ -82,19 +82,6 @@ TEST(EventControlTest, WritesExactBytesAndPausesOnOneWayLink) {
   EXPECT_EQ(r.clock.slept_ms, 64 * 100);
 }
 
-TEST(EventControlTest, ReadAllThenVerifyPasses) {
-  PinTestRig r;
-  r.vorn.pins[5].on = {0x01, 0x1F, 0x2B, 0x30};
-  r.vorn.pins[9].off = {0x0F, 0x12, 0x2F, 0x3F};
-  ASSERT_TRUE(ReadEventActions(r.s));
-  EXPECT_EQ(r.s.model.eventOn(5, 0), 1);
-  EXPECT_EQ(r.s.model.eventOn(5, 1), -1);
-  EXPECT_EQ(r.s.model.eventOn(5, 2), 11);
-  EXPECT_EQ(r.s.model.eventOff(9, 1), 2);
-  EXPECT_TRUE(VerifyEventControl(r.s)) << r.s.report.text();
-  EXPECT_EQ(r.s.report.text(), "Start EC Verification\r\n");
-}
-
 TEST(EventControlTest, UnsupportedEventOnReadStillReadsEventOff) {
   PinTestRig r;
   r.vorn.customReply = [](const Bytes& q) -> std::optional<Bytes> {

@@ -84,55 +84,6 @@ TEST(GeneralEncodingTest, DccOptionsTestRetentionInTheOrderZeroOneThree) {
 
 // ---- Field handlers ---------------------------------------------------------------------
 
-TEST(GeneralRulesTest, LedBoxSevenIsOnExactlyWhenNothingElseIs) {
-  using T = TriState;
-  std::array<T, 8> b{};
-  b[7] = T::Grey;
-  ClickLEDBox(b, 2, true);
-  EXPECT_EQ(b[2], T::Checked);
-  EXPECT_EQ(b[7], T::Unchecked);
-  ClickLEDBox(b, 4, true);
-  ClickLEDBox(b, 2, false);
-  EXPECT_EQ(b[7], T::Unchecked) << "box 4 still chosen";
-  ClickLEDBox(b, 4, false);
-  EXPECT_EQ(b[7], T::Grey);
-  ClickLEDBox(b, 5, true);
-  ClickLEDBox(b, 7, true);  // choosing "Idle Flash" clears every function
-  EXPECT_EQ(LEDMask(b), 0);
-  EXPECT_EQ(b[7], T::Grey);
-  ClickLEDBox(b, 7, false);  // and it cannot be switched off on its own
-  EXPECT_EQ(b[7], T::Grey);
-}
-
-TEST(GeneralRulesTest, FlexibleAddressingAsksUnlessQuiet) {
-  struct Case {
-    bool checked, quiet, answer;
-    bool result;
-    int asked;
-  };
-  for (Case c : {Case{true, false, true, true, 1}, Case{true, false, false, false, 1},
-                 Case{true, true, false, true, 0}, Case{false, false, true, false, 0}}) {
-    GeneralSettings g;
-    g.PalkFlexEnabled = !c.checked;
-    int asked = 0;
-    std::string text;
-    const bool r = ClickPalkFlex(g, c.checked, c.quiet, [&](const std::string& t) {
-      ++asked;
-      text = t;
-      return c.answer;
-    });
-    EXPECT_EQ(r, c.result);
-    EXPECT_EQ(g.PalkFlexEnabled, c.result);
-    EXPECT_EQ(asked, c.asked);
-    if (asked) {
-      EXPECT_EQ(
-          text,
-          "Palk Flexible Addressing is a complex concept !!\nIt should only be activated by experienced "
-          "users\nthat understand the details very well !");
-    }
-  }
-}
-
 TEST(GeneralRulesTest, PalkStartGoesInStepsOfFour) {
   struct Case {
     int base, typed, start, shown;
@@ -151,23 +102,6 @@ TEST(GeneralRulesTest, PalkStartGoesInStepsOfFour) {
   m.PalkFlexStart = 0;
   StepPalkFlexStart(m, false);
   EXPECT_EQ(m.PalkFlexStart, 0);
-}
-
-TEST(GeneralRulesTest, AddressEntriesClampAndFollowAllowZero) {
-  GeneralSettings g;
-  EXPECT_EQ(EnterDCCAddress(g, 0), 1);
-  EXPECT_EQ(EnterDCCAddress(g, 600), 510);
-  EXPECT_EQ(EnterXDCCAddress(g, 3000), 2046);
-  ClickDCCAllow0(g, true);
-  EXPECT_EQ(EnterDCCAddress(g, 0), 0);
-  EXPECT_EQ(EnterXDCCAddress(g, -4), 0);
-  ClickDCCAllow0(g, false);  // address 0 no longer allowed: both boxes move up to 1
-  EXPECT_EQ(g.DCCAddress, 1);
-  EXPECT_EQ(g.XDCCAddress, 1);
-  EXPECT_EQ(EnterModuleExtAddress(g, 0, 1), 1);
-  EXPECT_EQ(g.ModuleExtAddress, 0);
-  EXPECT_EQ(EnterModuleExtAddress(g, 200, 1), 96);
-  EXPECT_EQ(g.ModuleExtAddress, 95);
 }
 
 // ---- Read routines ----------------------------------------------------------------------
@@ -264,90 +198,6 @@ TEST(GeneralReadTest, UnansweredFrameEndsTheRoutineWithoutAMessageOfItsOwn) {
   }
 }
 
-TEST(GeneralReadTest, DecodesEveryGroup) {
-  GeneralRig r;
-  r.vorn.general[0] = {3, 0, 12, 7};
-  r.vorn.general[10] = {'V', 'O', 'R', 'N', '-', 'S', 'T', 'A', 'T', 'I', 'O', 'N'};
-  r.vorn.general[1] = {0, 1, 2, 3};
-  r.vorn.general[5] = {13};
-  r.vorn.general[4] = {44, 4};
-  r.vorn.general[12] = {62, 31};
-  r.vorn.general[8] = {1, 3};
-  r.vorn.general[2] = {7};
-  r.vorn.general[3] = {1, 2, 4, 8};
-  r.vorn.general[6] = {0};
-  r.vorn.general[7] = {0x41};
-  r.vorn.general[13] = {1, 122};
-  int redraws = 0;
-  r.s.onGeneralChanged = [&] { ++redraws; };
-  r.s.model.QuietUpdate = true;
-  for (const Routine& f : std::vector<Routine>{ReadGenVersion, ReadGenID, ReadGenHWC, ReadGenDCC, ReadGenAddr,
-                                               ReadLC, ReadGenSerial})
-    EXPECT_TRUE(f(r.s));
-  EXPECT_TRUE(r.prompter.entries.empty()) << r.prompter.last();
-  EXPECT_EQ(redraws, 7);
-
-  GeneralSettings want;
-  want.VersionText = "3.0.12.7";
-  want.IDString = "VORN-STATION";
-  want.HWCSink = {false, true, false, true};
-  want.HWCSource = {false, false, true, true};
-  want.DCCRetention = 1;
-  want.DCCStateInvert = true;
-  want.DCCAllow0 = true;
-  want.DCCAddress = 300;
-  want.XDCCAddress = 2046;
-  want.PalkFlexEnabled = true;
-  want.ModuleExtAddress = 7;
-  for (int box : {0, 5, 10, 15}) want.XGM[static_cast<size_t>(box)] = true;
-  want.LCGreen[7] = TriState::Grey;
-  want.LCOrange[0] = want.LCOrange[6] = TriState::Checked;
-  want.SerialEnable = true;
-  want.SerialBaudIndex = 2;
-  want.SerialDataBits = 1;
-  want.SerialParity = 3;
-  want.SerialStop = 1;
-  EXPECT_EQ(r.s.general, want);
-  EXPECT_EQ(r.s.model.PalkFlexStart, 3);
-}
-
-TEST(GeneralReadTest, IdentityStringOfAnyLengthUpToThirteen) {
-  for (std::string id : {std::string(), std::string("A"), std::string("ABCDEFGHIJKLM")}) {
-    GeneralRig r;
-    r.s.general.IDString = "old";
-    r.vorn.general[10] = Bytes(id.begin(), id.end());
-    EXPECT_TRUE(ReadGenID(r.s));
-    EXPECT_EQ(r.s.general.IDString, id);
-  }
-}
-
-TEST(GeneralReadTest, HardwareCodeAboveThreeStopsWithGroupsSoFarKept) {
-  GeneralRig r;
-  r.vorn.general[1] = {3, 2, 4, 1};
-  EXPECT_FALSE(ReadGenHWC(r.s));
-  EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"No valid response byte"});
-  EXPECT_EQ(r.s.general.HWCSink, (std::array<bool, 4>{true, false, false, false}));
-  EXPECT_EQ(r.s.general.HWCSource, (std::array<bool, 4>{true, true, false, false}));
-}
-
-TEST(GeneralReadTest, DccAddressesGetTheFieldCheck) {
-  struct Case {
-    uint8_t options;
-    Bytes dcc, xdcc;
-    int wantDcc, wantXdcc;
-  };
-  for (const Case& c : {Case{0, {0, 0}, {0, 0}, 1, 1}, Case{8, {0, 0}, {0, 0}, 0, 0},
-                        Case{0, {0, 10}, {63, 63}, 510, 2046}}) {
-    GeneralRig r;
-    r.vorn.general[5] = {c.options};
-    r.vorn.general[4] = c.dcc;
-    r.vorn.general[12] = c.xdcc;
-    EXPECT_TRUE(ReadGenDCC(r.s));
-    EXPECT_EQ(r.s.general.DCCAddress, c.wantDcc);
-    EXPECT_EQ(r.s.general.XDCCAddress, c.wantXdcc);
-  }
-}
-
 TEST(GeneralReadTest, AllowZeroFromTheDeviceRechecksAddressesAndBasesFollow) {
   GeneralRig r;
   r.s.general.DCCAllow0 = true;
@@ -391,63 +241,6 @@ TEST(GeneralReadTest, FlexibleAddressingFromTheDeviceAsksTheUser) {
 
 // ---- Write routines ---------------------------------------------------------------------
 
-TEST(GeneralWriteTest, FramesOfEveryGroup) {
-  GeneralRig r;
-  GeneralSettings& g = r.s.general;
-  g.IDString = "Yard East";
-  g.HWCSink = {true, false, true, false};
-  g.HWCSource = {false, false, true, true};
-  g.DCCRetention = 3;
-  g.DCCAllow0 = true;
-  g.DCCAddress = 300;
-  g.XDCCAddress = 1500;
-  g.PalkFlexEnabled = true;
-  r.s.model.PalkFlexStart = 3;
-  g.XGM[0] = g.XGM[7] = g.XGM[9] = true;
-  g.ModuleExtAddress = 42;
-  g.LCOrange[1] = g.LCOrange[6] = TriState::Checked;
-  g.SerialEnable = true;
-  g.SerialBaudIndex = 2;
-  g.SerialDataBits = 1;
-  g.SerialParity = 3;
-  g.SerialStop = 1;
-  for (const Routine& f :
-       std::vector<Routine>{WriteGenID, WriteGenHWC, WriteGenDCC, WriteGenAddr, WriteLC, WriteGenSerial})
-    EXPECT_TRUE(f(r.s));
-  EXPECT_TRUE(r.prompter.entries.empty()) << r.prompter.last();
-  const std::vector<Bytes> want{
-      {96, 10, 'Y', 'a', 'r', 'd', ' ', 'E', 'a', 's', 't'},
-      {96, 1, 1, 0, 3, 2},
-      {96, 5, 11},
-      {96, 4, 44, 4},
-      {96, 12, 28, 23},
-      {96, 8, 1, 3},
-      {96, 3, 1, 8, 2, 0},
-      {96, 2, 42},
-      {96, 6, 0},
-      {96, 7, 0x42},
-      {96, 13, 1, 122},
-  };
-  EXPECT_EQ(r.writes(), want);
-}
-
-TEST(GeneralWriteTest, IdentityStringIsCutToTwelveAndEmptyIsSentBare) {
-  struct Case {
-    std::string text, kept;
-  };
-  for (const Case& c : {Case{"ABCDEFGHIJKLMNO", "ABCDEFGHIJKL"}, Case{"", ""}}) {
-    GeneralRig r;
-    r.s.general.IDString = c.text;
-    EXPECT_TRUE(WriteGenID(r.s));
-    EXPECT_EQ(r.s.general.IDString, c.kept);
-    ASSERT_EQ(r.vorn.frames.size(), 1u);
-    Bytes want{96, 10};
-    want.insert(want.end(), c.kept.begin(), c.kept.end());
-    EXPECT_EQ(r.vorn.frames[0].data, want);
-    EXPECT_EQ(r.vorn.frames[0].header % 16, c.kept.size() + 2);
-  }
-}
-
 TEST(GeneralWriteTest, IdentityStringWithEightBitCharactersIsRefused) {
   GeneralRig r;
   r.s.general.IDString = "Gl\xE4nta";
@@ -468,16 +261,6 @@ TEST(GeneralWriteTest, OneWayLinkPausesAfterEachFrame) {
     EXPECT_TRUE(WriteGenDCC(r.s));
     EXPECT_EQ(r.writes().size(), 3u);
     EXPECT_EQ(r.clock.slept_ms - before, twoWay ? 0 : 300);
-  }
-}
-
-TEST(GeneralWriteTest, ClosedPortStopsAtTheFirstFrame) {
-  for (const Routine& f : std::vector<Routine>{WriteGenDCC, WriteGenAddr, WriteLC}) {
-    GeneralRig r;
-    r.s.link.closePort();
-    EXPECT_FALSE(f(r.s));
-    EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"Select communications port"});
-    EXPECT_TRUE(r.port.written.empty());
   }
 }
 

@@ -37,17 +37,6 @@ TEST(JobsTest, LastClickBeforeTheTickWins) {
   EXPECT_FALSE(r.jobs.tick());  // nothing left
 }
 
-TEST(JobsTest, UnknownOrEmptyNamesRunNothing) {
-  JobRig r;
-  EXPECT_FALSE(r.jobs.request("readall"));  // names match exactly
-  EXPECT_FALSE(r.jobs.request(""));
-  EXPECT_FALSE(r.s.busyVisible());
-  EXPECT_FALSE(r.jobs.tick());
-  EXPECT_TRUE(r.vorn.frames.empty());
-  EXPECT_TRUE(IsJobName("ECVerify"));
-  EXPECT_FALSE(IsJobName("ECverify"));
-}
-
 TEST(JobsTest, PortGuardOfTheVerifyJobs) {
   for (const char* name : {"VerifyAll", "VerifyAllPins", "ECVerify"}) {
     JobRig r;
@@ -116,20 +105,6 @@ TEST(JobsTest, WriteAllSendsTheAddressSettingsLast) {
   EXPECT_EQ(r.vorn.requestsOf('e').size(), 32u);
   EXPECT_TRUE(r.vorn.requestsOf(112).empty());  // no version read
   EXPECT_EQ(r.displayRefreshes, 0);
-  EXPECT_FALSE(r.s.busyVisible());
-}
-
-TEST(JobsTest, VerifyAllAfterWriteAllIsOk) {
-  JobRig r;
-  test::FillFullConfiguration(r.s.model, r.s.ec);
-  ASSERT_TRUE(r.click("WriteAll"));
-  ASSERT_TRUE(r.click("VerifyAll"));
-  EXPECT_TRUE(r.jobs.lastResult()) << r.s.report.text();
-  const std::string& t = r.s.report.text();
-  EXPECT_EQ(t.substr(t.size() - 11), "\r\nVerify OK");
-  EXPECT_NE(t.find("Start EC Verification\r\n"), std::string::npos);
-  EXPECT_NE(t.find("Start Pin Verification\r\n"), std::string::npos);
-  EXPECT_EQ(r.reportsShown, 1);
   EXPECT_FALSE(r.s.busyVisible());
 }
 
@@ -208,18 +183,6 @@ TEST(JobsTest, ATickWhileAJobRunsDoesNothing) {
   EXPECT_TRUE(r.s.busyVisible());
   EXPECT_TRUE(r.jobs.tick());
   EXPECT_EQ(r.vorn.requestsOf('r').size(), 32u);
-}
-
-TEST(JobsTest, ReportsProgressPerPin) {
-  JobRig r;
-  std::vector<Progress> seen;
-  r.s.onProgress = [&](const Progress& p) { seen.push_back(p); };
-  ASSERT_TRUE(r.click("ReadAllPins"));
-  ASSERT_FALSE(seen.empty());
-  EXPECT_EQ(seen[11].done, 11);
-  EXPECT_EQ(seen[11].total, 32);
-  EXPECT_EQ(seen[11].text, "Reading pin 12 of 32");
-  EXPECT_EQ(seen.back().done, 32);
 }
 
 }  // namespace
