@@ -37,25 +37,6 @@ struct SimLink {
   Link link{port, SystemClock(), prompter};
 };
 
-TEST(LinkSim, LineFaultsStillGiveGoodReplies) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--corrupt-every", "1"}, std::vector<std::string>{"--noise"},
-        std::vector<std::string>{"--latency-ms", "300"},
-        std::vector<std::string>{"--module", "9", "--baud", "9600"}}) {
-    SimLink s(args);
-    if (args[0] == "--module") {
-      s.link.setModuleAddress(9);
-      s.link.setBitRateIndex(0);
-    }
-    ASSERT_TRUE(s.open()) << args[0] << s.sim.error();
-    for (int i = 0; i < 3; ++i) {
-      s.link.Transact(true, {112, 0});
-      EXPECT_TRUE(s.link.ReplyOk) << args[0];
-    }
-    EXPECT_TRUE(s.prompter.entries.empty()) << args[0] << s.prompter.last();
-  }
-}
-
 TEST(LinkSim, MutedDeviceWaitsTheWindowWithoutSpinning) {
   SimLink s({"--mute"});
   ASSERT_TRUE(s.open()) << s.sim.error();
@@ -70,23 +51,6 @@ TEST(LinkSim, MutedDeviceWaitsTheWindowWithoutSpinning) {
   EXPECT_EQ(s.prompter.texts(),
             std::vector<std::string>{"No response received, resetting bidirectional communication"});
   EXPECT_FALSE(s.link.opts.CheckVornBD);
-}
-
-TEST(LinkSim, PortVanishingMidTransactionClosesItAndReportsOnce) {
-  SimLink s({"--vanish-after", "3"});
-  ASSERT_TRUE(s.open()) << s.sim.error();
-  ASSERT_TRUE(s.link.Transact(true, {112, 0}));  // frames 1 (resync empty frame) and 2
-  ASSERT_TRUE(s.link.ReplyOk);
-  const double t0 = WallSeconds();
-  EXPECT_FALSE(s.link.Transact(true, {112, 1}));
-  EXPECT_LT(WallSeconds() - t0, 2.5);
-  EXPECT_FALSE(s.link.ReplyOk);
-  EXPECT_FALSE(s.port.isOpen());
-  ASSERT_EQ(s.prompter.entries.size(), 1u) << s.prompter.last();
-  EXPECT_NE(s.prompter.last().find(s.sim.path()), std::string::npos) << s.prompter.last();
-  s.prompter.clear();
-  EXPECT_FALSE(s.link.Transact(true, {112, 1}));
-  EXPECT_EQ(s.prompter.texts(), std::vector<std::string>{"Select communications port"});
 }
 
 TEST(LinkSim, TunnelEnablingAndReadsThroughKestro) {
@@ -118,22 +82,6 @@ TEST(LinkSim, WrongExtendedAddressThroughTunnelIsUnusable) {
   EXPECT_EQ(s.link.reply(1), 0);
   EXPECT_EQ(s.prompter.texts(),
             std::vector<std::string>{"Incorrect eXtended Address byte \nReceived 9 Expected 7"});
-}
-
-TEST(LinkSim, OldKestroIsRefusedAndLintorSwitchedToTransparentMode) {
-  SimLink s({"--kestro", "lintor", "--protocol", "3.1", "--iface-version", "1.020"});
-  ASSERT_TRUE(s.open()) << s.sim.error();
-  EXPECT_FALSE(CheckKestroEnable(s.link, true, true).checked);
-  EXPECT_EQ(s.prompter.texts(),
-            std::vector<std::string>{"Your system does not support this function\nProtocol = 3.100"});
-  s.prompter.clear();
-  EXPECT_TRUE(SetTransparentMode(s.link));
-  EXPECT_EQ(s.prompter.texts(), std::vector<std::string>{"Your Lintor has been put in Transparent Mode"});
-  ASSERT_TRUE(s.sim.waitForLog("TRANSPARENT"));
-  // From now on the interface passes Vorn frames straight through.
-  s.prompter.clear();
-  s.link.Transact(true, {112, 0});
-  EXPECT_TRUE(s.link.ReplyOk) << s.prompter.last();
 }
 
 }  // namespace
