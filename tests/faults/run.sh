@@ -1,23 +1,30 @@
 #!/usr/bin/env bash
 # Plants the faults of faults.tsv one at a time into a copy of the last commit, rebuilds, runs
 # the whole suite and prints which tests caught each fault, then the kill rate per area.
-# Usage: tests/faults/run.sh [fault-id regex] [commit]    (the copy lives in build-faults/)
+# Usage: tests/faults/run.sh [fault-id regex] [commit] [copy folder, default build-faults]
 set -u
 
 # The whole script is read before it runs, so it can be edited while a pass is going.
 main() {
   top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
   only=${1:-.}
-  work=$top/build-faults
+  work=$top/${3:-build-faults}
   tree=$work/tree
   mkdir -p "$tree"
-  find "$tree" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
-  git -C "$top" archive "${2:-HEAD}" | tar -xmf - -C "$tree"
+  commit=$(git -C "$top" rev-parse "${2:-HEAD}")
+  if [[ $(cat "$work/commit" 2>/dev/null) == "$commit" ]]; then
+    # Same commit as last time: only put the planted files back.
+    git -C "$top" archive "$commit" $(cut -f3 "$tree/tests/faults/faults.tsv" | grep /) | tar -xmf - -C "$tree"
+  else
+    find "$tree" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+    git -C "$top" archive "$commit" | tar -xmf - -C "$tree"
+    echo "$commit" >"$work/commit"
+  fi
   cmake -S "$tree" -B "$tree/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_WERROR=ON >/dev/null ||
     exit 1
   nice cmake --build "$tree/build" >"$work/build.log" 2>&1 || { echo "clean build failed"; exit 1; }
 
-  alltargets=$(ninja -C "$tree/build" -t targets all | grep -oE '^(test_[a-z]+|fuzz_[a-z_]+|vornctl|vornsim): CXX_EXEC' |
+  alltargets=$(ninja -C "$tree/build" -t targets all | grep -oE '^[^ :]*(test_[a-z]+|fuzz_[a-z_]+|vornctl|vornsim): CXX_EXEC' |
     cut -d: -f1 | tr '\n' ' ')
 
   plant() {  # file old new: replace the one occurrence of old, or fail
@@ -36,7 +43,7 @@ sys.exit(1) if t.count(o) != 1 else open(p, "w").write(t.replace(o, n))' "$@"
     fi
     # Only what the suite runs and the planted file reaches: no benchmarks, no window program.
     case $file in
-      src/ui/*) targets="test_ui" ;;
+      src/ui/*) targets="tests/test_ui" ;;
       src/cli/*) targets="vornctl" ;;
       tools/vornsim/*) targets="vornsim" ;;
       *) targets="$alltargets" ;;

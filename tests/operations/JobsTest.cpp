@@ -121,19 +121,6 @@ TEST(JobsTest, GeneralDifferenceStopsVerifyAll) {
   EXPECT_EQ(r.reportsShown, 1);
 }
 
-TEST(JobsTest, ClosingWordsOfTheSmallerVerifications) {
-  JobRig r;
-  ASSERT_TRUE(r.click("ReadAll"));
-  ASSERT_TRUE(r.click("VerifyAllPins"));
-  EXPECT_EQ(r.s.report.text(), "Start Pin Verification\r\nVerify OK");
-  ASSERT_TRUE(r.click("ECVerify"));
-  EXPECT_EQ(r.s.report.text(), "Start EC Verification\r\nVerify OK\r\n");
-  r.s.model.eventOn(0, 0) = 5;
-  ASSERT_TRUE(r.click("ECVerify"));
-  EXPECT_EQ(r.s.report.text().find("Verify OK"), std::string::npos);
-  EXPECT_EQ(r.reportsShown, 3);
-}
-
 TEST(JobsTest, WriteDeviceWritesItsPinsInOrderAndStopsAtAFailure) {
   JobRig r;
   r.s.model.pin(5).DevicePointer = -1;  // device: pins 4, 5, 7
