@@ -14,7 +14,7 @@ main() {
   commit=$(git -C "$top" rev-parse "${2:-HEAD}")
   if [[ $(cat "$work/commit" 2>/dev/null) == "$commit" ]]; then
     # Same commit as last time: only put the planted files back.
-    git -C "$top" archive "$commit" $(cut -f3 "$tree/tests/faults/faults.tsv" | grep /) | tar -xmf - -C "$tree"
+    git -C "$top" archive "$commit" $(cut -f3 "$top/tests/faults/faults.tsv" | grep /) | tar -xmf - -C "$tree"
   else
     find "$tree" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
     git -C "$top" archive "$commit" | tar -xmf - -C "$tree"
@@ -51,7 +51,7 @@ sys.exit(1) if t.count(o) != 1 else open(p, "w").write(t.replace(o, n))' "$@"
     # The file planted last time is back as it was; whatever it reached is rebuilt as well.
     if ! nice cmake --build "$tree/build" --target $targets ${previous:-} >"$work/build.log" 2>&1; then
       verdict="does not build"
-    elif timeout 600 ctest --test-dir "$tree/build" -j2 >"$work/ctest.log" 2>&1; then
+    elif timeout 600 ctest --test-dir "$tree/build" -j3 >"$work/ctest.log" 2>&1; then
       verdict="SURVIVED"
     else
       caught[$area]=$((${caught[$area]:-0} + 1))
@@ -61,7 +61,7 @@ sys.exit(1) if t.count(o) != 1 else open(p, "w").write(t.replace(o, n))' "$@"
     printf '%-4s %-10s %s\n' "$id" "$area" "$verdict"
     cp "$work/original" "$tree/$file"
     previous=$targets
-  done <"$tree/tests/faults/faults.tsv"
+  done <"$top/tests/faults/faults.tsv"
 
   all=0 kill=0
   for area in "${!total[@]}"; do
