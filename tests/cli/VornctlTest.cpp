@@ -212,6 +212,12 @@ TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out.rfind("module 00: Verify OK\nmodule 03: Verification Stopped, ", 0), 0u) << r.out;
   EXPECT_TRUE(EndsWith(r.out, " report lines\nmodule 05: no answer\n")) << r.out;
+
+  // A module that answers but cannot be read fails the whole run.
+  SimProcess stuck({"--ignore-request", "114,7"});
+  ASSERT_TRUE(stuck.ok()) << stuck.error();
+  r = Vornctl({"read", "--port", stuck.path(), "--all-modules", "--out", out + "-stuck"});
+  EXPECT_EQ(r.code, 1) << r.out << r.err;
 }
 
 }  // namespace

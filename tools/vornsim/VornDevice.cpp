@@ -33,8 +33,8 @@ int configLength(std::uint8_t type, bool oldFirmware) {
   }
 }
 
-// Values of the general settings write by item; -1 for the identity string (0 to 12 bytes).
-int generalWriteValues(std::uint8_t item) {
+// Values a general setting item holds; -1 for the identity string (0 to 12 bytes), 0 for no item.
+int generalItemValues(std::uint8_t item) {
   switch (item) {
     case 0: return static_cast<int>(kEraseFlashCode.size());
     case 1:
@@ -84,11 +84,11 @@ std::string VornDevice::refusal(const Bytes& d) const {
   }
   if (cmd == kRead) {
     if (d.size() != 2) return "general read of " + sizeText(d);
-    return generalWriteValues(d[1]) == 0 ? "general item " + std::to_string(d[1]) : "";
+    return generalItemValues(d[1]) == 0 ? "general item " + std::to_string(d[1]) : "";
   }
   if (cmd == kWrite) {
     if (d.size() < 2) return "general write of " + sizeText(d);
-    const int values = generalWriteValues(d[1]);
+    const int values = generalItemValues(d[1]);
     const std::size_t got = d.size() - 2;
     if (values == 0) return "general item " + std::to_string(d[1]);
     if (values < 0 ? got > 12 : got != static_cast<std::size_t>(values))
