@@ -73,6 +73,26 @@ TEST(ConfigFile, CompactFileOfEmptyConfigurationHoldsGeneralAndEventLinesOnly) {
   EXPECT_EQ(lines[71], "\"End\"");
 }
 
+TEST(ConfigFile, FullFileListsEveryPinWithItsLayout) {
+  ConfigModel m;
+  GeneralSettings g;
+  m.pin(0).AspectConfig = kLayout12x3;
+  m.pin(0).Description = "Signal";
+  m.pin(1).AspectConfig = kLayout4x9;
+  m.pin(1).PinConfig = {2, 10, 20, 30, 40, 50, 9, 9, 9, 9, 9, 9, 9};
+  const auto lines = Lines(WriteConfigText(m, g, ConfigFileMode::Full));
+  // 71 general lines, pin 0: 4 + 12 x (1 + 3), pin 1: 4 + 4 x (1 + 9), 30 bare pins, End.
+  ASSERT_EQ(lines.size(), 71u + 52 + 44 + 30 * 4 + 1);
+  EXPECT_EQ(lines[71], "\"Pin\",0,2,0,\"Signal\"");
+  EXPECT_EQ(lines[72], "  \"Dev\",0,\"\"");
+  EXPECT_EQ(lines[73], "  \"Cfg\",0");
+  EXPECT_EQ(lines[74], "  \"PAM\",1,1,1");
+  EXPECT_EQ(lines[75], "  \"Asp\",0,\"\"");
+  EXPECT_EQ(lines[76], "    \"Ins\",0,0,0,0,0,0");
+  EXPECT_EQ(lines[123], "\"Pin\",1,3,0,\"\"");
+  EXPECT_EQ(lines[125], "  \"Cfg\",2,10,20,30,40,50");
+}
+
 TEST(ConfigFile, FullRoundTripRestoresModelAndGeneralSettings) {
   ConfigModel m;
   GeneralSettings g;
