@@ -80,17 +80,6 @@ TEST_F(VornctlTest, BadUsageExitsWithTwoAndSaysWhy) {
   EXPECT_NE(readHelp.out.find("module-NN.dat"), std::string::npos);
 }
 
-TEST_F(VornctlTest, PortsListsThePortsThatOpen) {
-  SimProcess sim;
-  ASSERT_TRUE(sim.ok()) << sim.error();
-  auto env = QProcessEnvironment::systemEnvironment();
-  env.insert("VORNCONFIG_PORTS", QString::fromStdString(sim.path() + ":" + path("no-such-port")));
-  const CtlRun r = Vornctl({"ports"}, env);
-  EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out.rfind("1 " + sim.path() + "\n", 0), 0u) << r.out;
-  EXPECT_EQ(r.out.find("no-such-port"), std::string::npos);
-}
-
 TEST_F(VornctlTest, ConvertReadsOldVersionsAndRefusesDamagedFiles) {
   ASSERT_TRUE(SaveFileBytes(
       path("old.dat"), "\"VornConfiguration 0031\"\r\n\"DCC\",12,5\r\n\"Pin\",4,2,0,\"x\"\r\n\"End\"\r\n"));

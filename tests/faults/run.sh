@@ -56,7 +56,7 @@ sys.exit(1) if t.count(o) != 1 else open(p, "w").write(t.replace(o, n))' "$@"
     else
       caught[$area]=$((${caught[$area]:-0} + 1))
       failed=$(sed -n '/tests FAILED:/,$p' "$work/ctest.log" | grep -E '^\s+[0-9]+ - ' | sed -E 's/^\s+[0-9]+ - (\S+).*/\1/')
-      verdict="caught by $(wc -w <<<"$failed"): $(head -c 150 <<<"${failed//$'\n'/ }")"
+      verdict="caught by $(wc -w <<<"$failed"): ${failed//$'\n'/ }"
     fi
     printf '%-4s %-10s %s\n' "$id" "$area" "$verdict"
     cp "$work/original" "$tree/$file"

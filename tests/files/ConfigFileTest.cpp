@@ -265,20 +265,6 @@ TEST(ConfigFile, CompactFileKeepsDescribedPinsAndAspectsWithPrograms) {
   EXPECT_EQ(other.DCCTotal, 35);  // tables rebuilt after the load
 }
 
-TEST(ConfigFile, EventsAndOldEvtTagAndUnknownTags) {
-  ConfigModel m;
-  GeneralSettings g;
-  RecordingPrompter prompter;
-  const std::string f = File32("\"Evt\",3,0,1,12,15\r\n\"Zzz\",\"Eof\",3,2,0,0,0\r\n");
-  ASSERT_EQ(ReadConfigText(f, m, g, prompter), ConfigLoadStatus::Loaded);
-  EXPECT_EQ(m.eventOn(3, 0), -1);
-  EXPECT_EQ(m.eventOn(3, 1), 0);
-  EXPECT_EQ(m.eventOn(3, 2), 11);
-  EXPECT_EQ(m.eventOn(3, 3), 14);
-  EXPECT_EQ(m.eventOff(3, 0), 1);
-  EXPECT_EQ(g.IDString, "Station");
-}
-
 TEST(ConfigFile, DamagedFilesAreRejectedAndChangeNothing) {
   const std::string pin = "\"Pin\",4,2,1,\"new\"\r\n";
   struct Case {

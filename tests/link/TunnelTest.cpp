@@ -237,28 +237,6 @@ TEST_F(Tunnel, TransparentModeByInterfaceTypeAndVersion) {
   }
 }
 
-TEST_F(Tunnel, TransparentModeAsksWhenSystemTunnels) {
-  kestro({26, 0}, {1, 10, 2, 8, 16});
-  prompter.answers = {false};
-  EXPECT_FALSE(SetTransparentMode(link));
-  ASSERT_EQ(prompter.entries.size(), 1u);
-  EXPECT_EQ(prompter.entries[0].kind, 'y');
-  EXPECT_EQ(prompter.entries[0].text,
-            "Your Kestro system supports Vorn Tunneling\nWe recommend to use the Kestro Tunneling option "
-            "instead\nDo you still want to activate Transparant Mode?");
-  EXPECT_EQ(sent.size(), 3u);  // poll, protocol, poll
-
-  prompter.clear();
-  prompter.answers = {true};
-  EXPECT_TRUE(SetTransparentMode(link));
-  EXPECT_EQ(prompter.last(), "Your Lintor has been put in Transparent Mode");
-
-  link.closePort();
-  prompter.clear();
-  EXPECT_FALSE(SetTransparentMode(link));
-  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select communications port"});
-}
-
 struct Monitor : ::testing::Test {
   FakeClock clock;
   FakeSerialPort port{clock};
@@ -292,17 +270,6 @@ TEST_F(Monitor, StartTicksAndStopTexts) {
   EXPECT_FALSE(monitor.running());
   monitor.clear();
   EXPECT_EQ(monitor.text(), "");
-}
-
-TEST_F(Monitor, StopsWhenPortGoesAwayInsteadOfNaggingEveryTick) {
-  ASSERT_TRUE(link.openDevice("/dev/fake0"));
-  monitor.start();
-  port.vanishOnWait = true;
-  port.responder = nullptr;
-  for (int i = 0; i < 5; ++i) monitor.tick();
-  EXPECT_FALSE(monitor.running());
-  EXPECT_EQ(prompter.entries.size(), 1u);  // the one port-failure message
-  EXPECT_EQ(monitor.text(), "Start Monitoring\nMonitoring Stopped\n");
 }
 
 }  // namespace

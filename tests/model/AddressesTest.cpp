@@ -137,29 +137,5 @@ TEST(AddressCounts, EditorsClampAndRebuildTheirTable) {
   }
 }
 
-TEST(Numbering, SwitchingTheBaseMovesShownAddressesOnly) {
-  EXPECT_EQ(HWCPinCaption(0), "Pin       0..7         8..15      16..23       24..31");
-  EXPECT_EQ(NumberingRangesFor(0).Address, (IntRange{0, 15}));
-  EXPECT_EQ(NumberingRangesFor(1).ECpin, (IntRange{1, 32}));
-
-  // Switching the base moves every shown address by one and no stored value.
-  ConfigModel m;
-  GeneralSettings g;
-  g.DCCAllow0 = true;
-  g.DCCAddress = 0;
-  g.XDCCAddress = 0;
-  m.CurPin = 7;
-  const ConfigModel before = m;
-  for (int n : {1, 0}) {
-    m.NumberBase = static_cast<uint8_t>(n);
-    ShowDCCRange(m, g);
-    ShowXDCCRange(m, g);
-    EXPECT_EQ(DCCAddressText(m), std::to_string(7 + n));
-    EXPECT_EQ(XDCCAddressText(m), std::to_string(7 + n));
-    EXPECT_EQ(SerialAddressText(m, {}).Serial, std::to_string(7 + n));
-    EXPECT_EQ(m.Pins, before.Pins);
-  }
-}
-
 }  // namespace
 }  // namespace vorn

@@ -156,17 +156,6 @@ TEST(ParamEntry, Par1UsesCatalogueRangeAndOffset) {
   EXPECT_EQ(ShownPar1(38, 20), 20);
 }
 
-TEST(ParamEntry, Par2AndPar3Limits) {
-  const ParCase par2[] = {
-      {1, 12, {8, 8}},    {4, 300, {255, 255}}, {5, 200, {200, 200}},
-      {18, 40, {31, 31}}, {102, 70, {63, 63}},  {9, -5, {0, 0}},
-  };
-  for (const ParCase& c : par2)
-    EXPECT_EQ(EnterPar2(c.Opcode, c.Typed), c.Expected) << c.Opcode << "/" << c.Typed;
-  EXPECT_EQ(EnterPar3(7), (EnteredParam{3, 3}));
-  EXPECT_EQ(EnterPar3(-1), (EnteredParam{0, 0}));
-}
-
 TEST(RowView, UnusedParametersAndFadeAreCleared) {
   // Wait uses only Par2/Par3 and has no fade.
   EXPECT_EQ(NormalisedSlot(Instruction{102, 1, 5, 6, 7, 2}), (Instruction{102, 0, 0, 0, 7, 2}));
@@ -183,39 +172,6 @@ TEST(RowView, UnusedParametersAndFadeAreCleared) {
   EXPECT_FALSE(accel.FadeOffered);
   EXPECT_EQ(accel.FadeHeader, "");
   EXPECT_EQ(accel.Labels, (std::array<std::string_view, 4>{"Accel", "Level", "Time", "Base"}));
-}
-
-TEST(RowView, ShowInstructionNormalisesTheModelSlot) {
-  ConfigModel m;
-  m.CurPin = 20;
-  m.CurAspect = 2;
-  Instruction& slot = m.instr(20, 2, 1);
-  slot = Instruction{39, 1, 30, 0, 9, 2};  // Set Servo: Par2/Par3 unused
-  InstrRowState st = ShowInstruction(m, 1);
-  EXPECT_EQ(slot, (Instruction{39, 1, 30, 0, 0, 0}));
-  EXPECT_EQ(st.Shown, (std::array<int, 4>{-2, -64, 0, 0}));
-  EXPECT_TRUE(st.Fade);
-  EXPECT_EQ(PickerCodes()[static_cast<size_t>(st.PickerIndex)], 39);
-  EXPECT_EQ(st.Time, "00:00.00");
-
-  // Changing to Wait clears P.O. and fade; back to Set Servo does not bring them back.
-  slot.Opcode = 102;
-  slot.Par2 = 50;
-  st = ShowInstruction(m, 1);
-  EXPECT_EQ(slot, (Instruction{102, 0, 0, 0, 50, 0}));
-  EXPECT_EQ(st.Time, "00:01.00");
-  EXPECT_FALSE(st.View.FadeOffered);
-  slot.Opcode = 39;
-  ShowInstruction(m, 1);
-  EXPECT_EQ(slot, (Instruction{39, 0, 0, 0, 0, 0}));
-
-  // A code the picker does not list shows the first entry and keeps its bytes.
-  slot = Instruction{200, 0, 3, 4, 5, 1};
-  EXPECT_EQ(ShowInstruction(m, 1).PickerIndex, 0);
-  EXPECT_EQ(slot, (Instruction{200, 0, 3, 4, 5, 1}));
-  slot = Instruction{2, 1, 3, 4, 5, 1};
-  ShowInstruction(m, 1);
-  EXPECT_EQ(slot, (Instruction{2, 1, 3, 4, 5, 1}));
 }
 
 struct TimeCase {

@@ -93,45 +93,6 @@ TEST(EventControlTest, EnableMapsFaults) {
   }
 }
 
-TEST(EventControlTest, EnableMapsRoundTripAndUnansweredMapsFailVerification) {
-  PinTestRig r;
-  r.s.ec.CheckInitEE = {true, false, true, true, false, false, true, true};
-  ASSERT_TRUE(WriteEnableMaps(r.s));
-  EXPECT_EQ(r.vorn.frames.back().data, (Bytes{96, 11, 2, 3}));
-  r.s.ec.CheckInitEE.fill(true);
-  ASSERT_TRUE(ReadEnableMaps(r.s));
-  EXPECT_EQ(r.s.ec.CheckInitEE, (std::array<bool, 8>{true, false, true, true, false, false, true, true}));
-
-  // Maps that never came cannot have been compared.
-  r.vorn.silentOn = [](const Bytes& q) { return q[0] == 112; };
-  EXPECT_FALSE(VerifyEventControl(r.s));
-  EXPECT_FALSE(ReadEnableMaps(r.s));
-}
-
-TEST(EventControlTest, SinglePinReadAndWrite) {
-  PinTestRig r;
-  r.s.ec.CurECPin = 4;
-  r.vorn.pins[4].on = {0x09, 0x1F, 0x2F, 0x3F};
-  int redraws = 0;
-  r.s.onEventControlRefresh = [&] { ++redraws; };
-  ASSERT_TRUE(ReadEventActionsSingle(r.s));
-  EXPECT_EQ(r.s.ec.shownOn[0], 9);
-  EXPECT_EQ(redraws, 1);
-
-  r.s.model.eventOff(4, 3) = 2;
-  r.vorn.frames.clear();
-  ASSERT_TRUE(WriteEventActionsSingle(r.s));
-  ASSERT_EQ(r.vorn.frames.size(), 2u);
-  EXPECT_EQ(r.vorn.frames[1].data, (Bytes{101, 4, 15, 31, 47, 50}));
-
-  r.vorn.customReply = [](const Bytes& q) -> std::optional<Bytes> {
-    if (q[0] == 'u') return Bytes{'u', q[1]};
-    return std::nullopt;
-  };
-  EXPECT_FALSE(ReadEventActionsSingle(r.s));
-  EXPECT_EQ(r.prompter.last(), "Function not supported by Device");
-}
-
 TEST(EventControlTest, ActionsTheNibbleCannotCarryAreNotSent) {
   PinTestRig r;
   r.s.model.eventOff(30, 2) = 16;

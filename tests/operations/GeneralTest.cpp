@@ -198,22 +198,6 @@ TEST(GeneralReadTest, UnansweredFrameEndsTheRoutineWithoutAMessageOfItsOwn) {
   }
 }
 
-TEST(GeneralReadTest, AllowZeroFromTheDeviceRechecksAddressesAndBasesFollow) {
-  GeneralRig r;
-  r.s.general.DCCAllow0 = true;
-  r.s.general.DCCAddress = 0;
-  r.s.general.XDCCAddress = 0;
-  r.vorn.general[5] = {0};
-  r.answer(4, {112, 4, 9});  // the DCC address itself does not arrive
-  r.vorn.general[12] = {44, 4};
-  EXPECT_TRUE(ReadGenDCC(r.s));
-  EXPECT_FALSE(r.s.general.DCCAllow0);
-  EXPECT_EQ(r.s.general.DCCAddress, 1);
-  EXPECT_EQ(r.s.general.XDCCAddress, 300);
-  EXPECT_EQ(r.s.model.DCCBase, 1);
-  EXPECT_EQ(r.s.model.XDCCBase, 300);
-}
-
 TEST(GeneralReadTest, FlexibleAddressingFromTheDeviceAsksTheUser) {
   struct Case {
     bool quiet;

@@ -104,15 +104,6 @@ TEST(VerifyGeneralTest, EachDifferenceIsListedAndExtendedAddressingKeepsTheFlag)
   }
 }
 
-TEST(VerifyGeneralTest, IdentityComparedAsItWouldBeWritten) {
-  GeneralRig r;
-  makeEqual(r);
-  r.s.general.IDString = "ABCDEFGHIJKLMNO";
-  r.vorn.general[10] = {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L'};
-  EXPECT_TRUE(VerifyGeneralSettings(r.s));
-  EXPECT_EQ(r.s.report.text(), kFirst);
-}
-
 TEST(VerifyGeneralTest, FaultyRepliesStopOrAreListed) {
   struct Case {
     uint8_t item;
@@ -157,39 +148,6 @@ TEST(VerifyGeneralTest, FaultyRepliesStopOrAreListed) {
     if (!c.goesOn) sent.erase(std::find(sent.begin(), sent.end(), c.item) + 1, sent.end());
     EXPECT_EQ(r.readItems(), sent) << c.line;
     EXPECT_TRUE(r.prompter.entries.empty()) << c.line;
-  }
-}
-
-// Direct link: the unanswered identity frame clears the two-way option, so the hardware frame
-// asks for no answer and is skipped, and the DCC address stage ends it without a line.
-TEST(VerifyGeneralTest, UnansweredIdentityOnTheDirectLinkEndsAtTheDccAddress) {
-  GeneralRig r;
-  makeEqual(r);
-  r.silenceItem(10);
-  EXPECT_FALSE(VerifyGeneralSettings(r.s));
-  EXPECT_EQ(r.s.report.text(), kFirst);
-  EXPECT_EQ(r.readItems(), (std::vector<int>{10, 1, 4}));
-  ASSERT_EQ(r.vorn.frames.size(), 3u);
-  EXPECT_TRUE(r.vorn.frames[0].wantsReply());
-  EXPECT_FALSE(r.vorn.frames[1].wantsReply());
-  EXPECT_EQ(r.prompter.texts(),
-            std::vector<std::string>{"No response received, resetting bidirectional communication"});
-}
-
-TEST(VerifyGeneralTest, UnansweredStagesThatStop) {
-  struct Case {
-    uint8_t item;
-    std::string report;
-  };
-  for (const Case& c : {Case{4, kFirst}, Case{8, kFirst}, Case{13, kFirst},
-                        Case{6, kFirst + "ReadLEDConfig: No valid response\r\n"},
-                        Case{7, kFirst + "ReadLEDConfig: No valid response\r\n"}}) {
-    GeneralRig r;
-    makeEqual(r);
-    r.silenceItem(c.item);
-    EXPECT_FALSE(VerifyGeneralSettings(r.s)) << int(c.item);
-    EXPECT_EQ(r.s.report.text(), c.report) << int(c.item);
-    EXPECT_EQ(r.readItems().back(), c.item);
   }
 }
 
