@@ -2,7 +2,8 @@
 # Installs the Debian packages VornConfig needs to build, test and run. Safe to run again.
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-serialport-dev libgl1-mesa-dev
-  libgtest-dev libgmock-dev clang-format xvfb xauth clang-14 libclang-rt-14-dev)
+  libgtest-dev libgmock-dev clang-format xvfb xauth clang-14 libclang-rt-14-dev
+  help2man desktop-file-utils appstream lintian bash-completion)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -189,6 +189,7 @@ std::string GeneralHelp() {
              "  vornctl convert --in FILE --out FILE [--compact]   load FILE over the start-up model, save "
              "again\n"
              "  vornctl COMMAND --help                          details of one command\n"
+             "  vornctl --version                               the version and the licence\n"
              "\n") +
          kLinkHelp + "\n" + kNumbersHelp + "\n" + kExitHelp;
 }

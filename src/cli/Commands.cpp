@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
 
 #include <QDir>
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -36,6 +38,23 @@ std::string PlainLines(const std::string& text) {
   return out;
 }
 
+// The session a SIGINT or SIGTERM asks to stop (between two transactions, as Stop does in
+// the window); a second signal ends the program at once.
+std::atomic<Session*> g_stoppable{nullptr};
+
+extern "C" void AskStop(int) {
+  if (Session* s = g_stoppable.load()) s->requestStop();
+}
+
+void CatchStopSignals() {
+  struct sigaction sa {};
+  sa.sa_handler = AskStop;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESETHAND | SA_RESTART;
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+}
+
 // One session the way the window holds it after starting, on a real serial port.
 class DeviceSession {
  public:
@@ -43,7 +62,12 @@ class DeviceSession {
       : o_(o), timing_(SystemClock(), port_), s_(timing_, timing_, ui_) {
     s_.onProgress = [this](const Progress& p) { ui_.progress(p.text); };
     reset();
+    g_stoppable = &s_;
+    CatchStopSignals();
   }
+  ~DeviceSession() { g_stoppable = nullptr; }
+  DeviceSession(const DeviceSession&) = delete;
+  DeviceSession& operator=(const DeviceSession&) = delete;
 
   // Fresh start-up state: what a new window holds before anything is read or loaded.
   void reset() {
@@ -127,7 +151,7 @@ int ReadAllModules(const CliOptions& o) {
   if (!d.open()) return kExitDeviceFailed;
   int found = 0;
   int read = 0;
-  for (int m = 0; m <= 15; ++m) {
+  for (int m = 0; m <= 15 && !d.session().stopHere(); ++m) {
     d.reset();
     d.setModule(m);
     if (!d.probe()) continue;
@@ -146,6 +170,7 @@ int ReadAllModules(const CliOptions& o) {
     }
     std::fflush(stdout);
   }
+  if (d.session().stopped()) return kExitDeviceFailed;
   if (found == 0) d.ui().message("No module answered on " + o.port, Icon::Exclamation);
   return found > 0 && read == found ? kExitOk : kExitDeviceFailed;
 }
@@ -165,6 +190,7 @@ int VerifyAllModules(const CliOptions& o) {
   bool allOk = true;
   bool fileBad = false;
   for (int m : modules) {
+    if (d.session().stopHere()) return kExitDeviceFailed;
     d.reset();
     d.setModule(m);
     if (!d.probe()) {

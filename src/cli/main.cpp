@@ -1,6 +1,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "VornVersion.h"
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
 
@@ -9,6 +10,10 @@ using namespace vorn::cli;
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "--version") {
+    std::fputs(vorn::VersionText("vornctl").c_str(), stdout);
+    return kExitOk;
+  }
   const ParseResult parsed = ParseArgs(args);
   if (!parsed.options) {
     std::fprintf(stderr, "vornctl: %s\nTry 'vornctl --help'.\n", parsed.error.c_str());

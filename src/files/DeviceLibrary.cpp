@@ -5,6 +5,7 @@
 #include "files/FieldIO.h"
 #include "files/FileAccess.h"
 #include "files/PinBlock.h"
+#include "files/StandardLibraryPath.h"
 
 namespace vorn {
 
@@ -214,9 +215,14 @@ void DeviceLibrary::LoadAtStart(const std::string& programDir, const PathChooser
                                 Prompter& prompter) {
   DevDefVersion = "Unknown";
   Names.clear();
-  DevDefPath = programDir + "/" + kStandardDeviceFile;
+  const StandardLibraryLookup where = FindStandardDeviceLibrary(programDir);
+  DevDefPath = where.path;
   if (readNames(DevDefPath, true, false, prompter) != NamesRead::CannotOpen) return;
-  prompter.message("Can not find Device Configuration file at standard location", Icon::Exclamation);
+  std::string looked;
+  for (const std::string& folder : where.searched) looked += "\n  " + folder;
+  prompter.message("Can not find Device Configuration file at standard location\n\nLooked for " +
+                       std::string(kStandardDeviceFile) + " in:" + looked,
+                   Icon::Exclamation);
   DevDefPath = openDialog ? openDialog(kStandardDeviceFile) : std::string();
   if (DevDefPath.empty() || readNames(DevDefPath, true, false, prompter) == NamesRead::CannotOpen) {
     prompter.message("No Device Configuration available", Icon::Exclamation);

@@ -28,7 +28,8 @@ class DeviceLibrary {
   std::vector<std::string> DevDefFiles;  // DevDefFiles[i]: the library Names[i] was read from
   std::string VersionLabel;              // lblDDVersion
 
-  // Start-up: the standard library in the program's folder, or one the user picks.
+  // Start-up: the standard library beside the program or in the XDG data folders
+  // (FindStandardDeviceLibrary), or one the user picks.
   void LoadAtStart(const std::string& programDir, const PathChooser& openDialog, Prompter& prompter);
 
   // CommandReloadDD: replace the list by another library's names, or append them.

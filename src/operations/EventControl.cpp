@@ -174,6 +174,7 @@ bool ReadEventActions(Session& s) {
     for (int p = 0; p < kPinsInUse; ++p) {
       s.reportProgress(p, kPinsInUse,
                        std::string("Reading ") + d->name + " of pin " + std::to_string(p + 1) + " of 32");
+      if (s.stopHere()) return false;
       const std::optional<bool> got = readActions(s, *d, p);
       if (!got) return false;
       if (!*got) {
@@ -195,6 +196,7 @@ bool WriteEventActions(Session& s) {
     for (int p = 0; p < kPinsInUse; ++p) {
       s.reportProgress(p, kPinsInUse,
                        std::string("Writing ") + d->name + " of pin " + std::to_string(p + 1) + " of 32");
+      if (s.stopHere()) return false;
       if (!writeActions(s, *d, p)) {
         s.HideBusy();
         return false;
@@ -268,6 +270,7 @@ bool VerifyEventControl(Session& s) {
     for (int p = 0; p < kPinsInUse; ++p) {
       s.reportProgress(p, kPinsInUse,
                        std::string("Verifying ") + d->name + " of pin " + std::to_string(p + 1) + " of 32");
+      if (s.stopHere()) return false;
       if (!readRequest(s, {d->readCmd, u8(p)})) return false;
       if (!replyIs(s, d->replyCount, d->readCmd, u8(p))) {
         s.report.AddVerificationLine(notSupported(*d));

@@ -17,6 +17,12 @@ constexpr std::array<std::string_view, 15> kJobNames{
     "ReadDevice",   "WriteDevice",   "ReadAllPins", "WriteAllPins", "PAspReadPin",
     "PAspWritePin", "VerifyAllPins", "ECWriteAll",  "ECReadAll",    "ECVerify"};
 
+// The captions of the job buttons, for what the front ends say about a job.
+constexpr std::array<std::string_view, 15> kJobCaptions{
+    "Read All",    "Write All",       "Verify All",       "Read Pin",          "Write Pin",
+    "Read Device", "Write Device",    "Read All Devices", "Write All Devices", "Read Asp's",
+    "Write Asp's", "Verify All Pins", "Write All Events", "Read All Events",   "Verify Event Control"};
+
 bool needsOpenPort(std::string_view name) {
   return name == "VerifyAll" || name == "VerifyAllPins" || name == "ECVerify";
 }
@@ -24,6 +30,23 @@ bool needsOpenPort(std::string_view name) {
 void call(const std::function<void()>& hook) {
   if (hook) hook();
 }
+
+using Step = bool (*)(Session&);
+
+// Runs the steps in order; ends at the first that fails or at a stop asked between two.
+bool runSteps(Session& s, std::initializer_list<Step> steps) {
+  for (Step f : steps) {
+    if (s.stopHere() || !f(s)) return false;
+  }
+  return true;
+}
+
+std::string pinsDone(int n) { return n == 1 ? "pin 1" : "pins 1 to " + std::to_string(n); }
+
+// Pins a stopped pin loop got through: it stops before the pin its progress names.
+int pinsBeforeStop(const Session& s) { return s.lastProgress().total > 0 ? s.lastProgress().done : 0; }
+
+void sayStopped(Session& s, const std::string& text) { s.sayStopped(text); }
 
 // The device pin of the current pin, or -1 when its pointer leads outside the pins.
 int devicePinOf(const Session& s, int pin) {
@@ -60,6 +83,7 @@ bool runVerifyAllPins(Session& s) {
   s.report.ClearVerificationReport();
   const bool ok = VerifyPins(s);
   if (ok) s.report.AppendVerificationText("Verify OK");
+  if (s.stopped()) s.report.AppendVerificationText("Verification Stopped");
   s.HideBusy();
   call(s.onShowReport);
   return ok;
@@ -74,32 +98,77 @@ bool IsJobName(std::string_view name) {
   return false;
 }
 
+std::string JobCaption(std::string_view name) {
+  for (size_t i = 0; i < kJobNames.size(); ++i) {
+    if (kJobNames[i] == name) return std::string(kJobCaptions[i]);
+  }
+  return std::string(name);
+}
+
 void RefreshAfterRead(Session& s) {
   s.model.RecalcAllStarts();
   call(s.onDisplayRefresh);
 }
 
 bool RunReadAll(Session& s) {
-  bool ok = ReadGenVersion(s) && ReadGenID(s) && ReadGenDCC(s) && readAddressesQuietly(s) && ReadLC(s) &&
-            ReadGenHWC(s) && ReadGenSerial(s) && ReadAllPins(s) && ReadEventActions(s);
+  // A stopped read puts everything back as it was before it started.
+  const ConfigModel model = s.model;
+  const GeneralSettings general = s.general;
+  const EventControlState ec = s.ec;
+  bool ok = runSteps(s, {ReadGenVersion, ReadGenID, ReadGenDCC, readAddressesQuietly, ReadLC, ReadGenHWC,
+                         ReadGenSerial, ReadAllPins, ReadEventActions});
   // The maps' outcome does not stop anything (nothing follows), but a failed read is no success.
   ok = ok && ReadEnableMaps(s);
+  if (s.stopped()) {
+    s.model = model;
+    s.general = general;
+    s.ec = ec;
+    call(s.onEventControlRefresh);
+  }
   call(s.onGeneralChanged);
   endReadJob(s);
+  if (s.stopped()) sayStopped(s, "Read All stopped; nothing was changed");
   return ok;
 }
 
+namespace {
+
+std::string WriteAllStoppedText(int stage, int pins) {
+  if (stage == 0) return "Write All stopped: nothing was written";
+  const std::string general = "the general settings except the addresses";
+  if (stage == 1 && pins == 0)
+    return "Write All stopped after the general settings: " + general + " were written";
+  if (stage == 1) {
+    return "Write All stopped after pin " + std::to_string(pins) + " of 32: " + general + " and " +
+           pinsDone(pins) + " were written";
+  }
+  const std::string head =
+      stage == 2 ? "Write All stopped in the event control: " : "Write All stopped before the addresses: ";
+  const std::string ec = stage == 2 ? "part of the event control" : "the event control";
+  return head + general + ", " + pinsDone(pins) + " and " + ec + " were written";
+}
+
+}  // namespace
+
 bool RunWriteAll(Session& s) {
   // The address settings go last: everything before goes to the Vorn at its present address.
-  const bool ok = WriteGenID(s) && WriteGenDCC(s) && WriteLC(s) && WriteGenHWC(s) && WriteGenSerial(s) &&
-                  WriteAllPins(s) && WriteEventActions(s) && WriteEnableMaps(s) && WriteGenAddr(s);
+  int stage = 0;  // parts written in full: 1 general settings, 2 pins, 3 event control
+  bool ok = runSteps(s, {WriteGenID, WriteGenDCC, WriteLC, WriteGenHWC, WriteGenSerial});
+  if (ok) stage = 1;
+  ok = ok && runSteps(s, {WriteAllPins});
+  const int pins = ok ? kPinsInUse : pinsBeforeStop(s);
+  if (ok) stage = 2;
+  ok = ok && runSteps(s, {WriteEventActions, WriteEnableMaps});
+  if (ok) stage = 3;
+  ok = ok && runSteps(s, {WriteGenAddr});
   s.HideBusy();
+  if (s.stopped()) sayStopped(s, WriteAllStoppedText(stage, pins));
   return ok;
 }
 
 bool RunVerifyAll(Session& s) {
   s.report.ClearVerificationReport();
-  const bool ok = VerifyGeneralSettings(s) && VerifyEventControl(s) && VerifyPins(s);
+  const bool ok = runSteps(s, {VerifyGeneralSettings, VerifyEventControl, VerifyPins});
   s.report.AppendVerificationText(ok ? "Verify OK" : "Verification Stopped");
   s.HideBusy();
   call(s.onShowReport);
@@ -122,6 +191,7 @@ bool RunECVerify(Session& s) {
   s.report.ClearVerificationReport();
   const bool ok = VerifyEventControl(s);
   if (ok) s.report.AddVerificationLine("Verify OK");
+  if (s.stopped()) s.report.AppendVerificationText("Verification Stopped");
   s.HideBusy();
   call(s.onShowReport);
   return ok;
@@ -145,6 +215,15 @@ bool JobRunner::request(const std::string& name) {
   return true;
 }
 
+void JobRunner::stop() {
+  if (running_) {
+    s_.requestStop();
+  } else if (!pending_.empty()) {
+    pending_.clear();
+    s_.HideBusy();
+  }
+}
+
 bool JobRunner::tick() {
   if (running_) return false;
   const std::string name = std::move(pending_);
@@ -155,7 +234,18 @@ bool JobRunner::tick() {
     explicit Running(bool& f) : flag(f) { flag = true; }
     ~Running() { flag = false; }
   } guard(running_);
+  s_.clearStop();
+  lastJob_ = name;
   lastResult_ = run(name);
+  lastStopped_ = s_.stopped();
+  // The three batch jobs say themselves how far they got (vornctl runs them too).
+  const bool saysItself = name == "ReadAll" || name == "WriteAll" || name.find("Verify") != std::string::npos;
+  if (lastStopped_ && !saysItself) {
+    std::string text = JobCaption(name) + " stopped";
+    const int pins = pinsBeforeStop(s_);
+    if (s_.lastProgress().total > 0) text += " after pin " + std::to_string(pins) + " of 32";
+    sayStopped(s_, text);
+  }
   // A button pressed while the job ran (inside its modal report, say) is still pending:
   // the job's own end hid the label, so show it again.
   if (!pending_.empty()) s_.ShowBusy();

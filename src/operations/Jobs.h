@@ -21,6 +21,8 @@ void RefreshAfterRead(Session& s);
 
 // The fifteen job names, in the order the tick matches them.
 bool IsJobName(std::string_view name);
+// The caption of a job's button ("ReadAllPins" -> "Read All Devices").
+std::string JobCaption(std::string_view name);
 
 // The one-entry job slot and the tick that runs it. The owner of the session drives tick():
 // the window from a 200 ms timer, vornctl in a loop, tests directly.
@@ -37,10 +39,17 @@ class JobRunner {
   // firing inside a modal report, say) does nothing. Returns whether a job ran.
   bool tick();
 
+  // Stop (the Stop button, Escape): a running job ends at its next stop point (between two
+  // transactions) and says how far it got; a pending job is dropped.
+  void stop();
+
   const std::string& PendingJob() const { return pending_; }
   bool running() const { return running_; }
   // Result of the last job run by tick().
   bool lastResult() const { return lastResult_; }
+  // Name of the last job run by tick(), and whether a stop ended it.
+  const std::string& lastJob() const { return lastJob_; }
+  bool lastStopped() const { return lastStopped_; }
 
  private:
   bool run(const std::string& name);
@@ -49,6 +58,8 @@ class JobRunner {
   std::string pending_;
   bool running_ = false;
   bool lastResult_ = false;
+  bool lastStopped_ = false;
+  std::string lastJob_;
 };
 
 }  // namespace vorn

@@ -175,6 +175,7 @@ bool ReadPin(Session& s, int pin) {
 bool ReadAllPins(Session& s) {
   for (int p = 0; p < kPinsInUse; ++p) {
     s.reportProgress(p, kPinsInUse, "Reading pin " + std::to_string(p + 1) + " of 32");
+    if (s.stopHere()) return false;
     if (!ReadPin(s, p)) return false;
   }
   s.reportProgress(kPinsInUse, kPinsInUse, "Pins read");
@@ -207,6 +208,7 @@ bool ReadDevice(Session& s, int pin) {
 
   for (int q = 0; q < kPinsInUse; ++q) {
     s.reportProgress(q, kPinsInUse, "Checking pin " + std::to_string(q + 1) + " of 32");
+    if (s.stopHere()) return false;
     if (!readRequest(s, {kCmdReadAddrConfig, u8(q)})) return false;
     if (!replyIs(s, 5, kCmdReadAddrConfig, q)) {
       say(s, kAddrInvalid);
@@ -287,6 +289,7 @@ bool WritePin(Session& s, int pin) {
 bool WriteAllPins(Session& s) {
   for (int p = 0; p < kPinsInUse; ++p) {
     s.reportProgress(p, kPinsInUse, "Writing pin " + std::to_string(p + 1) + " of 32");
+    if (s.stopHere()) return false;
     if (!WritePin(s, p)) return false;
   }
   s.reportProgress(kPinsInUse, kPinsInUse, "Pins written");
@@ -413,6 +416,7 @@ bool VerifyPins(Session& s) {
   bool result = true;
   for (int p = 0; p < kPinsInUse; ++p) {
     s.reportProgress(p, kPinsInUse, "Verifying pin " + std::to_string(p + 1) + " of 32");
+    if (s.stopHere()) return false;
     for (auto step : {verifyConfig, verifyProgram, verifyInitAndAddresses}) {
       if (step(s, p, result) != Step::Ok) return false;
     }

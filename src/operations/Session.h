@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -48,7 +49,39 @@ class Session {
   std::function<void()> onEventControlRefresh;  // event-control editor redraw
 
   void reportProgress(int done, int total, const std::string& text) {
-    if (onProgress) onProgress(Progress{done, total, text});
+    last_ = Progress{done, total, text};
+    if (onProgress) onProgress(last_);
+  }
+  // The last progress reported (a stopped job tells from it how far it got).
+  const Progress& lastProgress() const { return last_; }
+
+  // Stop. A front end asks the running job to end (the Stop button, Escape, SIGINT in
+  // vornctl; requestStop() is safe in a signal handler). Job bodies call stopHere() between
+  // two transactions (before each pin, between settings groups) and end when it returns
+  // true, without a message of their own failure; stopped() then says so until the next
+  // job starts (clearStop()). onPoll lets the front end take the Stop click meanwhile.
+  void requestStop() { stopAsked_ = true; }
+  bool stopHere() {
+    if (onPoll) onPoll();
+    if (stopAsked_) stopped_ = true;
+    return stopped_;
+  }
+  bool stopped() const { return stopped_; }
+  void clearStop() {
+    stopAsked_ = false;
+    stopped_ = false;
+    last_ = Progress{};
+  }
+  std::function<void()> onPoll;
+  // How far a stopped job got ("Read All stopped; nothing was changed"): said through the
+  // prompter unless a front end takes it.
+  std::function<void(const std::string&)> onStopped;
+  void sayStopped(const std::string& text) {
+    if (onStopped) {
+      onStopped(text);
+    } else {
+      prompter_.message(text, Icon::Information);
+    }
   }
 
  private:
@@ -58,6 +91,9 @@ class Session {
   }
   Prompter& prompter_;
   bool busy_ = false;
+  std::atomic<bool> stopAsked_ = false;
+  bool stopped_ = false;
+  Progress last_;
 };
 
 }  // namespace vorn

@@ -112,6 +112,11 @@ DeviceConfigTab::DeviceConfigTab(Session& s, JobRequester requestJob, QWidget* p
     connect(btn, &QPushButton::clicked, this, [this, job] {
       if (requestJob_) requestJob_(job);
     });
+    // Single-pin transfers and the pin verification are for experts only.
+    if (job == "ReadPin" || job == "WritePin" || job == "VerifyAllPins") {
+      expertButtons_.push_back(btn);
+      btn->hide();
+    }
   }
   mid->addLayout(jobs);
   mid->addStretch();
@@ -136,7 +141,10 @@ DeviceConfigTab::DeviceConfigTab(Session& s, JobRequester requestJob, QWidget* p
   refreshAll();
 }
 
-void DeviceConfigTab::setExpertMode(bool on) { pinEditor_->setExpertMode(on); }
+void DeviceConfigTab::setExpertMode(bool on) {
+  for (QPushButton* b : expertButtons_) b->setVisible(on);
+  pinEditor_->setExpertMode(on);
+}
 
 void DeviceConfigTab::showAddresses() {
   ConfigModel& m = s_.model;

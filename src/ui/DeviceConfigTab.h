@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "files/DeviceLibrary.h"
 #include "ui/JobRequester.h"
@@ -59,6 +60,7 @@ class DeviceConfigTab : public QWidget {
   QLabel* lblXDCC_;
   QLabel* lblSerial_;
   QLabel* lblPin_;
+  std::vector<QPushButton*> expertButtons_;  // shown in expert mode only
 };
 
 }  // namespace vorn

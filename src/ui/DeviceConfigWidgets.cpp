@@ -1,4 +1,5 @@
 #include "ui/DeviceConfigWidgets.h"
+#include "ui/Readable.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -55,7 +56,8 @@ std::string ToModelText(const QString& s) { return s.toLatin1().toStdString(); }
 void SetGreyed(QLineEdit* box, bool greyed) {
   QPalette p = box->palette();
   const QPalette app = QApplication::palette(box);
-  p.setColor(QPalette::Base, greyed ? app.color(QPalette::Button) : app.color(QPalette::Base));
+  p.setColor(QPalette::Base,
+             greyed ? GreyedBase(app, app.color(QPalette::Button)) : app.color(QPalette::Base));
   box->setPalette(p);
   box->setProperty("greyed", greyed);
 }

@@ -13,6 +13,7 @@
 #include "operations/Session.h"
 #include "ui/BoxText.h"
 #include "ui/DeviceConfigWidgets.h"
+#include "ui/Readable.h"
 
 namespace vorn {
 
@@ -144,7 +145,7 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
 }
 
 void EventControlTab::colour(ValidatedEdit* box, int value) {
-  box->setStyleSheet(EventBoxGrey(value) ? "background-color: rgb(224, 224, 224);" : QString());
+  SetGreyedBase(box, EventBoxGrey(value), QColor(224, 224, 224));
 }
 
 void EventControlTab::refresh() {

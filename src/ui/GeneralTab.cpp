@@ -17,6 +17,7 @@
 #include "operations/Session.h"
 #include "ui/BoxText.h"
 #include "ui/DeviceConfigWidgets.h"
+#include "ui/Readable.h"
 
 namespace vorn {
 
@@ -350,7 +351,7 @@ void GeneralTab::palkEnableClicked(bool checked) {
 void GeneralTab::showRanges() {
   auto draw = [this](QLabel* label, const RangeLabel& r) {
     label->setText(QString::fromStdString(r.Text));
-    label->setStyleSheet(r.Overflow ? "color: red;" : QString());
+    SetWarningText(label, r.Overflow ? std::optional<QColor>(Qt::red) : std::nullopt);
   };
   draw(dccOutput_, ShowDCCRange(s_.model, s_.general));
   draw(xdccOutput_, ShowXDCCRange(s_.model, s_.general));

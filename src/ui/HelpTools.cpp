@@ -22,7 +22,8 @@ namespace {
 QString FormatTime(int time, int base) { return QString::fromStdString(TimeText(kOpFirstTimed, time, base)); }
 
 // OK keeps the result, Cancel puts the opening value back; both only hide the dialog.
-void AddOkCancel(QDialog* d, QBoxLayout* lay, const std::function<void()>& onCancel) {
+// Escape and the title-bar close reject the dialog too, and so act as Cancel.
+void AddOkCancel(QDialog* d, QBoxLayout* lay) {
   auto* row = new QHBoxLayout;
   auto* ok = new QPushButton("OK", d);
   ok->setObjectName("OKButton");
@@ -34,10 +35,7 @@ void AddOkCancel(QDialog* d, QBoxLayout* lay, const std::function<void()>& onCan
   row->addWidget(cancel);
   lay->addLayout(row);
   QObject::connect(ok, &QPushButton::clicked, d, &QDialog::accept);
-  QObject::connect(cancel, &QPushButton::clicked, d, [d, onCancel] {
-    onCancel();
-    d->reject();
-  });
+  QObject::connect(cancel, &QPushButton::clicked, d, &QDialog::reject);
 }
 
 }  // namespace
@@ -148,7 +146,7 @@ TimeToolDialog::TimeToolDialog(QWidget* parent) : QDialog(parent) {
   grid->addWidget(m, 3, 0);
   grid->addWidget(maxValue_, 3, 1);
   lay->addLayout(grid);
-  AddOkCancel(this, lay, [this] { cancel(); });
+  AddOkCancel(this, lay);
 
   connect(slider_, &QSlider::valueChanged, this,
           [this](int v) { timeValue_->setText(FormatTime(v, BoxValue(base_->text()))); });
@@ -180,6 +178,11 @@ void TimeToolDialog::validateBase() {
 
 QString TimeToolDialog::baseText() const { return base_->text(); }
 int TimeToolDialog::time() const { return slider_->value(); }
+
+void TimeToolDialog::reject() {
+  cancel();
+  QDialog::reject();
+}
 
 void TimeToolDialog::cancel() {
   base_->setText(QString::number(savedBase_));
@@ -227,7 +230,7 @@ PatternToolDialog::PatternToolDialog(QWidget* parent) : QDialog(parent) {
   row->addWidget(parameter_);
   row->addWidget(original_);
   lay->addLayout(row);
-  AddOkCancel(this, lay, [this] { cancel(); });
+  AddOkCancel(this, lay);
 }
 
 void PatternToolDialog::prepare(int value, int outputs, const QString& originalText) {
@@ -251,6 +254,11 @@ void PatternToolDialog::calc() {
 }
 
 QString PatternToolDialog::parameterText() const { return parameter_->text(); }
+void PatternToolDialog::reject() {
+  cancel();
+  QDialog::reject();
+}
+
 void PatternToolDialog::cancel() { parameter_->setText(original_->text()); }
 
 // ---------------------------------------------------------------------------------------
@@ -290,7 +298,7 @@ EventToolDialog::EventToolDialog(QWidget* parent) : QDialog(parent) {
   row->addWidget(parameter_);
   row->addWidget(original_);
   lay->addLayout(row);
-  AddOkCancel(this, lay, [this] { cancel(); });
+  AddOkCancel(this, lay);
 }
 
 void EventToolDialog::prepare(int value, const QString& originalText) {
@@ -311,6 +319,11 @@ void EventToolDialog::calc() {
 }
 
 QString EventToolDialog::parameterText() const { return parameter_->text(); }
+void EventToolDialog::reject() {
+  cancel();
+  QDialog::reject();
+}
+
 void EventToolDialog::cancel() { parameter_->setText(original_->text()); }
 
 }  // namespace vorn

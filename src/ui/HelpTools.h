@@ -48,6 +48,7 @@ class TimeToolDialog : public QDialog {
   int time() const;
 
   void cancel();
+  void reject() override;  // Cancel, Escape, the title-bar close
 
  private:
   void recompute();
@@ -71,6 +72,7 @@ class PatternToolDialog : public QDialog {
   void prepare(int value, int outputs, const QString& originalText);
   QString parameterText() const;
   void cancel();
+  void reject() override;  // Cancel, Escape, the title-bar close
 
  private:
   void calc();
@@ -91,6 +93,7 @@ class EventToolDialog : public QDialog {
   void prepare(int value, const QString& originalText);
   QString parameterText() const;
   void cancel();
+  void reject() override;  // Cancel, Escape, the title-bar close
 
  private:
   void calc();

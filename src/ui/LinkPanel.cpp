@@ -15,6 +15,7 @@
 #include "operations/Session.h"
 #include "ui/BoxText.h"
 #include "ui/DeviceConfigWidgets.h"
+#include "ui/Readable.h"
 #include "ui/WindowWidgets.h"
 
 namespace vorn {
@@ -73,7 +74,7 @@ LinkPanel::LinkPanel(Session& s, PortProber prober, QWidget* parent)
   portRow->addWidget(comboPort_, 1);
   portRow->addWidget(refreshBtn);
   portProblems_ = named(new QLabel(this), "lblPortProblems");
-  portProblems_->setStyleSheet("color: #a00000");
+  SetWarningText(portProblems_, QColor(0xa0, 0, 0));
   portProblems_->setWordWrap(true);
   portProblems_->hide();
   grid->addLayout(portRow, 0, 0);

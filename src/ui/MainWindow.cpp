@@ -1,24 +1,30 @@
 #include "ui/MainWindow.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QShortcut>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "VornVersion.h"
 #include "files/ConfigFile.h"
 #include "link/PortList.h"
 #include "operations/EventControl.h"
 #include "ui/EventControlTab.h"
 #include "ui/GeneralTab.h"
+#include "ui/JobInputFilter.h"
 #include "ui/MessageBoxPrompter.h"
 #include "ui/NoSettings.h"
 #include "ui/SecondaryWindows.h"
@@ -26,6 +32,7 @@
 #include "ui/WindowWidgets.h"
 
 #include "ui/DeviceConfigTab.h"
+#include "ui/Readable.h"
 
 namespace vorn {
 
@@ -43,6 +50,52 @@ Prompter& pickPrompter(Prompter* given, std::unique_ptr<MessageBoxPrompter>& own
   return *own;
 }
 
+// A tab's page in a scroll area, so that the window fits small screens.
+QScrollArea* scrolled(QWidget* page) {
+  auto* area = new QScrollArea;
+  area->setObjectName(page->objectName() + "Scroll");
+  area->setWidget(page);
+  area->setWidgetResizable(true);
+  area->setFrameShape(QFrame::NoFrame);
+  return area;
+}
+
+QString seconds(double s) { return QString::number(s, 'f', 1) + " s"; }
+
+bool isVerification(const std::string& job) { return job.find("Verify") != std::string::npos; }
+
+// Report lines that name a difference (not the headings of each verification).
+int differencesIn(const std::string& report) {
+  int n = 0;
+  size_t pos = 0;
+  while (pos < report.size()) {
+    size_t end = report.find("\r\n", pos);
+    if (end == std::string::npos) break;  // the closing word has no line end
+    const std::string line = report.substr(pos, end - pos);
+    if (line.rfind("Start ", 0) != 0 && line.rfind("Note: ", 0) != 0 && line != "Verify OK") ++n;
+    pos = end + 2;
+  }
+  return n;
+}
+
+// The status line after a job that ran to its end (or failed).
+QString jobOutcome(const Session& s, const std::string& job, bool ok, double secs) {
+  const QString caption = QString::fromStdString(JobCaption(job));
+  if (isVerification(job)) {
+    if (ok) return "Verify OK";
+    const int n = differencesIn(s.report.text());
+    if (n == 0) return caption + " failed";
+    return QString("Verification found %1 difference%2").arg(n).arg(n == 1 ? "" : "s");
+  }
+  if (!ok) return caption + " failed";
+  const QString pin = QString::number(s.model.CurPin + s.model.NumberBase);
+  if (job == "ReadAll") return QString("Read All finished: %1 pins in %2").arg(kPinsInUse).arg(seconds(secs));
+  if (job == "ReadPin" || job == "WritePin" || job == "PAspReadPin" || job == "PAspWritePin" ||
+      job == "ReadDevice" || job == "WriteDevice")
+    return caption + " " + pin + " finished";
+  return caption + " finished in " + seconds(secs);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(SerialPort& port, Clock& clock, Prompter* prompter, PortProber prober, QWidget* parent)
@@ -53,9 +106,11 @@ MainWindow::MainWindow(SerialPort& port, Clock& clock, Prompter* prompter, PortP
   KeepNoSettings();
   if (ownPrompter_) ownPrompter_->setOwner(this);
   setObjectName("frmVornConfig");
-  setWindowTitle("Vorn Config");
   buildWindow();
   hookSession();
+  // The tabs scroll, so the window's own size hint is small: open at a size that shows a tab
+  // whole where the screen has room for it.
+  if (const QScreen* sc = screen()) resize(QSize(1280, 800).boundedTo(sc->availableGeometry().size()));
 
   // Start-up: port list, event-control defaults into every pin, address tables, numbering.
   linkPanel_->RefreshPortList();
@@ -63,6 +118,7 @@ MainWindow::MainWindow(SerialPort& port, Clock& clock, Prompter* prompter, PortP
   ShowEventControl(session_);
   session_.model.RecalcAllStarts();
   refreshAll();
+  markClean(QString());
 
   timer1_ = new QTimer(this);
   timer1_->setObjectName("Timer1");
@@ -80,6 +136,8 @@ MainWindow::~MainWindow() {
   session_.onGeneralChanged = nullptr;
   session_.onShowReport = nullptr;
   session_.onEventControlRefresh = nullptr;
+  session_.onPoll = nullptr;
+  session_.onStopped = nullptr;
   session_.link.log.onChange = nullptr;
   if (session_.link.isOpen()) session_.link.closePort();
 }
@@ -110,7 +168,7 @@ void MainWindow::buildWindow() {
   top->addLayout(filesCol);
 
   auto* releaseCol = new QVBoxLayout;
-  auto* release = new PressLabel("Release", "Release 3.0.1", central);
+  auto* release = new PressLabel("Release", QString("Release ") + kVersion, central);
   release->setAlignment(Qt::AlignRight | Qt::AlignTop);
   textResponse_ = new QLineEdit(central);
   textResponse_->setObjectName("TextResponse");
@@ -130,29 +188,17 @@ void MainWindow::buildWindow() {
   deviceTab_ = new DeviceConfigTab(session_, requester, nullptr);
   testTab_ = new TestTab(session_, tabs_);
   testTab_->setBusyCheck([this] { return inTick_ || pumping_ || jobs_.running(); });
-  tabs_->addTab(generalTab_, "General");
-  tabs_->addTab(ecTab_, "Vorn Event Control");
-  tabs_->addTab(deviceTab_, "Vorn Device Configuration");
-  tabs_->addTab(testTab_, "Test");
-
-  auto* status = new QHBoxLayout;
-  labelAction_ = new QLabel("Working ... Please WAIT", central);
-  labelAction_->setObjectName("LabelAction");
-  labelAction_->setStyleSheet("font-weight: bold; color: #b00000;");
-  labelAction_->hide();
-  progress_ = new QProgressBar(central);
-  progress_->setObjectName("ProgressAction");
-  progress_->setTextVisible(true);
-  progress_->hide();
-  status->addWidget(labelAction_);
-  status->addWidget(progress_, 1);
-  status->addStretch(0);
+  tabs_->addTab(scrolled(generalTab_), "General");
+  tabs_->addTab(scrolled(ecTab_), "Vorn Event Control");
+  tabs_->addTab(scrolled(deviceTab_), "Vorn Device Configuration");
+  tabs_->addTab(scrolled(testTab_), "Test");
 
   auto* lay = new QVBoxLayout(central);
   lay->addLayout(top);
   lay->addWidget(tabs_, 1);
-  lay->addLayout(status);
   setCentralWidget(central);
+  buildStatusBar();
+  buildMenus(readAll, writeAll, verifyAll);
 
   connect(readAll, &QPushButton::clicked, this, [this] { requestJob("ReadAll"); });
   connect(writeAll, &QPushButton::clicked, this, [this] { requestJob("WriteAll"); });
@@ -174,15 +220,6 @@ void MainWindow::buildWindow() {
   connect(generalTab_, &GeneralTab::addressesChanged, this, &MainWindow::addressesChanged);
   connect(generalTab_, &GeneralTab::driversChanged, this, [this] { deviceTab_->refreshPinConfig(); });
 
-  auto* keyLoad = new QShortcut(QKeySequence::Open, this);
-  connect(keyLoad, &QShortcut::activated, this, [this] { loadFile(); });
-  auto* keySave = new QShortcut(QKeySequence::Save, this);
-  connect(keySave, &QShortcut::activated, this, [this] { saveFile(false); });
-  auto* keyCompact = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this);
-  connect(keyCompact, &QShortcut::activated, this, [this] { saveFile(true); });
-  auto* keyRead = new QShortcut(QKeySequence(Qt::Key_F5), this);
-  connect(keyRead, &QShortcut::activated, this, [this] { requestJob("ReadAll"); });
-
   setTabOrder(readAll, writeAll);
   setTabOrder(writeAll, verifyAll);
   setTabOrder(verifyAll, load);
@@ -190,12 +227,108 @@ void MainWindow::buildWindow() {
   setTabOrder(save, tabs_);
 }
 
+void MainWindow::buildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("StatusBar");
+  bar->setSizeGripEnabled(true);
+  statusLine_ = new QLabel(bar);
+  statusLine_->setObjectName("StatusLine");
+  statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  bar->addWidget(statusLine_, 1);
+  labelAction_ = new QLabel("Working ... Please WAIT", bar);
+  labelAction_->setObjectName("LabelAction");
+  QFont bold = labelAction_->font();
+  bold.setBold(true);
+  labelAction_->setFont(bold);
+  SetWarningText(labelAction_, QColor(0xb0, 0, 0));
+  labelAction_->hide();
+  progress_ = new QProgressBar(bar);
+  progress_->setObjectName("ProgressAction");
+  progress_->setTextVisible(true);
+  progress_->setFixedWidth(220);
+  progress_->hide();
+  stop_ = new QPushButton("Stop", bar);
+  stop_->setObjectName("CommandStop");
+  stop_->setToolTip("Stop the job after the exchange in progress (Esc)");
+  stop_->setFocusPolicy(Qt::NoFocus);
+  stop_->hide();
+  bar->addPermanentWidget(labelAction_);
+  bar->addPermanentWidget(progress_);
+  bar->addPermanentWidget(stop_);
+  // The bar keeps its height when the progress bar and Stop come and go.
+  bar->setMinimumHeight(stop_->sizeHint().height() + 6);
+  connect(stop_, &QPushButton::clicked, this, &MainWindow::stopJob);
+  inputFilter_ = new JobInputFilter(
+      stop_, [this] { stopJob(); }, this);
+}
+
+void MainWindow::buildMenus(QPushButton* readAll, QPushButton* writeAll, QPushButton* verifyAll) {
+  auto item = [this](QMenu* menu, const QString& text, const QKeySequence& key, auto slot) {
+    auto* a = new QAction(text, menu);
+    a->setShortcut(key);
+    connect(a, &QAction::triggered, this, slot);
+    menu->addAction(a);
+    return a;
+  };
+  QMenu* file = menuBar()->addMenu("&File");
+  item(file, "&Load File...", QKeySequence::Open, [this] { loadFile(); });
+  item(file, "&Save File...", QKeySequence::Save, [this] { saveFile(false); });
+  item(file, "Save &Compact...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { saveFile(true); });
+  file->addSeparator();
+  item(file, "&Quit", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+
+  deviceMenu_ = menuBar()->addMenu("&Device");
+  deviceMenu_->setObjectName("MenuDevice");
+  stopAction_ = item(deviceMenu_, "&Stop", QKeySequence(Qt::Key_Escape), [this] { stopJob(); });
+  stopAction_->setEnabled(false);
+  deviceMenu_->addSeparator();
+  expertAction_ = item(deviceMenu_, "&Expert Mode", QKeySequence(),
+                       [this] { setExpertMode(session_.prompter().askYesNo("Expert Mode?")); });
+  expertAction_->setCheckable(true);
+  addJobAction("&Read All", "ReadAll", QKeySequence(Qt::Key_F5));
+  addJobAction("&Write All", "WriteAll", QKeySequence(Qt::Key_F6));
+  addJobAction("&Verify All", "VerifyAll", QKeySequence(Qt::Key_F7));
+  readAll->setToolTip("Read the whole configuration from the Vorn (F5)");
+  writeAll->setToolTip("Write the whole configuration to the Vorn (F6)");
+  verifyAll->setToolTip("Compare the Vorn with this configuration (F7)");
+
+  QMenu* help = menuBar()->addMenu("&Help");
+  item(help, "&Keyboard Shortcuts", QKeySequence(), [this] { showShortcuts(); });
+  item(help, "&About VornConfig", QKeySequence(), [this] { showAbout(); });
+}
+
+QAction* MainWindow::addJobAction(const QString& caption, const std::string& jobName,
+                                  const QKeySequence& key) {
+  QAction* a = new QAction(caption, deviceMenu_);
+  a->setShortcut(key);
+  connect(a, &QAction::triggered, this, [this, jobName] { requestJob(jobName); });
+  // Job actions go above Stop and Expert Mode.
+  deviceMenu_->insertAction(stopAction_, a);
+  return a;
+}
+
+void MainWindow::showShortcuts() {
+  session_.prompter().message(
+      "Keyboard shortcuts\n\n"
+      "Ctrl+O  Load File\nCtrl+S  Save File\nCtrl+Shift+S  Save File compact\nCtrl+Q  Quit\n"
+      "F5  Read All\nF6  Write All\nF7  Verify All\nEsc  Stop the running job\n\n"
+      "In the pin editor: Ctrl+Shift+E in a pin, aspect or step box opens its edit dialog;\n"
+      "F2 in a step's parameter box opens its help tool.",
+      Icon::Information);
+}
+
+void MainWindow::showAbout() { session_.prompter().message(AboutText(), Icon::Information); }
+
 void MainWindow::hookSession() {
   Session& s = session_;
   s.onBusyChanged = [this](bool on) {
     labelAction_->setVisible(on);
     if (!on) progress_->hide();
+    stop_->setVisible(on || jobs_.running());
+    stopAction_->setEnabled(on || jobs_.running());
   };
+  s.onPoll = [this] { pumpDuringJob(); };
+  s.onStopped = [this](const std::string& text) { showStatus(QString::fromStdString(text)); };
   s.onProgress = [this](const Progress& p) { showProgress(p); };
   s.onDisplayRefresh = [this] {
     generalTab_->showRanges();
@@ -213,14 +346,55 @@ void MainWindow::hookSession() {
   };
 }
 
-void MainWindow::requestJob(const std::string& name) { jobs_.request(name); }
+void MainWindow::requestJob(const std::string& name) {
+  if (name == "ReadAll" && !settleUnsavedEdits()) return;
+  jobs_.request(name);
+}
+
+void MainWindow::stopJob() { jobs_.stop(); }
 
 void MainWindow::timer1Tick() {
   if (inTick_ || pumping_) return;  // a modal report or a progress repaint let the timer fire again
+  modelChanged();
+  if (jobs_.PendingJob().empty()) {
+    syncLinkDisplays();
+    return;
+  }
   inTick_ = true;
-  jobs_.tick();
+  inputFilter_->setActive(true);
+  stop_->show();
+  stopAction_->setEnabled(true);
+  const double start = session_.link.clock().now();
+  const bool ran = jobs_.tick();
+  // Input that came while the job ran goes now, with the filter still in place.
+  pumpDuringJob();
+  inputFilter_->setActive(false);
+  stop_->setVisible(session_.busyVisible());
+  stopAction_->setEnabled(session_.busyVisible());
   inTick_ = false;
+  if (ran) jobEnded(session_.link.clock().now() - start);
   syncLinkDisplays();
+}
+
+void MainWindow::jobEnded(double secs) {
+  const std::string& job = jobs_.lastJob();
+  if (jobs_.lastStopped()) {
+    if (isVerification(job)) showStatus("Verification Stopped");
+  } else {
+    showStatus(jobOutcome(session_, job, jobs_.lastResult(), secs));
+  }
+  if (job == "ReadAll" && jobs_.lastResult()) markClean(QString());
+  modelChanged();
+}
+
+void MainWindow::pumpDuringJob() {
+  // Keep the window painted (and answering the desktop) during a long job; the input filter
+  // drops what the user clicks or types meanwhile, but lets Stop through. Timer1 cannot
+  // re-enter (inTick_), Timer2 skips.
+  const bool outer = !pumping_;
+  pumping_ = true;
+  QCoreApplication::processEvents();
+  if (outer) pumping_ = false;
 }
 
 void MainWindow::showProgress(const Progress& p) {
@@ -230,12 +404,7 @@ void MainWindow::showProgress(const Progress& p) {
     progress_->setFormat(QString::fromStdString(p.text));
     progress_->show();
   }
-  // Keep the window painted (and answering the desktop) during a long job, but take no
-  // input until the job is over; Timer1 cannot re-enter (inTick_), Timer2 skips.
-  const bool outer = !pumping_;
-  pumping_ = true;
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  if (outer) pumping_ = false;
+  pumpDuringJob();
 }
 
 void MainWindow::syncLinkDisplays() {
@@ -269,6 +438,7 @@ void MainWindow::releasePressed(Qt::MouseButton button, Qt::KeyboardModifiers mo
 
 void MainWindow::setExpertMode(bool on) {
   expert_ = on;
+  expertAction_->setChecked(on);
   ecTab_->setExpertMode(on);
   deviceTab_->setExpertMode(on);
 }
@@ -316,22 +486,92 @@ QString MainWindow::askFile(bool save) {
   return path;
 }
 
-void MainWindow::loadFile(const QString& given) {
+bool MainWindow::loadFile(const QString& given) {
+  if (!settleUnsavedEdits()) return false;
   const QString path = !given.isEmpty() ? given : (chooser_ ? chooser_(false) : askFile(false));
-  if (path.isEmpty()) return;
+  if (path.isEmpty()) return false;
   if (LoadConfigFile(path.toStdString(), session_.model, session_.general, session_.prompter()) !=
-      ConfigLoadStatus::Loaded)
-    return;
+      ConfigLoadStatus::Loaded) {
+    showStatus("Load File failed: " + path);
+    return false;
+  }
   ShowEventControl(session_);
   refreshAll();
+  markClean(path);
+  showStatus("Loaded " + path);
+  return true;
 }
 
-void MainWindow::saveFile(bool compact, const QString& given) {
+bool MainWindow::saveFile(bool compact, const QString& given) {
   const QString path = !given.isEmpty() ? given : (chooser_ ? chooser_(true) : askFile(true));
-  if (path.isEmpty()) return;
-  SaveConfigFile(path.toStdString(), session_.model, session_.general,
-                 compact ? ConfigFileMode::Compact : ConfigFileMode::Full, session_.prompter());
+  if (path.isEmpty()) return false;
+  const bool ok =
+      SaveConfigFile(path.toStdString(), session_.model, session_.general,
+                     compact ? ConfigFileMode::Compact : ConfigFileMode::Full, session_.prompter());
   deviceTab_->refreshPinConfig();  // a servo's stored byte may have been trimmed
+  if (!ok) {
+    showStatus("Save File failed: " + path);
+    return false;
+  }
+  markClean(path);
+  showStatus("Saved " + path);
+  return true;
+}
+
+void MainWindow::showStatus(const QString& line) { statusLine_->setText(line); }
+
+QString MainWindow::statusText() const { return statusLine_->text(); }
+
+MainWindow::Edits MainWindow::edits() const {
+  const Session& s = session_;
+  Edits e{s.model.Pins,          s.model.EventOn, s.model.EventOff,
+          s.model.PalkFlexStart, s.general,       s.ec.CheckInitEE};
+  e.general.VersionText.clear();  // read from the Vorn, not edited
+  return e;
+}
+
+bool MainWindow::hasUnsavedEdits() const { return !(edits() == clean_); }
+
+void MainWindow::modelChanged() { setWindowModified(hasUnsavedEdits()); }
+
+void MainWindow::markClean(const QString& fileName) {
+  clean_ = edits();
+  fileName_ = fileName;
+  const QString shown = fileName.isEmpty() ? QString("untitled") : QFileInfo(fileName).fileName();
+  setWindowTitle(shown + "[*] - Vorn Config");
+  setWindowModified(false);
+}
+
+bool MainWindow::settleUnsavedEdits() {
+  if (!hasUnsavedEdits()) return true;
+  QMessageBox::StandardButton answer = QMessageBox::Cancel;
+  if (askUnsaved_) {
+    answer = askUnsaved_();
+  } else {
+    QMessageBox box(QMessageBox::Warning, "Vorn Config", "The configuration has unsaved changes.",
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setObjectName("dlgUnsavedChanges");
+    box.setInformativeText("Save them to a file first?");
+    box.setDefaultButton(QMessageBox::Save);
+    answer = static_cast<QMessageBox::StandardButton>(box.exec());
+  }
+  if (answer == QMessageBox::Discard) return true;
+  if (answer == QMessageBox::Save) return saveFile(false);
+  return false;
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+  // A running job is asked to stop and the window stays; unsaved edits are asked about.
+  if (inTick_ || jobs_.running()) {
+    jobs_.stop();
+    e->ignore();
+    return;
+  }
+  if (!settleUnsavedEdits()) {
+    e->ignore();
+    return;
+  }
+  e->accept();
 }
 
 void MainWindow::loadDeviceLibrary(const std::string& programDir) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMessageBox>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,8 +13,10 @@
 #include "operations/Session.h"
 #include "ui/LinkPanel.h"
 
+class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
@@ -24,6 +27,7 @@ namespace vorn {
 class CommLogWindow;
 class EventControlTab;
 class GeneralTab;
+class JobInputFilter;
 class MessageBoxPrompter;
 class ReportWindow;
 class TestTab;
@@ -46,19 +50,46 @@ class MainWindow : public QMainWindow {
   void loadDeviceLibrary(const std::string& programDir);
 
   // A job button: guard, busy label, pending name (the last request before a tick wins).
+  // "ReadAll" first asks about unsaved edits.
   void requestJob(const std::string& name);
-  // Timer1's tick: runs the pending job to its end; never re-entered.
+  // Timer1's tick: runs the pending job to its end; never re-entered. While the job runs,
+  // user input to the window is dropped (JobInputFilter) but for Stop and Escape.
   void timer1Tick();
+  // Stop button, Escape, Device > Stop: the running job ends between two transactions.
+  void stopJob();
+
+  // The Device menu; another job adds its action with addJobAction(caption, "JobName").
+  QMenu* deviceMenu() const { return deviceMenu_; }
+  QAction* addJobAction(const QString& caption, const std::string& jobName, const QKeySequence& key = {});
+
+  // The status bar line: one line after each job and file action, kept until the next.
+  void showStatus(const QString& line);
+  QString statusText() const;
+
+  // Unsaved edits: "modified" is any difference of the model, the general settings or the
+  // enable maps from what the last Load File, Save File or Read All left. Call
+  // modelChanged() after changing the model outside the editors (it also runs on each tick);
+  // markClean() after the session was made to match a file or the device.
+  void modelChanged();
+  void markClean(const QString& fileName);
+  bool hasUnsavedEdits() const;
+  // Close, Load File and Read All with unsaved edits ask first (Save / Discard / Cancel);
+  // returns whether to go on. Save saves the full file first.
+  bool settleUnsavedEdits();
+  // Where that question is answered (a message box unless replaced).
+  void setUnsavedQuestion(std::function<QMessageBox::StandardButton()> ask) { askUnsaved_ = std::move(ask); }
 
   // File operations of "Load File" and "Save File"; the path is asked for when empty.
-  void loadFile(const QString& path = {});
-  void saveFile(bool compact, const QString& path = {});
+  // They return whether the file was loaded or saved.
+  bool loadFile(const QString& path = {});
+  bool saveFile(bool compact, const QString& path = {});
 
   // Where "Load File"/"Save File" get their path (the cdConfig dialog unless replaced).
   void setFileChooser(std::function<QString(bool save)> chooser) { chooser_ = std::move(chooser); }
   QString askFile(bool save);
 
   ReportWindow* reportWindow() const { return report_; }
+  QPushButton* stopButton() const { return stop_; }
   CommLogWindow* commLogWindow() const { return commLog_; }
   void showCommLog();
   // Redraws every display from the session.
@@ -66,7 +97,13 @@ class MainWindow : public QMainWindow {
 
  private:
   void buildWindow();
+  void buildMenus(QPushButton* readAll, QPushButton* writeAll, QPushButton* verifyAll);
+  void buildStatusBar();
   void hookSession();
+  void pumpDuringJob();
+  void jobEnded(double seconds);
+  void showShortcuts();
+  void showAbout();
   void setExpertMode(bool on);
   void tabChanged(int index);
   void releasePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
@@ -91,6 +128,12 @@ class MainWindow : public QMainWindow {
   QProgressBar* progress_ = nullptr;
   QLineEdit* textResponse_ = nullptr;
   QTimer* timer1_ = nullptr;
+  QPushButton* stop_ = nullptr;
+  QLabel* statusLine_ = nullptr;
+  QMenu* deviceMenu_ = nullptr;
+  QAction* stopAction_ = nullptr;
+  QAction* expertAction_ = nullptr;
+  JobInputFilter* inputFilter_ = nullptr;
   ReportWindow* report_ = nullptr;
   CommLogWindow* commLog_ = nullptr;
 
@@ -100,6 +143,24 @@ class MainWindow : public QMainWindow {
   int prevTab_ = 0;
   QString lastFolder_;
   std::function<QString(bool)> chooser_;  // within this run only
+  std::function<QMessageBox::StandardButton()> askUnsaved_;
+
+  // What the editable part of the session held at the last load, save or Read All.
+  struct Edits {
+    std::array<PinData, kPinTableSize> pins;
+    decltype(ConfigModel::EventOn) on;
+    decltype(ConfigModel::EventOff) off;
+    uint8_t palkFlexStart;
+    GeneralSettings general;
+    std::array<bool, 2 * kEventInputs> enableMaps;
+    bool operator==(const Edits&) const = default;
+  };
+  Edits edits() const;
+  Edits clean_{};
+  QString fileName_;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
 };
 
 }  // namespace vorn

@@ -18,6 +18,7 @@
 #include "operations/PinTransfer.h"
 #include "operations/Session.h"
 #include "ui/DeviceConfigWidgets.h"
+#include "ui/Readable.h"
 
 namespace vorn {
 
@@ -198,7 +199,7 @@ QWidget* PinConfigEditor::buildServoTab() {
   lay->addLayout(flags, 6, 0, 1, 2);
   srvWarn_ = new QLabel(kWarning, tab);
   srvWarn_->setObjectName("LabelSrvHWCWarn");
-  srvWarn_->setStyleSheet("color: red");
+  SetWarningText(srvWarn_, QColor(Qt::red));
   lay->addWidget(srvWarn_, 7, 0, 1, 2);
 
   // Live position.
@@ -341,7 +342,7 @@ QWidget* PinConfigEditor::buildInputTab() {
   lay->addWidget(inputInvert_);
   inpWarn_ = new QLabel(kWarning, tab);
   inpWarn_->setObjectName("LabelInpHWCWarn");
-  inpWarn_->setStyleSheet("color: red");
+  SetWarningText(inpWarn_, QColor(Qt::red));
   lay->addWidget(inpWarn_);
   lay->addStretch();
   return tab;

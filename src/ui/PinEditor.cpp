@@ -1,14 +1,17 @@
 #include "ui/PinEditor.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -32,7 +35,9 @@ constexpr int kPar2 = 2;
 constexpr int kPar3 = 3;
 
 const char* const kParNames[4] = {"TextPAspOffset", "TextPAspPar1", "TextPAspPar2", "TextPAspPar3"};
-const char* const kHelpToolTip = "Double-click for help-tool";
+const char* const kHelpToolTip = "Double-click or F2 for help-tool";
+// One key opens the edit dialog of whatever the focused box belongs to: pin, aspect or step.
+const QKeySequence kEditKey(Qt::CTRL | Qt::SHIFT | Qt::Key_E);
 const char* const kCopyPasteTip = "Click for copy/paste tools";
 
 QString Indexed(const char* name, int i) { return QString("%1_%2").arg(name).arg(i); }
@@ -57,6 +62,36 @@ QWidget* Pair(QLineEdit* box, UpDown* spin, QWidget* parent) {
   lay->addStretch();
   return w;
 }
+
+// A key that acts while `w` has the focus.
+void OnKey(QWidget* w, const QKeySequence& key, QObject* context, std::function<void()> act) {
+  auto* sc = new QShortcut(key, w);
+  sc->setContext(Qt::WidgetShortcut);
+  QObject::connect(sc, &QShortcut::activated, context, std::move(act));
+}
+
+// A plain function key on a text box: the box claims such keys before any shortcut sees
+// them, so it is taken from the key press itself.
+class FunctionKey : public QObject {
+ public:
+  FunctionKey(QWidget* box, Qt::Key key, std::function<void()> act)
+      : QObject(box), key_(key), act_(std::move(act)) {
+    box->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() != QEvent::KeyPress) return false;
+    auto* k = static_cast<QKeyEvent*>(e);
+    if (k->key() != key_ || k->modifiers() != Qt::NoModifier) return false;
+    act_();
+    return true;
+  }
+
+ private:
+  Qt::Key key_;
+  std::function<void()> act_;
+};
 
 }  // namespace
 
@@ -84,11 +119,13 @@ void PinEditor::build() {
   outputSpin_ = new UpDown("UpDownPAspOutput", output_, 1, 32);
   desc_ = new QLineEdit(this);
   desc_->setObjectName("TextPAspDesc");
+  desc_->setPlaceholderText("Pin description");
   auto* devPinLabel = MakeLabel("LabelDevicePin", "Device Pin", this);
   devicePin_ = new ValidatedEdit("TextDevicePin", this);
   auto* devNameLabel = MakeLabel("LabelDeviceDescription", "Device Name", this);
   deviceDesc_ = new QLineEdit(this);
   deviceDesc_->setObjectName("TextDeviceDescription");
+  deviceDesc_->setPlaceholderText("Device name");
   pinGrid->addWidget(labelOutput_, 0, 0);
   pinGrid->addWidget(Pair(output_, outputSpin_, this), 0, 1);
   pinGrid->addWidget(desc_, 0, 2, 1, 3);
@@ -107,13 +144,24 @@ void PinEditor::build() {
   const char* spinNames[3] = {"UpDownPaspDCCn", "UpDownPaspXDCCn", "UpDownPaspPalkn"};
   const char* countTips[3] = {"Nr of DCC addresses assigned to Pin", "",
                               "Nr of Serial addresses assigned to Pin"};
+  const char* countLabels[3] = {"DCC", "Ext. DCC", "Serial"};
+  const char* countLabelNames[3] = {"LabelPaspDCCn", "LabelPAspXDCCn", "LabelPaspPalkn"};
   for (int k = 0; k < 3; ++k) {
     IntRange r = AddressCountRange(static_cast<AddressKind>(k));
     count_[k] = new ValidatedEdit(countNames[k]);
     count_[k]->setText("1");
     if (*countTips[k]) count_[k]->setToolTip(countTips[k]);
     countSpin_[k] = new UpDown(spinNames[k], count_[k], r.Min, r.Max);
-    midRow->addWidget(Pair(count_[k], countSpin_[k], this));
+    QWidget* pair = Pair(count_[k], countSpin_[k], this);
+    auto* caption = MakeLabel(countLabelNames[k], countLabels[k], pair);
+    caption->setBuddy(count_[k]);
+    static_cast<QHBoxLayout*>(pair->layout())->insertWidget(0, caption);
+    static_cast<QHBoxLayout*>(pair->layout())->insertSpacing(1, 3);
+    // A box hidden by the display rules keeps its place, so the others do not move.
+    QSizePolicy keep = pair->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    pair->setSizePolicy(keep);
+    midRow->addWidget(pair);
     connect(count_[k], &ValidatedEdit::validate, this, [this, k] { validateCount(k); });
     connect(countSpin_[k], &UpDown::stepped, this, [this, k] { validateCount(k); });
   }
@@ -141,6 +189,7 @@ void PinEditor::build() {
   aspectSpin_ = new UpDown("UpDownPAspAspect", aspect_, 0, 11);
   aspectDesc_ = new QLineEdit(this);
   aspectDesc_->setObjectName("TextPAspAspDesc");
+  aspectDesc_->setPlaceholderText("Aspect description");
   labelInit_ = MakeLabel("LabelPAspInit", "Init", this);
   init_ = new ValidatedEdit("TextPAspInit");
   init_->setText("-1");
@@ -207,8 +256,11 @@ void PinEditor::build() {
       par_[k][i]->setMaximumWidth(par_[k][i]->fontMetrics().horizontalAdvance("-0000") + 12);
       grid->addWidget(par_[k][i], i + 1, 3 + k);
       connect(par_[k][i], &ValidatedEdit::validate, this, [this, k, i] { validatePar(k, i); });
-      if (k > 0)
+      if (k > 0) {
         connect(par_[k][i], &ValidatedEdit::doubleClicked, this, [this, k, i] { parDoubleClicked(k, i); });
+        new FunctionKey(par_[k][i], Qt::Key_F2, [this, k, i] { parDoubleClicked(k, i); });
+      }
+      OnKey(par_[k][i], kEditKey, this, [this, i] { openStepDialog(i); });
     }
     time_[i] = new ClickLabel(Indexed("LabelPAspTime", i), "00:00.00", frame_);
     time_[i]->setToolTip(kHelpToolTip);
@@ -227,12 +279,10 @@ void PinEditor::build() {
       s_.model.instr(s_.model.CurPin, s_.model.CurAspect, i).Fade = on ? 1 : 0;
       ShowInstruction(i);
     });
-    connect(stepLabel_[i], &ClickLabel::clicked, this, [this, i] {
-      selectedStep_ = i;
-      if (!editStep_) editStep_ = new EditStepDialog(s_.model, this);
-      editStep_->setSelectedStep(i);
-      openEditDialog(*editStep_, false);
-    });
+    connect(stepLabel_[i], &ClickLabel::clicked, this, [this, i] { openStepDialog(i); });
+    inst_[i]->setToolTip("Ctrl+Shift+E: Edit Step");
+    OnKey(inst_[i], kEditKey, this, [this, i] { openStepDialog(i); });
+    OnKey(fade_[i], kEditKey, this, [this, i] { openStepDialog(i); });
   }
   grid->setColumnStretch(8, 1);
   top->addWidget(frame_);
@@ -274,13 +324,27 @@ void PinEditor::build() {
     deviceDesc_->setEnabled(v.nameEnabled);
   });
 
-  connect(labelOutput_, &ClickLabel::clicked, this, [this] {
-    if (!editPin_) editPin_ = new EditPinDialog(s_.model, s_.prompter(), this);
-    openEditDialog(*editPin_, true);
-  });
-  connect(labelAspect_, &ClickLabel::clicked, this, [this] {
-    if (!editAspect_) editAspect_ = new EditAspectDialog(s_.model, s_.prompter(), this);
-    openEditDialog(*editAspect_, false);
+  connect(labelOutput_, &ClickLabel::clicked, this, [this] { openPinDialog(); });
+  connect(labelAspect_, &ClickLabel::clicked, this, [this] { openAspectDialog(); });
+  for (QWidget* w : {static_cast<QWidget*>(output_), static_cast<QWidget*>(desc_)}) {
+    w->setToolTip("Ctrl+Shift+E: Edit Pin");
+    OnKey(w, kEditKey, this, [this] { openPinDialog(); });
+  }
+  for (QWidget* w : {static_cast<QWidget*>(aspect_), static_cast<QWidget*>(aspectDesc_)}) {
+    w->setToolTip("Ctrl+Shift+E: Edit Aspect");
+    OnKey(w, kEditKey, this, [this] { openAspectDialog(); });
+  }
+  // The parameter headings follow the row being worked on.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    int row = -1;
+    for (int i = 0; i < kRows && row < 0 && now; ++i) {
+      if (now == inst_[i] || now == fade_[i]) row = i;
+      for (int k = 0; k < 4; ++k)
+        if (now == par_[k][i]) row = i;
+    }
+    if (row == focusRow_) return;
+    focusRow_ = row;
+    showHeadings();
   });
 
   connect(test_, &ModifierButton::leftPressed, this, [this](Qt::KeyboardModifiers mods) {
@@ -372,11 +436,13 @@ void PinEditor::ShowInstruction(int row, bool fill) {
   inst_[row]->setCurrentIndex(st.PickerIndex);
   fade_[row]->setChecked(st.Fade);
   fade_[row]->setVisible(rowShown_[row] && st.View.FadeOffered);
-  hFade_->setText(
-      QString::fromUtf8(st.View.FadeHeader.data(), static_cast<qsizetype>(st.View.FadeHeader.size())));
   for (int k = 0; k < 4; ++k) {
     const auto& l = st.View.Labels[k];
-    hPar_[k]->setText(QString::fromUtf8(l.data(), static_cast<qsizetype>(l.size())));
+    const QString label = QString::fromUtf8(l.data(), static_cast<qsizetype>(l.size()));
+    par_[k][row]->setToolTip(!st.View.ParamUsed[k] ? QString("Not used by this instruction")
+                                                   : (k > 0 ? label + "\n" + kHelpToolTip : label));
+    // A greyed box is skipped by Tab.
+    par_[k][row]->setFocusPolicy(st.View.ParamUsed[k] ? Qt::StrongFocus : Qt::NoFocus);
     // A used box keeps what it shows (it may hold a number not yet validated) unless the
     // whole row is being filled from the model.
     if (!st.View.ParamUsed[k])
@@ -387,6 +453,46 @@ void PinEditor::ShowInstruction(int row, bool fill) {
   }
   time_[row]->setText(QString::fromStdString(st.Time));
   filling_ = wasFilling;
+  showHeadings();
+}
+
+void PinEditor::showHeadings() {
+  // The focused row, else the first row that holds an instruction, else the first row.
+  const ConfigModel& m = s_.model;
+  int row = focusRow_ >= 0 && focusRow_ < rowsOfLayout() ? focusRow_ : -1;
+  for (int i = 0; i < rowsOfLayout() && row < 0; ++i) {
+    if (m.instr(m.CurPin, m.CurAspect, i).Opcode != 0) row = i;
+  }
+  if (row < 0) row = 0;
+  const InstrRowView v = RowViewFor(m.instr(m.CurPin, m.CurAspect, row).Opcode);
+  hFade_->setText(QString::fromUtf8(v.FadeHeader.data(), static_cast<qsizetype>(v.FadeHeader.size())));
+  for (int k = 0; k < 4; ++k) {
+    const auto& l = v.Labels[k];
+    hPar_[k]->setText(QString::fromUtf8(l.data(), static_cast<qsizetype>(l.size())));
+  }
+}
+
+QString PinEditor::shownPin() const { return QString::number(s_.model.CurPin + s_.model.NumberBase); }
+
+void PinEditor::openPinDialog() {
+  if (!editPin_) editPin_ = new EditPinDialog(s_.model, s_.prompter(), this);
+  editPin_->setWindowTitle("Edit Pin " + shownPin());
+  openEditDialog(*editPin_, true);
+}
+
+void PinEditor::openAspectDialog() {
+  if (!editAspect_) editAspect_ = new EditAspectDialog(s_.model, s_.prompter(), this);
+  editAspect_->setWindowTitle(QString("Edit Aspect %1 of Pin %2").arg(s_.model.CurAspect).arg(shownPin()));
+  openEditDialog(*editAspect_, false);
+}
+
+void PinEditor::openStepDialog(int row) {
+  selectedStep_ = row;
+  if (!editStep_) editStep_ = new EditStepDialog(s_.model, this);
+  editStep_->setSelectedStep(row);
+  editStep_->setWindowTitle(
+      QString("Edit Step %1 of Pin %2, Aspect %3").arg(row).arg(shownPin()).arg(s_.model.CurAspect));
+  openEditDialog(*editStep_, false);
 }
 
 void PinEditor::OptionPAspConf_Click(int index) {

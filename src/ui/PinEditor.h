@@ -74,6 +74,11 @@ class PinEditor : public QWidget {
   void showDeviceReference();
   void pinChanged();
   void openEditDialog(QDialog& d, bool pinDialog);
+  void openPinDialog();
+  void openAspectDialog();
+  void openStepDialog(int row);
+  void showHeadings();
+  QString shownPin() const;
   void showDialog(QDialog& d);
   int rowsOfLayout() const;
 
@@ -83,6 +88,7 @@ class PinEditor : public QWidget {
   bool filling_ = false;
   int layout_ = 0;
   int selectedStep_ = 0;
+  int focusRow_ = -1;  // step row holding the focus, -1 when none
 
   ClickLabel* labelOutput_;
   ValidatedEdit* output_;

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <csignal>
 
 #include "RecordingPrompter.h"
 #include "SimProcess.h"
@@ -141,6 +142,39 @@ TEST_F(VornctlTest, SilentDeviceFailsAndWritesNoFile) {
   EXPECT_EQ(r.err.rfind("No response received, resetting bidirectional communication\n", 0), 0u) << r.err;
   EXPECT_FALSE(QFile::exists(QString::fromStdString(path("none.dat"))));
   EXPECT_EQ(Vornctl({"read", "--port", path("no-such-port"), "--out", path("none.dat")}).code, 1);
+}
+
+// SIGINT and SIGTERM stop a job between two exchanges, as Stop does in the window.
+TEST_F(VornctlTest, SignalsStopTheJobAndSayHowFarItGot) {
+  test::RecordingPrompter quiet;
+  ConfigModel m;
+  ASSERT_TRUE(SaveConfigFile(path("in.dat"), m, GeneralSettings(), ConfigFileMode::Full, quiet));
+  struct Case {
+    std::vector<std::string> args;
+    int signal;
+    const char* says;
+  } cases[] = {
+      {{"read", "--out", path("out.dat")}, SIGINT, "Read All stopped; nothing was changed\n"},
+      {{"write", "--in", path("in.dat")}, SIGTERM, "Write All stopped after pin "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    SimProcess sim({"--demo", "--latency-ms", "5"});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    QProcess p;
+    QStringList args{"--port", QString::fromStdString(sim.path())};
+    for (const auto& a : c.args) args << QString::fromStdString(a);
+    args.move(2, 0);  // the command first
+    p.start(VORNCTL_PATH, args);
+    ASSERT_TRUE(sim.waitForLog("VORN ", 40, 10000)) << "the job never got going";
+    ::kill(static_cast<pid_t>(p.processId()), c.signal);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    const std::string err = p.readAllStandardError().toStdString();
+    EXPECT_NE(err.find(c.says), std::string::npos) << err;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path("out.dat"))));
+  }
 }
 
 TEST_F(VornctlTest, ModuleAddressAndKestroTunnel) {

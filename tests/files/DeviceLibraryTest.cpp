@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include "RecordingPrompter.h"
@@ -36,22 +37,58 @@ class DeviceLibraryTest : public ::testing::Test {
   ConfigModel m;
 };
 
-TEST_F(DeviceLibraryTest, StartLoadsNamesFromProgramFolderOrAsks) {
-  DeviceLibrary lib;
-  write("VornDevices.def", kThreePin);
-  lib.LoadAtStart(dir.path().toStdString(), {}, prompter);
-  EXPECT_EQ(lib.Names, (std::vector<std::string>{"Other", "Trio"}));
-  EXPECT_EQ(lib.VersionLabel, "A");
+// Sets an environment variable for the lifetime of the guard.
+class EnvGuard {
+ public:
+  EnvGuard(const char* name, const QString& value) : name_(name), had_(qEnvironmentVariableIsSet(name)) {
+    old_ = qgetenv(name);
+    qputenv(name, value.toLocal8Bit());
+  }
+  ~EnvGuard() { had_ ? (void)qputenv(name_, old_) : (void)qunsetenv(name_); }
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
+
+TEST_F(DeviceLibraryTest, StartLoadsTheLibraryBesideTheProgramThenFromXdgDataFoldersOrAsks) {
+  const QString root = dir.path();
+  EnvGuard home("XDG_DATA_HOME", root + "/home-data");
+  EnvGuard dirs("XDG_DATA_DIRS", root + "/first:" + root + "/second");
+  ASSERT_TRUE(QDir(root).mkpath("bin") && QDir(root).mkpath("second/vornconfig"));
+  const std::string bin = (root + "/bin").toStdString();
+
+  // Installed: nothing beside the program, the library in the second data folder.
+  const std::string shared = write("second/vornconfig/VornDevices.def", kThreePin);
+  DeviceLibrary installed;
+  installed.LoadAtStart(bin, {}, prompter);
+  EXPECT_EQ(installed.Names, (std::vector<std::string>{"Other", "Trio"}));
+  EXPECT_EQ(installed.DevDefFiles[0], shared);
   EXPECT_TRUE(prompter.entries.empty());
 
+  // A copy beside the program wins (the build tree, a portable copy).
+  write("bin/VornDevices.def", "\"VornDeviceDefinitions B\"\r\n\"Dev\",\"Bee\"\r\n\"End\"\r\n");
+  DeviceLibrary beside;
+  beside.LoadAtStart(bin, {}, prompter);
+  EXPECT_EQ(beside.Names, std::vector<std::string>{"Bee"});
+  EXPECT_EQ(beside.VersionLabel, "B");
+
+  // None anywhere: the message names every folder looked in, then the dialog is offered.
+  ASSERT_TRUE(QFile::remove(QString::fromStdString(shared)));
   DeviceLibrary none;
   std::string preset;
   none.LoadAtStart(
-      dir.path().toStdString() + "/missing", [&](const std::string& p) { return preset = p, ""; }, prompter);
+      bin + "/missing", [&](const std::string& p) { return preset = p, ""; }, prompter);
   EXPECT_EQ(preset, "VornDevices.def");
-  EXPECT_EQ(prompter.texts(),
-            (std::vector<std::string>{"Can not find Device Configuration file at standard location",
-                                      "No Device Configuration available"}));
+  ASSERT_EQ(prompter.texts().size(), 2u);
+  EXPECT_EQ(
+      prompter.texts()[0],
+      "Can not find Device Configuration file at standard location\n\nLooked for VornDevices.def in:\n  " +
+          bin + "/missing\n  " +
+          (root + "/home-data/vornconfig\n  " + root + "/first/vornconfig\n  " + root + "/second/vornconfig")
+              .toStdString());
+  EXPECT_EQ(prompter.texts()[1], "No Device Configuration available");
   EXPECT_TRUE(none.Names.empty());
   EXPECT_EQ(none.VersionLabel, "");
 }

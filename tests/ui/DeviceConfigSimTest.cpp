@@ -39,6 +39,7 @@ struct SimTabRig {
     s.onDisplayRefresh = [this] { tab.refreshAll(); };
     s.onPinConfigRefresh = [this] { tab.refreshPinConfig(); };
     if (sim.ok()) s.link.openDevice(sim.path());
+    tab.setExpertMode(true);  // the single-pin buttons
     tab.show();
   }
   template <class T = QWidget>

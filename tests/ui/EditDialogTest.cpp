@@ -113,7 +113,7 @@ TEST_F(EditDialogTest, CopyAndPastePinThroughTheDialog) {
   s.model.pin(0).AspectConfig = kLayout4x9;
   s.model.pin(0).DCCCount = 3;
   answer = [](QDialog& d) {
-    EXPECT_EQ(d.windowTitle(), "Edit Pin");
+    EXPECT_EQ(d.windowTitle(), "Edit Pin 1");
     d.findChild<QPushButton*>("CommandCopyPin")->click();
   };
   click("LabelPAspOutput");
@@ -161,7 +161,7 @@ TEST_F(EditDialogTest, AspectCopyPasteAndStepDialog) {
   EXPECT_EQ(text("TextPAspAspDesc"), "asp");
 
   answer = [](QDialog& d) {
-    EXPECT_EQ(d.windowTitle(), "Edit Step");
+    EXPECT_EQ(d.windowTitle(), "Edit Step 0 of Pin 1, Aspect 2");
     d.findChild<QPushButton*>("commandDelete")->click();
   };
   click("LabelPAspStep_0");

@@ -28,6 +28,7 @@ class FaultWindowTest : public ::testing::Test {
       if (sim) l.entries.push_back({1, sim->path(), "1  " + sim->path()});
       return l;
     });
+    window->setUnsavedQuestion([] { return QMessageBox::Discard; });
     window->show();
     // The verification report is modal: close it as soon as it shows.
     closer.setInterval(20);

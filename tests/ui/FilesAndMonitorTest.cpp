@@ -57,31 +57,59 @@ TEST_F(WindowTest, CancelledDialogsChangeNothing) {
   EXPECT_TRUE(prompter.entries.empty());
 }
 
-TEST_F(WindowTest, MonitorStartsOnceAndStopsWhenItLosesTheFocus) {
-  prompter.answers = {true};
-  QTest::mouseClick(find("Release"), Qt::RightButton);
-  find<QTabWidget>("SSTab_Main")->setCurrentIndex(3);
-  click("CommandFBM_1");
-  EXPECT_EQ(prompter.last(), "Select Comm-port");
-  EXPECT_EQ(find<QPlainTextEdit>("textFBM")->toPlainText(), "");
+// Close, Load File and Read All ask about unsaved edits: never right after a save; Cancel
+// keeps everything; Save saves the full file, then the action goes on.
+TEST_F(WindowTest, UnsavedEditsAreAskedAboutFirst) {
+  QApplication::setQuitOnLastWindowClosed(false);
+  QTemporaryDir dir;
+  const QString path = dir.filePath("layout.dat");
+  window->setFileChooser([&](bool) { return path; });
+  struct Action {
+    const char* name;
+    std::function<void()> run;
+    std::function<bool()> wentOn;
+  } actions[] = {
+      {"load", [&] { window->loadFile(path); }, [&] { return window->statusText() == "Loaded " + path; }},
+      {"read all", [&] { window->requestJob("ReadAll"); },
+       [&] { return window->jobs().PendingJob() == "ReadAll"; }},
+      {"close", [&] { window->close(); }, [&] { return !window->isVisible(); }},
+  };
+  for (const Action& a : actions) {
+    SCOPED_TRACE(a.name);
+    ASSERT_TRUE(window->saveFile(false));
+    EXPECT_EQ(window->windowTitle(), "layout.dat[*] - Vorn Config");
+    EXPECT_FALSE(window->isWindowModified());
+    unsavedAsked = 0;
+    if (std::string(a.name) != "close") {  // (closing for real ends the run)
+      a.run();
+      EXPECT_EQ(unsavedAsked, 0);
+      EXPECT_TRUE(a.wentOn());
+      window->jobs().stop();
+    }
 
-  emit find<QComboBox>("ComboPort")->activated(0);
-  ASSERT_TRUE(port.isOpen());
-  click("CommandFBM_1");
-  click("CommandFBM_1");
-  auto* fbm = find<QPlainTextEdit>("textFBM");
-  EXPECT_EQ(fbm->toPlainText(), "Start Monitoring\n");
-  auto* timer2 = window->findChild<QTimer*>("Timer2");
-  ASSERT_NE(timer2, nullptr);
-  EXPECT_TRUE(timer2->isActive());
-  click("CommandFBM_2");  // "Stop" takes the focus
-  EXPECT_FALSE(timer2->isActive());
-  EXPECT_EQ(fbm->toPlainText(), "Start Monitoring\nMonitoring Stopped\n");
+    const QString edit = QString("edit_") + a.name[0];
+    typeInto("TextGenIDString", edit);
+    window->timer1Tick();
+    EXPECT_TRUE(window->isWindowModified());
+    unsavedAnswer = QMessageBox::Cancel;
+    window->showStatus(QString());
+    a.run();
+    EXPECT_EQ(unsavedAsked, 1);
+    EXPECT_FALSE(a.wentOn());
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_EQ(session().general.IDString, edit.toStdString());
 
-  click("CommandFBM_1");
-  click("CommandFBM_0");  // "Clear" while running: stops first, then empties
-  EXPECT_FALSE(timer2->isActive());
-  EXPECT_EQ(fbm->toPlainText(), "");
+    unsavedAnswer = QMessageBox::Save;
+    a.run();
+    EXPECT_EQ(unsavedAsked, 2);
+    EXPECT_TRUE(a.wentOn());
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    EXPECT_TRUE(bytes.contains(("\"" + edit + "\"").toLatin1())) << "saved before going on";
+    EXPECT_TRUE(bytes.contains("\"Pin\",31,")) << "in full";
+    window->jobs().stop();
+  }
 }
 
 // The dialogs run in a child copy of this test program whose HOME and XDG_CONFIG_HOME point

@@ -155,6 +155,70 @@ TEST_F(HelpToolTest, EventTool) {
   }
 }
 
+// Escape and the title-bar close act exactly as Cancel in each tool: the boxes keep the
+// values the tool was opened with.
+TEST_F(HelpToolTest, EscapeAndCloseActAsCancel) {
+  struct Tool {
+    int opcode;
+    const char* box;    // double-clicked to open the tool
+    const char* value;  // the box's opening value
+    std::function<void(QDialog&)> change;
+  } tools[] = {
+      {kWait, "TextPAspPar2_0", "10", [](QDialog& d) { In<QSlider>(d, "SliderCTTime")->setValue(40); }},
+      {kMultibit4, "TextPAspPar1_0", "37", [](QDialog& d) { In<QCheckBox>(d, "chkUitgang_1")->click(); }},
+      {kEventInput, "TextPAspPar1_0", "86", [](QDialog& d) { In<QCheckBox>(d, "chkEvent_0")->click(); }},
+  };
+  const std::function<void(QDialog&)> ends[] = {
+      [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+      [](QDialog& d) { d.close(); },
+  };
+  for (const Tool& t : tools) {
+    for (const auto& end : ends) {
+      chooseInstruction(0, t.opcode);
+      enter(t.box, t.value);
+      answer = [&](QDialog& d) {
+        d.show();
+        t.change(d);
+        end(d);
+        EXPECT_FALSE(d.isVisible());
+      };
+      doubleClick(t.box);
+      EXPECT_EQ(text(t.box), t.value) << t.opcode;
+    }
+  }
+  EXPECT_EQ(dialogsRun, 6);
+}
+
+// Every dialog the mouse opens in the editor opens from the keyboard too, titled with what it
+// acts on.
+TEST_F(HelpToolTest, DialogsOpenFromTheKeyboard) {
+  tab->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(tab.get()));
+  enter("TextPAspAspect", "2");
+  chooseInstruction(1, kWait);
+  chooseInstruction(2, kMultibit4);
+  struct Case {
+    const char* box;
+    QKeyCombination key;
+    const char* dialog;
+    const char* title;
+  } cases[] = {
+      {"TextPAspPar3_1", Qt::Key_F2, "dlgCT", "VornConfig CalcTime"},
+      {"TextPAspPar1_2", Qt::Key_F2, "dlgVornCalcPattern", "PalkConfig Calculate Pattern"},
+      {"TextPAspDesc", Qt::CTRL | Qt::SHIFT | Qt::Key_E, "dlgEditPin", "Edit Pin 1"},
+      {"TextPAspAspDesc", Qt::CTRL | Qt::SHIFT | Qt::Key_E, "dlgEditAspect", "Edit Aspect 2 of Pin 1"},
+      {"TextPAspPar1_2", Qt::CTRL | Qt::SHIFT | Qt::Key_E, "dlgEditStep", "Edit Step 2 of Pin 1, Aspect 2"},
+  };
+  for (const Case& c : cases) {
+    lastDialog = nullptr;
+    w(c.box)->setFocus();
+    QTest::keyClick(w(c.box), c.key.key(), c.key.keyboardModifiers());
+    ASSERT_NE(lastDialog, nullptr) << c.box << " " << c.dialog;
+    EXPECT_EQ(lastDialog->objectName(), c.dialog);
+    EXPECT_EQ(lastDialog->windowTitle(), c.title);
+  }
+}
+
 TEST(EventToolMath, FullFormsRoundTrip) {
   for (int v = 16; v < 128; ++v) {
     if ((v / 16) % 4 == 0) continue;  // no action chosen: not a full form

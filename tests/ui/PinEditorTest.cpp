@@ -25,10 +25,6 @@ TEST_F(PinEditorTest, StartState) {
        {"CommandPCFGGetParam_0", "CommandPCFGSetParam_0", "CommandPCFGGetParam_1", "CommandPCFGSetParam_1",
         "CommandPAspReadPin", "CommandPAspWritePin", "SSTabPCFG"})
     EXPECT_FALSE(w(hidden)->isVisible()) << hidden;
-  // Every list is the picker order of the catalogue.
-  auto* c = w<QComboBox>("ComboPAspInst_8");
-  ASSERT_EQ(c->count(), static_cast<int>(PickerCodes().size()));
-  EXPECT_EQ(c->itemData(1).toInt(), PickerCodes()[1]);
 }
 
 TEST_F(PinEditorTest, RelativeOffsetIsClampedToThePins) {
@@ -90,8 +86,38 @@ TEST_F(PinEditorTest, UnusedParameterIsGreyedZeroedAndNotRestored) {
   chooseInstruction(2, kJump);
   EXPECT_EQ(text("TextPAspPar2_2"), "0");
   EXPECT_FALSE(w("CheckPAspFade_2")->isVisible());
-  // The shared headings describe the row refreshed last.
   EXPECT_EQ(w<QLabel>("LabelPASpHParam2")->text(), "Ins#");
+}
+
+// The parameter headings describe the row being worked on, else the first row holding an
+// instruction (never a hidden row); each box names its parameter; greyed boxes take no focus.
+TEST_F(PinEditorTest, HeadingsAndTooltipsFollowTheRowWorkedOn) {
+  tab->activateWindow();
+  setDetails(true);
+  chooseLayout(1);
+  chooseInstruction(3, kJump);
+  chooseInstruction(5, kWait);
+  auto headings = [&] {
+    QStringList h;
+    for (const char* n : {"LabelPAspOffset", "LabelPAspHParam1", "LabelPASpHParam2", "LabelPAspHParam3"})
+      h << w<QLabel>(n)->text();
+    return h;
+  };
+  const QStringList jump{"P.O.", "Asp#", "Ins#", ""};
+  const QStringList wait{"", "", "Time", "Base"};
+  EXPECT_EQ(headings(), jump);
+  box("TextPAspPar2_5")->setFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(headings(), wait);
+  chooseLayout(2);  // rows 3 to 8 hidden, rows 0 to 2 empty
+  EXPECT_EQ(headings(), (QStringList{"", "", "", ""}));
+  chooseLayout(1);
+  EXPECT_EQ(headings(), jump);
+
+  EXPECT_TRUE(box("TextPAspPar2_3")->toolTip().startsWith("Ins#\n"));
+  EXPECT_EQ(box("TextPAspPar3_3")->toolTip(), "Not used by this instruction");
+  EXPECT_EQ(box("TextPAspPar3_3")->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(box("TextPAspPar2_3")->focusPolicy(), Qt::StrongFocus);
 }
 
 TEST_F(PinEditorTest, TimeLabelFollowsTheParameters) {

@@ -2,6 +2,7 @@
 // each tab after a Read All from the demo Vorn.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -47,6 +48,18 @@ TEST(Screenshots, EachTabAfterReadAll) {
     tabs->setCurrentIndex(i);
     QTest::qWait(150);
     EXPECT_TRUE(window.grab().save(QDir(out).filePath(names[i]))) << names[i];
+  }
+  // The device tab with details at screen sizes ("WxH ..." in VORN_SCREENSHOT_SIZES).
+  tabs->setCurrentIndex(2);
+  window.findChild<QAbstractButton*>("CheckPAspShowDetails")->setChecked(true);
+  const char* sizes = std::getenv("VORN_SCREENSHOT_SIZES");
+  for (const QString& size : QString(sizes ? sizes : "1366x768").split(' ', Qt::SkipEmptyParts)) {
+    const QStringList wh = size.split('x');
+    ASSERT_EQ(wh.size(), 2) << size.toStdString();
+    window.resize(wh[0].toInt(), wh[1].toInt());
+    QTest::qWait(150);
+    const QString name = "window-" + size + "-details.png";
+    EXPECT_TRUE(window.grab().save(QDir(out).filePath(name))) << name.toStdString();
   }
 }
 

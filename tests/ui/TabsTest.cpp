@@ -10,6 +10,7 @@
 #include "files/ConfigFile.h"
 #include "ui/DeviceConfigWidgets.h"
 #include "ui/GeneralTab.h"
+#include "ui/Readable.h"
 
 namespace vorn::test {
 namespace {
@@ -79,17 +80,53 @@ TEST_F(WindowTest, DccAddressesClampAndShowTheRange) {
   typeInto("TextGenDCCAddress", "600");
   EXPECT_EQ(text("TextGenDCCAddress"), "510");
   EXPECT_EQ(find<QLabel>("LabelGenDCCOutput")->text(), "Output 2037 .. OVFLOW");
-  EXPECT_FALSE(find<QLabel>("LabelGenDCCOutput")->styleSheet().isEmpty());
+  EXPECT_EQ(find<QLabel>("LabelGenDCCOutput")->palette().color(QPalette::WindowText), QColor(Qt::red));
   typeInto("TextGenDCCAddress", "0");
   EXPECT_EQ(text("TextGenDCCAddress"), "1");
   EXPECT_EQ(find<QLabel>("LabelGenDCCOutput")->text(), "Output 1 .. 32");
-  EXPECT_TRUE(find<QLabel>("LabelGenDCCOutput")->styleSheet().isEmpty());
+  EXPECT_EQ(find<QLabel>("LabelGenDCCOutput")->palette().color(QPalette::WindowText),
+            QApplication::palette().color(QPalette::WindowText));
   click("ChkGenDCCAllow0");
   typeInto("TextGenDCCAddress", "-4");
   EXPECT_EQ(text("TextGenDCCAddress"), "0");
   typeInto("TextGenXDCCAddress", "3000");
   EXPECT_EQ(text("TextGenXDCCAddress"), "2046");
   EXPECT_TRUE(find<QLabel>("LabelGenXDCCOutput")->text().endsWith(" .. OVERFLOW"));
+}
+
+// With a dark palette every text coloured only to mean "warning" or "greyed" stays readable.
+TEST_F(WindowTest, WarningAndGreyedTextsReadInADarkTheme) {
+  const QPalette light = QApplication::palette();
+  QPalette dark(QColor(53, 53, 53));
+  dark.setColor(QPalette::Base, QColor(35, 35, 35));
+  dark.setColor(QPalette::Text, QColor(220, 220, 220));
+  dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
+  QApplication::setPalette(dark);
+  makeWindow();
+  typeInto("TextGenDCCAddress", "600");  // the range label warns
+  showTab(1);
+  typeInto("TextECoff_2", "-1");  // greyed: no action
+  showTab(2);
+  click("CheckPAspShowDetails");
+  click("OptionPAspConf_1");  // empty steps: parameter boxes greyed
+  struct Seen {
+    const char* name;
+    QPalette::ColorRole text, behind;
+  } seen[] = {{"LabelAction", QPalette::WindowText, QPalette::Window},
+              {"lblPortProblems", QPalette::WindowText, QPalette::Window},
+              {"LabelGenDCCOutput", QPalette::WindowText, QPalette::Window},
+              {"LabelSrvHWCWarn", QPalette::WindowText, QPalette::Window},
+              {"TextECoff_2", QPalette::Text, QPalette::Base},
+              {"TextPAspPar2_0", QPalette::Text, QPalette::Base}};
+  for (const Seen& s : seen) {
+    const QPalette p = find(s.name)->palette();
+    EXPECT_GE(ContrastRatio(p.color(s.text), p.color(s.behind)), kReadableContrast) << s.name;
+  }
+  EXPECT_NE(find("TextECoff_2")->palette().color(QPalette::Base), dark.color(QPalette::Base))
+      << "still greyed";
+  EXPECT_TRUE(find("TextPAspPar2_0")->property("greyed").toBool());
+  window.reset();
+  QApplication::setPalette(light);
 }
 
 TEST_F(WindowTest, ModuleExtendedAddressFollowsNumbering) {
@@ -110,9 +147,10 @@ TEST_F(WindowTest, EventEditorClampsAndGreysNoAction) {
   typeInto("TextECoff_2", "-5");
   EXPECT_EQ(text("TextECoff_2"), "-1");
   EXPECT_EQ(session().model.eventOff(0, 2), -1);
-  EXPECT_TRUE(find<QWidget>("TextECoff_2")->styleSheet().contains("224"));
+  EXPECT_EQ(find<QWidget>("TextECoff_2")->palette().color(QPalette::Base), QColor(224, 224, 224));
   typeInto("TextECoff_2", "4");
-  EXPECT_FALSE(find<QWidget>("TextECoff_2")->styleSheet().contains("224"));
+  EXPECT_EQ(find<QWidget>("TextECoff_2")->palette().color(QPalette::Base),
+            QApplication::palette().color(QPalette::Base));
 
   typeInto("TextECpin", "0");
   EXPECT_EQ(text("TextECpin"), "1");
@@ -161,6 +199,7 @@ TEST_F(WindowTest, ReadAllWithThePortClosedShowsTheLabelThenFails) {
   EXPECT_FALSE(find("LabelAction")->isVisible());
   EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select communications port"});
   EXPECT_EQ(find<QLabel>("LabelGenVersionString")->text(), "Unknown");
+  EXPECT_EQ(window->statusText(), "Read All failed");
 }
 
 }  // namespace

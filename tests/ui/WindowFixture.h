@@ -31,6 +31,10 @@ class WindowTest : public ::testing::Test {
       }
       return l;
     });
+    window->setUnsavedQuestion([this] {
+      ++unsavedAsked;
+      return unsavedAnswer;
+    });
     window->show();
     window->activateWindow();
     QApplication::processEvents();
@@ -72,6 +76,8 @@ class WindowTest : public ::testing::Test {
   FakeSerialPort port{clock};
   RecordingPrompter prompter;
   int portCount = 2;
+  int unsavedAsked = 0;  // the Save / Discard / Cancel question, answered with unsavedAnswer
+  QMessageBox::StandardButton unsavedAnswer = QMessageBox::Discard;
   std::unique_ptr<MainWindow> window;
 };
 

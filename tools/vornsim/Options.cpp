@@ -195,7 +195,8 @@ const char* usageText() {
          "  --exit-on-hup         exit when the host closes the port\n"
          "  --kestro TYPE         speak Kestro tunnel frames as a lintor, corvel or pardo\n"
          "  --protocol X.Y        Kestro protocol version reported (default 3.2)\n"
-         "  --iface-version X.Y   interface version reported (default 1.030)\n";
+         "  --iface-version X.Y   interface version reported (default 1.030)\n"
+         "  --version             print the version and the licence\n";
 }
 
 }  // namespace vornsim

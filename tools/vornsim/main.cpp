@@ -8,6 +8,7 @@
 #include "PtyServer.h"
 #include "SimLog.h"
 #include "Simulator.h"
+#include "VornVersion.h"
 
 namespace {
 
@@ -20,6 +21,10 @@ void onDumpSignal(int) { gDump = 1; }
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--version") {
+    std::fputs(vorn::VersionText("vornsim").c_str(), stdout);
+    return 0;
+  }
   vornsim::Options opts;
   std::string error;
   bool help = false;
