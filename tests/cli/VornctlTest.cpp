@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "RecordingPrompter.h"
+#include "RunProgram.h"
 #include "SimProcess.h"
 #include "files/ConfigFile.h"
 #include "files/FileAccess.h"
@@ -17,29 +18,13 @@ namespace {
 
 using test::SimProcess;
 
-struct CtlRun {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
+using CtlRun = test::ProgramRun;
 
 CtlRun Vornctl(const std::vector<std::string>& args,
                const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
-  QProcess p;
-  p.setProcessEnvironment(env);
   QStringList list;
   for (const auto& a : args) list << QString::fromStdString(a);
-  p.start(VORNCTL_PATH, list);
-  CtlRun r;
-  if (!p.waitForFinished(30000)) {
-    p.kill();
-    p.waitForFinished();
-    return r;
-  }
-  r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = p.readAllStandardOutput().toStdString();
-  r.err = p.readAllStandardError().toStdString();
-  return r;
+  return test::RunProgram(VORNCTL_PATH, list, env);
 }
 
 bool EndsWith(const std::string& s, const std::string& tail) {
