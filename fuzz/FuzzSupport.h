@@ -15,6 +15,7 @@ class SilentPrompter : public Prompter {
   void message(const std::string&, Icon) override {}
   bool askOkCancel(const std::string&, Icon) override { return true; }
   bool askYesNo(const std::string&, Icon) override { return true; }
+  bool askToAct(const std::string&, Icon, const std::string&, const std::string&) override { return true; }
 };
 
 // A broken invariant is a finding: abort so both libFuzzer and the replay test notice.

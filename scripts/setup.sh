@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-serialport-dev libgl1-mesa-dev
   libgtest-dev libgmock-dev clang-format xvfb xauth clang-14 libclang-rt-14-dev
-  help2man desktop-file-utils appstream lintian bash-completion)
+  help2man desktop-file-utils appstream lintian bash-completion
+  xdotool imagemagick)  # the last two drive and picture the window on a virtual display
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

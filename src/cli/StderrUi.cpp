@@ -36,6 +36,11 @@ bool StderrUi::askOkCancel(const std::string& text, Icon) {
   return false;
 }
 
+bool StderrUi::askToAct(const std::string& text, Icon, const std::string&, const std::string& keep) {
+  if (!muted_) line(text + " -> " + keep);
+  return false;
+}
+
 bool StderrUi::askYesNo(const std::string& text, Icon) {
   if (!muted_) line(text + " -> No");
   return false;

@@ -17,6 +17,7 @@ class StderrUi : public Prompter {
   void message(const std::string& text, Icon icon = Icon::None) override;
   bool askOkCancel(const std::string& text, Icon icon = Icon::None) override;
   bool askYesNo(const std::string& text, Icon icon = Icon::None) override;
+  bool askToAct(const std::string& text, Icon icon, const std::string& act, const std::string& keep) override;
 
   void progress(const std::string& text);
   void endProgress();

@@ -222,17 +222,17 @@ bool Link::TransactTunnel(bool wantReply, const std::vector<uint8_t>& data) {
   return ReplyOk;
 }
 
-void Link::SendPalkFrame(uint8_t a, uint8_t c, uint8_t p1, uint8_t p2) {
+bool Link::SendPalkFrame(uint8_t a, uint8_t c, uint8_t p1, uint8_t p2) {
   if (!port_.isOpen()) {
     prompter_.message(kSelectPort);
-    return;
+    return false;
   }
   if (LinkToggle == 128) {
     SendResync();
-    if (!writeAll(BuildPalkFrame(a, 0, 0, 0))) return;
+    if (!writeAll(BuildPalkFrame(a, 0, 0, 0))) return false;
     LinkToggle = 64;
   }
-  writeAll(BuildPalkFrame(a, c, p1, p2));
+  return writeAll(BuildPalkFrame(a, c, p1, p2));
 }
 
 bool Link::TunnelSend(const std::vector<uint8_t>& payload) {

@@ -58,7 +58,8 @@ class Link {
     return Transact(wantReply, std::vector<uint8_t>(data));
   }
   void SendResync();
-  void SendPalkFrame(uint8_t a, uint8_t c, uint8_t p1, uint8_t p2);
+  // One-way Palk frame; false when the port was closed or refused the bytes.
+  bool SendPalkFrame(uint8_t a, uint8_t c, uint8_t p1, uint8_t p2);
 
   // One direct reply into ReplyBuffer within the 2.0 s window (used by Transact).
   bool ReceiveReply();

@@ -276,13 +276,19 @@ bool WriteGenSerial(Session& s) {
 }
 
 bool EraseFlash(Session& s) {
+  // A closed port is said before anything is confirmed.
+  if (!s.link.isOpen()) {
+    s.prompter().message("Select communications port");
+    return false;
+  }
   const std::string warning = "WARNING !!\nThis operation will erase the Vorn Configuration Memory\n";
   if (!s.prompter().askOkCancel(warning + "Continue?", Icon::Warning)) return false;
-  // Here OK means "yes, cancel".
-  if (s.prompter().askOkCancel(warning + "The green LED on the Vorn will be ON during this process\n"
-                                         "The erase process may take up to 45 seconds, please be patient\n\n"
-                                         "Do you want to cancel this operation?",
-                               Icon::Warning))
+  // The question asks whether to cancel; its buttons say what they do, and only an explicit
+  // "Erase" goes on (Escape and closing the box keep the configuration).
+  if (!s.prompter().askToAct(warning + "The green LED on the Vorn will be ON during this process\n"
+                                       "The erase process may take up to 45 seconds, please be patient\n\n"
+                                       "Do you want to cancel this operation?",
+                             Icon::Warning, kEraseButton, kKeepButton))
     return false;
 
   Bytes req{kWrite, 0};

@@ -30,8 +30,15 @@ bool WriteGenAddr(Session& s);
 bool WriteLC(Session& s);
 bool WriteGenSerial(Session& s);
 
-// "Erase Flash": two confirmations, then 96, 0 and EraseFlashCode as a frame that asks for
-// no answer. Returns true when the request was sent; the device then needs up to 45 s.
+// "Erase Flash": with the port open, two confirmations (the second answered by the buttons
+// kEraseButton / kKeepButton), then 96, 0 and EraseFlashCode as a frame that asks for no
+// answer. Returns true when the request was sent; the device then needs up to 45 s
+// (kEraseSentText says so).
+inline constexpr const char* kEraseButton = "Erase";
+inline constexpr const char* kKeepButton = "Keep configuration";
+inline constexpr const char* kEraseSentText =
+    "Erase request sent: the Vorn may take up to 45 seconds to erase its configuration memory "
+    "(its green LED is on meanwhile).";
 bool EraseFlash(Session& s);
 
 }  // namespace vorn

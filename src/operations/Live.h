@@ -16,8 +16,28 @@ struct TestKeys {
 };
 
 // "Test": shows aspect `CurAspect` of `CurPin` by the variant the keys choose (or the help
-// message with Alt). Returns false when nothing was sent.
+// message with Alt). The variants that address the pin by its serial offset refuse, with a
+// message and nothing sent, a pin without serial addresses or with an offset above 127.
+// Returns false when nothing was sent.
 bool TestAspect(Session& s, TestKeys keys);
+// The five lines that Alt + Test shows.
+const char* TestHelpText();
+
+// "PalkSend": the typed command, output and parameter, each clamped to 0..127 in place (so
+// the boxes can show what was sent), as one Palk frame to the module address.
+struct PalkValues {
+  int command = 0;
+  int output = 0;
+  int parameter = 0;
+};
+bool SendRawPalk(Session& s, PalkValues& v);
+
+// "Reset": one Palk frame. "Clear All" / "Lamp Test": one Palk frame per output 0..31 after
+// checking the port; the first frame the port refuses ends the command. False when not
+// everything was sent.
+bool ResetModule(Session& s, int module);
+bool ClearAllOutputs(Session& s, int module);
+bool LampTestAllOutputs(Session& s, int module);
 
 // Set PWM level (0..31) / servo position (-64..63) of a pin; slow / dynamic use the pin's
 // configured dynamics. Values outside the range are clamped, never wrapped.

@@ -47,6 +47,16 @@ void ModifierButton::mousePressEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton) emit leftPressed(e->modifiers());
 }
 
+void ModifierButton::keyPressEvent(QKeyEvent* e) {
+  const int k = e->key();
+  if (k != Qt::Key_Space && k != Qt::Key_Return && k != Qt::Key_Enter) {
+    QPushButton::keyPressEvent(e);
+    return;
+  }
+  e->accept();
+  if (!e->isAutoRepeat()) emit leftPressed(Qt::NoModifier);
+}
+
 QString FromModelText(const std::string& s) {
   return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }

@@ -77,7 +77,8 @@ class UpDown : public QWidget {
   int value_;
 };
 
-// Button that reports the modifier keys held when it is pressed with the left button.
+// Button that reports the modifier keys held when it is pressed with the left button. Space,
+// Enter and Return on the focused button act as a press without modifiers.
 class ModifierButton : public QPushButton {
   Q_OBJECT
  public:
@@ -88,6 +89,7 @@ class ModifierButton : public QPushButton {
 
  protected:
   void mousePressEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 };
 
 // Latin-1 text of the model <-> what a box shows.

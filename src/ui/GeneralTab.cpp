@@ -303,14 +303,16 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
                                                                  {"CommandLCRead", &ReadLC},
                                                                  {"CommandLCWrite", &WriteLC},
                                                                  {"CommandGenSerialRead", &ReadGenSerial},
-                                                                 {"CommandGenSerialWrite", &WriteGenSerial},
-                                                                 {"CommandGenEraseFlash", &EraseFlash}};
+                                                                 {"CommandGenSerialWrite", &WriteGenSerial}};
   for (const auto& [name, fn] : routines) {
     setRoutine(name, [this, fn](Session& session) {
       fn(session);
       refresh();  // also what a routine left unchanged, e.g. a cut identity string
     });
   }
+  setRoutine("CommandGenEraseFlash", [this](Session& session) {
+    if (EraseFlash(session)) emit status(QString::fromUtf8(kEraseSentText));
+  });
 
   refresh();
 }

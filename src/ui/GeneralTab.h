@@ -39,8 +39,9 @@ class GeneralTab : public QWidget {
   void setRoutine(const QString& buttonName, Routine r);
 
  signals:
-  void addressesChanged();  // the current pin's address displays must follow
-  void driversChanged();    // ShowPinConfig must run (hardware warnings)
+  void addressesChanged();           // the current pin's address displays must follow
+  void driversChanged();             // ShowPinConfig must run (hardware warnings)
+  void status(const QString& text);  // one line for the window's status bar
 
  private:
   QPushButton* button(const QString& name, const QString& caption);

@@ -219,6 +219,7 @@ void MainWindow::buildWindow() {
   connect(linkPanel_, &LinkPanel::portChanged, this, [this] { testTab_->portChanged(); });
   connect(generalTab_, &GeneralTab::addressesChanged, this, &MainWindow::addressesChanged);
   connect(generalTab_, &GeneralTab::driversChanged, this, [this] { deviceTab_->refreshPinConfig(); });
+  connect(generalTab_, &GeneralTab::status, this, &MainWindow::showStatus);
 
   setTabOrder(readAll, writeAll);
   setTabOrder(writeAll, verifyAll);
@@ -313,7 +314,9 @@ void MainWindow::showShortcuts() {
       "Ctrl+O  Load File\nCtrl+S  Save File\nCtrl+Shift+S  Save File compact\nCtrl+Q  Quit\n"
       "F5  Read All\nF6  Write All\nF7  Verify All\nEsc  Stop the running job\n\n"
       "In the pin editor: Ctrl+Shift+E in a pin, aspect or step box opens its edit dialog;\n"
-      "F2 in a step's parameter box opens its help tool.",
+      "F2 in a step's parameter box opens its help tool. On \"Test\", Space or Enter sends the\n"
+      "plain Test; right-click or the menu key offers its variants and their help. The live\n"
+      "sliders step by one with the arrow keys.",
       Icon::Information);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/MessageBoxPrompter.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace vorn {
 
@@ -37,6 +38,18 @@ bool MessageBoxPrompter::askOkCancel(const std::string& text, Icon icon) {
 
 bool MessageBoxPrompter::askYesNo(const std::string& text, Icon icon) {
   return ask(owner_, text, icon, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+bool MessageBoxPrompter::askToAct(const std::string& text, Icon icon, const std::string& act,
+                                  const std::string& keep) {
+  QMessageBox box(boxIcon(icon), QStringLiteral("VornConfig"), QString::fromStdString(text),
+                  QMessageBox::NoButton, owner_);
+  QPushButton* actButton = box.addButton(QString::fromStdString(act), QMessageBox::DestructiveRole);
+  QPushButton* keepButton = box.addButton(QString::fromStdString(keep), QMessageBox::RejectRole);
+  box.setDefaultButton(keepButton);
+  box.setEscapeButton(keepButton);
+  box.exec();
+  return box.clickedButton() == actButton;
 }
 
 }  // namespace vorn

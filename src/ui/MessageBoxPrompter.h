@@ -16,6 +16,7 @@ class MessageBoxPrompter : public Prompter {
   void message(const std::string& text, Icon icon = Icon::None) override;
   bool askOkCancel(const std::string& text, Icon icon = Icon::None) override;
   bool askYesNo(const std::string& text, Icon icon = Icon::None) override;
+  bool askToAct(const std::string& text, Icon icon, const std::string& act, const std::string& keep) override;
 
  private:
   QPointer<QWidget> owner_;

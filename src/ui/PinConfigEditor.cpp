@@ -69,11 +69,21 @@ QString ViewText(std::string_view v) { return QString::fromUtf8(v.data(), static
 
 const char* const kWarning = "Warning: Hardware Configuration Mismatch";
 const char* const kSliderTip = "Move slider for target position";
+
+// Wide enough to pick every value with the mouse; the arrow keys step by one.
+void ConfigureLiveSlider(QSlider* slider) {
+  slider->setToolTip(kSliderTip);
+  slider->setMinimumWidth(256);
+  slider->setSingleStep(1);
+  slider->setFocusPolicy(Qt::StrongFocus);
+}
+
 const char* const kDynamicTip = "If checked, use active dynamic parameters, else go directly to position";
 
 }  // namespace
 
 PinConfigEditor::PinConfigEditor(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
+  liveSetTo_.fill(-1);
   build();
   applyDetails(false, false);
 }
@@ -134,7 +144,9 @@ void PinConfigEditor::build() {
     btns->addWidget(setParam_[i]);
     // Index 1 is the stored (flash) configuration, index 0 the active one.
     connect(getParam_[i], &QPushButton::clicked, this, [this, i] {
-      if (ReadPinConfig(s_, i == 1, s_.model.CurPin)) ShowPinConfig();
+      if (!ReadPinConfig(s_, i == 1, s_.model.CurPin)) return;
+      if (i == 0) markLiveKnown();  // the active configuration carries the live level
+      ShowPinConfig();
     });
     connect(setParam_[i], &QPushButton::clicked, this, [this, i] {
       if (commitVisibleFields) commitVisibleFields();
@@ -209,6 +221,7 @@ QWidget* PinConfigEditor::buildServoTab() {
   positionBox_ = new QLineEdit("0", tab);
   positionBox_->setObjectName("TextPosition");
   positionBox_->setMaximumWidth(positionBox_->fontMetrics().horizontalAdvance("-0000") + 12);
+  posLabel->setBuddy(positionBox_);
   auto* setPos = new QPushButton("Set", tab);
   setPos->setObjectName("CommandSrvLevel");
   auto* jump = new QPushButton("Jump", tab);
@@ -217,7 +230,7 @@ QWidget* PinConfigEditor::buildServoTab() {
   servoSlider_ = new QSlider(Qt::Horizontal, tab);
   servoSlider_->setObjectName("SliderServo");
   servoSlider_->setRange(-64, 63);
-  servoSlider_->setToolTip(kSliderTip);
+  ConfigureLiveSlider(servoSlider_);
   servoSlider_->installEventFilter(this);
   srvDynamic_ = new QCheckBox("Dynamic", tab);
   srvDynamic_->setObjectName("CheckSrvDynamic");
@@ -231,13 +244,15 @@ QWidget* PinConfigEditor::buildServoTab() {
   lay->addLayout(live, 8, 0, 1, 2);
   lay->setRowStretch(9, 1);
   connect(setPos, &QPushButton::clicked, this, [this] {
+    if (positionBox_->text().trimmed().isEmpty() && !requireLive("position", positionBox_)) return;
     int v = std::clamp(BoxValue(positionBox_->text()), -64, 63);
     SetBoxNumber(positionBox_, v);
     setServoLive(v, false);
     if (s_.link.isOpen()) SendServoPosition(s_, s_.model.CurPin, servoPosition_, srvDynamic_->isChecked());
   });
-  connect(jump, &QPushButton::clicked, this,
-          [this] { SendServoPosition(s_, s_.model.CurPin, servoPosition_, false); });
+  connect(jump, &QPushButton::clicked, this, [this] {
+    if (requireLive("position", positionBox_)) SendServoPosition(s_, s_.model.CurPin, servoPosition_, false);
+  });
   connect(servoSlider_, &QSlider::valueChanged, this, [this](int v) {
     if (filling_) return;
     setServoLive(v, true);
@@ -295,9 +310,12 @@ QWidget* PinConfigEditor::buildPwmTab() {
   lay->addWidget(pwmInverted_, 4, 0);
 
   auto* live = new QHBoxLayout;
+  auto* levelLabel = new QLabel("Level", tab);
+  levelLabel->setObjectName("LabelPWMLevel");
   pwmLevelBox_ = new QLineEdit("0", tab);
   pwmLevelBox_->setObjectName("TextPWMLevel");
   pwmLevelBox_->setMaximumWidth(pwmLevelBox_->fontMetrics().horizontalAdvance("0000") + 12);
+  levelLabel->setBuddy(pwmLevelBox_);
   auto* setLevel = new QPushButton("Set", tab);
   setLevel->setObjectName("CommandPWMLevel");
   auto* jump = new QPushButton("Jump", tab);
@@ -305,11 +323,12 @@ QWidget* PinConfigEditor::buildPwmTab() {
   pwmSlider_ = new QSlider(Qt::Horizontal, tab);
   pwmSlider_->setObjectName("SliderPWM");
   pwmSlider_->setRange(0, 31);
-  pwmSlider_->setToolTip(kSliderTip);
+  ConfigureLiveSlider(pwmSlider_);
   pwmSlider_->installEventFilter(this);
   pwmSlow_ = new QCheckBox("Slow", tab);
   pwmSlow_->setObjectName("CheckPWMSlow");
   pwmSlow_->setToolTip(kDynamicTip);
+  live->addWidget(levelLabel);
   live->addWidget(pwmLevelBox_);
   live->addWidget(setLevel);
   live->addWidget(jump);
@@ -318,12 +337,15 @@ QWidget* PinConfigEditor::buildPwmTab() {
   lay->addLayout(live, 5, 0, 1, 2);
   lay->setRowStretch(6, 1);
   connect(setLevel, &QPushButton::clicked, this, [this] {
+    if (pwmLevelBox_->text().trimmed().isEmpty() && !requireLive("level", pwmLevelBox_)) return;
     int v = std::clamp(BoxValue(pwmLevelBox_->text()), 0, 31);
     SetBoxNumber(pwmLevelBox_, v);
     setPwmLive(v, false);
     if (s_.link.isOpen()) SendPwmLevel(s_, s_.model.CurPin, pwmLevel_, pwmSlow_->isChecked());
   });
-  connect(jump, &QPushButton::clicked, this, [this] { SendPwmLevel(s_, s_.model.CurPin, pwmLevel_, false); });
+  connect(jump, &QPushButton::clicked, this, [this] {
+    if (requireLive("level", pwmLevelBox_)) SendPwmLevel(s_, s_.model.CurPin, pwmLevel_, false);
+  });
   connect(pwmSlider_, &QSlider::valueChanged, this, [this](int v) {
     if (filling_) return;
     setPwmLive(v, true);
@@ -367,6 +389,7 @@ void PinConfigEditor::setPwmLive(int level, bool fromSlider) {
     filling_ = false;
   }
   pin().LiveLevel = static_cast<uint8_t>(level);
+  markLiveKnown();
 }
 
 void PinConfigEditor::setServoLive(int position, bool fromSlider) {
@@ -379,6 +402,20 @@ void PinConfigEditor::setServoLive(int position, bool fromSlider) {
     filling_ = false;
   }
   pin().LiveLevel = static_cast<uint8_t>(position + 64);
+  markLiveKnown();
+}
+
+bool PinConfigEditor::liveKnown() { return liveSetTo_[s_.model.CurPin] == pin().LiveLevel; }
+
+void PinConfigEditor::markLiveKnown() { liveSetTo_[s_.model.CurPin] = pin().LiveLevel; }
+
+bool PinConfigEditor::requireLive(const char* what, QLineEdit* box) {
+  if (liveKnown() && !box->text().trimmed().isEmpty()) return true;
+  s_.prompter().message(std::string("No ") + what + " has been set for pin " +
+                        std::to_string(s_.model.CurPin + s_.model.NumberBase) +
+                        " yet: type one and press \"Set\", or move the slider.");
+  box->setFocus();
+  return false;
 }
 
 void PinConfigEditor::applyDetails(bool details, bool expert) {
@@ -451,9 +488,14 @@ void PinConfigEditor::ShowPinConfig() {
       autoSuspend_->setChecked(f.AutoSuspend);
       suspended_->setChecked(f.Suspended);
       initialised_->setChecked(f.Initialised);
-      servoPosition_ = ShownServoPosition(p.LiveLevel);
-      servoSlider_->setValue(servoPosition_);
-      SetBoxNumber(positionBox_, servoSlider_->value());
+      if (liveKnown()) {
+        servoPosition_ = ShownServoPosition(p.LiveLevel);
+        servoSlider_->setValue(servoPosition_);
+        SetBoxNumber(positionBox_, servoSlider_->value());
+      } else {
+        servoSlider_->setValue(0);
+        positionBox_->clear();
+      }
       break;
     }
     case PinKind::Pwm: {
@@ -464,9 +506,14 @@ void PinConfigEditor::ShowPinConfig() {
       accelOpt_[static_cast<size_t>(m.AccelMode)]->setChecked(true);
       driveOpt_[static_cast<size_t>(m.DriveMode)]->setChecked(true);
       pwmInverted_->setChecked(type == kCfgPwmInverted);
-      pwmSlider_->setValue(p.LiveLevel);
-      pwmLevel_ = pwmSlider_->value();
-      SetBoxNumber(pwmLevelBox_, pwmLevel_);
+      if (liveKnown()) {
+        pwmSlider_->setValue(p.LiveLevel);
+        pwmLevel_ = pwmSlider_->value();
+        SetBoxNumber(pwmLevelBox_, pwmLevel_);
+      } else {
+        pwmSlider_->setValue(0);
+        pwmLevelBox_->clear();
+      }
       break;
     }
     case PinKind::Input:

@@ -53,6 +53,13 @@ class PinConfigEditor : public QWidget {
   void tabClicked(int index);
   void setPwmLive(int level, bool fromSlider);
   void setServoLive(int position, bool fromSlider);
+  // The live level of the current pin is known once the user set it (box, slider) or the
+  // Vorn reported it (Get Pin Config); a level from a stored configuration or a kind's
+  // defaults is not what the output is doing, so the boxes stay empty until then.
+  bool liveKnown();
+  void markLiveKnown();
+  // Nothing is sent for an unknown level: says what to do instead. True when the level is known.
+  bool requireLive(const char* what, QLineEdit* box);
   PinData& pin();
 
   Session& s_;
@@ -64,6 +71,7 @@ class PinConfigEditor : public QWidget {
   int servoPosition_ = 0;
   bool pwmSliderFocus_ = false;
   bool servoSliderFocus_ = false;
+  std::array<int, kPinTableSize> liveSetTo_{};  // LiveLevel the user last set per pin, -1 = none
 
   QTabWidget* tabs_;
   std::array<ValidatedEdit*, kConfigBoxCount> boxes_{};

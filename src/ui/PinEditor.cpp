@@ -1,5 +1,6 @@
 #include "ui/PinEditor.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -195,7 +196,7 @@ void PinEditor::build() {
   init_->setText("-1");
   initSpin_ = new UpDown("UpDownPAspInit", init_, -1, 11);
   test_ = new ModifierButton("CommandPAspTestAspect", "Test", this);
-  test_->setToolTip("Alt + Click for Options");
+  test_->setToolTip("Alt + Click for Options\nRight-click (or the menu key) for the variants and their help");
   writeAspect_ = new QPushButton("Write Single", this);
   writeAspect_->setObjectName("CommandPAspWriteAspect");
   aspRow->addWidget(labelAspect_);
@@ -354,6 +355,26 @@ void PinEditor::build() {
     keys.Alt = mods.testFlag(Qt::AltModifier);
     TestAspect(s_, keys);
   });
+  // The variants without holding keys (Alt + click is taken by many window managers): the
+  // button's context menu, also from the keyboard's menu key.
+  const struct {
+    const char* caption;
+    TestKeys keys;
+  } variants[] = {
+      {"Test: Send Vorn Set Aspect", {}},
+      {"Shift + Test: Send Legacy Palk Set Aspect", {true, false, false}},
+      {"Control + Test: Send Vorn Set Aspect, use Address Map", {false, true, false}},
+      {"Shift + Control + Test: Send Legacy Palk Set Aspect, use Address Map", {true, true, false}},
+      {"Help on the Test variants", {false, false, true}}};
+  int index = 0;
+  for (const auto& v : variants) {
+    auto* act = new QAction(v.caption, test_);
+    act->setObjectName(QString("ActionPAspTest_%1").arg(index++));
+    const TestKeys keys = v.keys;
+    connect(act, &QAction::triggered, this, [this, keys] { TestAspect(s_, keys); });
+    test_->addAction(act);
+  }
+  test_->setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(writeAspect_, &QPushButton::clicked, this,
           [this] { WriteAspect(s_, s_.model.CurPin, s_.model.CurAspect); });
   connect(readPin_, &QPushButton::clicked, this, [this] {

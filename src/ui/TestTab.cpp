@@ -8,10 +8,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "model/Instructions.h"
+#include "operations/Live.h"
 #include "operations/Session.h"
 #include "ui/DeviceConfigWidgets.h"
 #include "ui/WindowWidgets.h"
@@ -24,13 +25,6 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
   auto* b = new QPushButton(caption, parent);
   b->setObjectName(name);
   return b;
-}
-
-uint8_t palkAddress(int module) { return static_cast<uint8_t>(4 * module + 3); }
-
-// A typed Palk value: rounded to a whole number and kept to the 7 bits a frame carries.
-uint8_t palkValue(const QString& text) {
-  return static_cast<uint8_t>(IntRange{0, 127}.clamp(BoxValue(text)));
 }
 
 }  // namespace
@@ -96,38 +90,39 @@ TestTab::TestTab(Session& s, QWidget* parent) : QWidget(parent), s_(s), monitor_
   timer2_->setInterval(100);
 
   connect(send, &QPushButton::clicked, this, [this] {
-    s_.link.SendPalkFrame(palkAddress(s_.link.opts.ModuleAddress), palkValue(palkParam_[0]->text()),
-                          palkValue(palkParam_[1]->text()), palkValue(palkParam_[2]->text()));
+    // The boxes show what goes out: rounded, and kept to the 7 bits a frame carries.
+    PalkValues v{BoxValue(palkParam_[0]->text()), BoxValue(palkParam_[1]->text()),
+                 BoxValue(palkParam_[2]->text())};
+    SendRawPalk(s_, v);
+    SetBoxNumber(palkParam_[0], v.command);
+    SetBoxNumber(palkParam_[1], v.output);
+    SetBoxNumber(palkParam_[2], v.parameter);
   });
-  connect(reset0, &QPushButton::clicked, this,
-          [this] { s_.link.SendPalkFrame(palkAddress(s_.link.opts.ModuleAddress), 2, 0, 0); });
-  connect(reset1, &QPushButton::clicked, this, [this] { s_.link.SendPalkFrame(palkAddress(15), 2, 0, 0); });
-  connect(clr0, &QPushButton::clicked, this, [this] { sendToAllOutputs(s_.link.opts.ModuleAddress, 8, 0); });
-  connect(clr1, &QPushButton::clicked, this, [this] { sendToAllOutputs(0, 8, 0); });
-  connect(lt0, &QPushButton::clicked, this, [this] { sendToAllOutputs(s_.link.opts.ModuleAddress, 10, 30); });
-  connect(lt1, &QPushButton::clicked, this, [this] { sendToAllOutputs(0, 10, 30); });
-  connect(lt2, &QPushButton::clicked, this, [this] { sendToAllOutputs(15, 10, 30); });
+  connect(reset0, &QPushButton::clicked, this, [this] { ResetModule(s_, s_.link.opts.ModuleAddress); });
+  connect(reset1, &QPushButton::clicked, this, [this] { ResetModule(s_, 15); });
+  connect(clr0, &QPushButton::clicked, this, [this] { ClearAllOutputs(s_, s_.link.opts.ModuleAddress); });
+  connect(clr1, &QPushButton::clicked, this, [this] { ClearAllOutputs(s_, 0); });
+  connect(lt0, &QPushButton::clicked, this, [this] { LampTestAllOutputs(s_, s_.link.opts.ModuleAddress); });
+  connect(lt1, &QPushButton::clicked, this, [this] { LampTestAllOutputs(s_, 0); });
+  connect(lt2, &QPushButton::clicked, this, [this] { LampTestAllOutputs(s_, 15); });
 
-  monitor_.onChange = [this] {
-    const QString t = QString::fromStdString(monitor_.text());
-    if (fbm_->toPlainText() == t) return;
-    fbm_->setPlainText(t);
-    fbm_->verticalScrollBar()->setValue(fbm_->verticalScrollBar()->maximum());
+  // The box keeps the monitor's last lines (the trailing line break leaves one empty block).
+  fbm_->setMaximumBlockCount(static_cast<int>(FeedbackMonitor::kMaxLines) + 1);
+  monitor_.onAppend = [this](const std::string& piece) {
+    QScrollBar* bar = fbm_->verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
+    QTextCursor end(fbm_->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QString::fromStdString(piece));
+    if (atEnd) bar->setValue(bar->maximum());
   };
+  monitor_.onClear = [this] { fbm_->clear(); };
   connect(monitorBtn_, &QPushButton::clicked, this, [this] {
     if (monitor_.start()) timer2_->start();
   });
   connect(monitorBtn_, &FocusButton::focusLost, this, &TestTab::stopMonitor);
   connect(clear, &QPushButton::clicked, this, [this] { monitor_.clear(); });
   connect(timer2_, &QTimer::timeout, this, &TestTab::tick);
-}
-
-void TestTab::sendToAllOutputs(int module, uint8_t command, uint8_t param2) {
-  if (!s_.link.isOpen()) {
-    s_.prompter().message("Select communications port");
-    return;
-  }
-  for (uint8_t out = 0; out < 32; ++out) s_.link.SendPalkFrame(palkAddress(module), command, out, param2);
 }
 
 void TestTab::stopMonitor() {

@@ -32,7 +32,6 @@ class TestTab : public QWidget {
  private:
   void tick();
   void stopMonitor();
-  void sendToAllOutputs(int module, uint8_t command, uint8_t param2);
 
   Session& s_;
   FeedbackMonitor monitor_;

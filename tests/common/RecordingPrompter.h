@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/Prompter.h"
@@ -14,7 +15,7 @@ class RecordingPrompter : public Prompter {
   struct Entry {
     std::string text;
     Icon icon;
-    char kind;  // 'm' message, 'o' OK/Cancel, 'y' Yes/No
+    char kind;  // 'm' message, 'o' OK/Cancel, 'y' Yes/No, 'a' act/keep
   };
 
   void message(const std::string& text, Icon icon) override { entries.push_back({text, icon, 'm'}); }
@@ -27,6 +28,13 @@ class RecordingPrompter : public Prompter {
     return nextAnswer();
   }
 
+  bool askToAct(const std::string& text, Icon icon, const std::string& act,
+                const std::string& keep) override {
+    entries.push_back({text, icon, 'a'});
+    actions.push_back({act, keep});
+    return nextAnswer();
+  }
+
   std::vector<std::string> texts() const {
     std::vector<std::string> out;
     for (const auto& e : entries) out.push_back(e.text);
@@ -36,7 +44,8 @@ class RecordingPrompter : public Prompter {
   void clear() { entries.clear(); }
 
   std::vector<Entry> entries;
-  std::deque<bool> answers;  // consumed front first; empty = answer OK / Yes
+  std::deque<bool> answers;  // consumed front first; empty = answer OK / Yes / act
+  std::vector<std::pair<std::string, std::string>> actions;  // captions of each act/keep question
 
  private:
   bool nextAnswer() {

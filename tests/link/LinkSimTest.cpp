@@ -6,6 +6,7 @@
 
 #include "RecordingPrompter.h"
 #include "SimProcess.h"
+#include "link/FeedbackMonitor.h"
 #include "link/Kestro.h"
 #include "link/Link.h"
 #include "link/PortList.h"
@@ -70,6 +71,22 @@ TEST(LinkSim, TunnelEnablingAndReadsThroughKestro) {
   }
   EXPECT_TRUE(s.prompter.entries.empty()) << s.prompter.last();
   EXPECT_NE(s.link.log.text().find("< "), std::string::npos);
+}
+
+TEST(LinkSim, MonitorListsFeedbackThroughTheKestroTunnel) {
+  SimLink s({"--kestro", "lintor", "--module", "5"});
+  ASSERT_TRUE(s.open()) << s.sim.error();
+  s.link.setModuleAddress(5);
+  s.link.opts.CheckKestro = true;
+  s.link.TunnelToggle = 1;
+  FeedbackMonitor monitor{s.link};
+  ASSERT_TRUE(monitor.start());
+  for (int i = 0; i < 3; ++i) monitor.tick();
+  monitor.stop();
+  // The simulated Vorn answers each empty frame with a poll counter and its input states.
+  EXPECT_EQ(monitor.text(),
+            "Start Monitoring\n<1> <0> <0> <0> \n<2> <0> <0> <0> \n<3> <0> <0> <0> \nMonitoring Stopped\n");
+  EXPECT_TRUE(s.prompter.entries.empty()) << s.prompter.last();
 }
 
 TEST(LinkSim, WrongExtendedAddressThroughTunnelIsUnusable) {

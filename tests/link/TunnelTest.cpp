@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -270,6 +271,59 @@ TEST_F(Monitor, StartTicksAndStopTexts) {
   EXPECT_FALSE(monitor.running());
   monitor.clear();
   EXPECT_EQ(monitor.text(), "");
+
+  // A link that asks for no answers says so once instead of listing nothing.
+  link.opts.CheckVornBD = false;
+  monitor.start();
+  for (int i = 0; i < 3; ++i) monitor.tick();
+  link.opts.CheckVornBD = true;
+  feedback = {0, 5, 127, 3};
+  monitor.tick();
+  EXPECT_EQ(
+      monitor.text(),
+      "Start Monitoring\nNo feedback: \"Bidirectional Comm.\" is off, so the Vorn is not asked to answer\n"
+      "<0> <5> <127> <3> \n");
+}
+
+TEST_F(Monitor, KeepsTheLastLinesAndReportsEachAppend) {
+  ASSERT_TRUE(link.openDevice("/dev/fake0"));
+  std::string shown;
+  monitor.onAppend = [&](const std::string& piece) { shown += piece; };
+  monitor.start();
+  const size_t ticks = FeedbackMonitor::kMaxLines + 20;
+  for (size_t i = 0; i < ticks; ++i) {
+    feedback[0] = static_cast<uint8_t>(i % 128);
+    monitor.tick();
+  }
+  const std::string& t = monitor.text();
+  EXPECT_EQ(static_cast<size_t>(std::count(t.begin(), t.end(), '\n')), FeedbackMonitor::kMaxLines);
+  EXPECT_EQ(t.substr(0, 4), "<" + std::to_string((ticks - FeedbackMonitor::kMaxLines) % 128) + ">");
+  // The display saw every line once, in order; the text is its tail.
+  EXPECT_EQ(static_cast<size_t>(std::count(shown.begin(), shown.end(), '\n')), ticks + 1);
+  EXPECT_EQ(shown.substr(shown.size() - t.size()), t);
+}
+
+TEST_F(Monitor, StopsWhenPortGoesAwayInsteadOfNaggingEveryTick) {
+  ASSERT_TRUE(link.openDevice("/dev/fake0"));
+  monitor.start();
+  port.vanishOnWait = true;
+  port.responder = nullptr;
+  for (int i = 0; i < 5; ++i) monitor.tick();
+  EXPECT_FALSE(monitor.running());
+  EXPECT_EQ(prompter.entries.size(), 1u);  // the one port-failure message
+  EXPECT_EQ(monitor.text(), "Start Monitoring\nMonitoring Stopped\n");
+
+  // A silent Kestro system: the link's one message, then the monitor stops.
+  prompter.clear();
+  monitor.clear();
+  port.vanishOnWait = false;
+  ASSERT_TRUE(link.openDevice("/dev/fake0"));
+  link.opts.CheckKestro = true;
+  monitor.start();
+  for (int i = 0; i < 5; ++i) monitor.tick();
+  EXPECT_FALSE(monitor.running());
+  EXPECT_EQ(prompter.entries.size(), 1u) << prompter.last();
+  EXPECT_EQ(monitor.text(), "Start Monitoring\nMonitoring Stopped\n");
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ TEST(GeneralSimTest, EraseResetsTheDevice) {
   ASSERT_TRUE(r.sim.ok()) << r.sim.error();
   r.s.general.IDString = "Before";
   ASSERT_TRUE(WriteGenID(r.s));
-  r.prompter.answers = {true, false};  // OK, then "no, do not cancel"
+  r.prompter.answers = {true, true};  // OK, then "Erase"
   ASSERT_TRUE(EraseFlash(r.s));
   ASSERT_TRUE(r.sim.waitForLog("ERASED m=0")) << "the simulator did not take the code";
   EXPECT_TRUE(r.s.link.opts.CheckVornBD);

@@ -267,24 +267,25 @@ TEST(GeneralEraseTest, TwoConfirmationsThenTheCodeWithoutAReplyRequest) {
       "during this process\nThe erase process may take up to 45 seconds, please be patient\n\nDo you want to "
       "cancel this operation?";
   struct Case {
-    std::deque<bool> answers;
+    std::deque<bool> answers;  // OK/Cancel, then Erase/Keep configuration
     size_t asked;
     bool sent;
   };
   for (const Case& c :
-       {Case{{false}, 1, false}, Case{{true, true}, 2, false}, Case{{true, false}, 2, true}}) {
+       {Case{{false}, 1, false}, Case{{true, false}, 2, false}, Case{{true, true}, 2, true}}) {
     GeneralRig r;
     r.prompter.answers = c.answers;
     EXPECT_EQ(EraseFlash(r.s), c.sent);
     ASSERT_EQ(r.prompter.entries.size(), c.asked);
     EXPECT_EQ(r.prompter.entries[0].text, first);
+    EXPECT_EQ(r.prompter.entries[0].kind, 'o');
     if (c.asked > 1) {
       EXPECT_EQ(r.prompter.entries[1].text, second);
+      EXPECT_EQ(r.prompter.entries[1].kind, 'a');
+      EXPECT_EQ(r.prompter.actions.at(0),
+                std::make_pair(std::string("Erase"), std::string("Keep configuration")));
     }
-    for (const auto& e : r.prompter.entries) {
-      EXPECT_EQ(e.kind, 'o');
-      EXPECT_EQ(e.icon, Icon::Warning);
-    }
+    for (const auto& e : r.prompter.entries) EXPECT_EQ(e.icon, Icon::Warning);
     ASSERT_EQ(r.vorn.frames.size(), c.sent ? 1u : 0u);
     if (c.sent) {
       Bytes want{96, 0};
@@ -294,6 +295,11 @@ TEST(GeneralEraseTest, TwoConfirmationsThenTheCodeWithoutAReplyRequest) {
       EXPECT_TRUE(r.s.link.opts.CheckVornBD) << "the option comes back";
     }
   }
+  // A closed port is reported before anything is asked.
+  GeneralRig r;
+  r.s.link.closePort();
+  EXPECT_FALSE(EraseFlash(r.s));
+  EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"Select communications port"});
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
@@ -14,6 +16,7 @@
 #include "SimProcess.h"
 #include "link/QtSerialPort.h"
 #include "operations/Jobs.h"
+#include "operations/Live.h"
 #include "operations/Session.h"
 #include "ui/DeviceConfigTab.h"
 #include "ui/DeviceConfigWidgets.h"
@@ -112,7 +115,8 @@ TEST(DeviceConfigSimTest, LiveCommandsSendTheirBytes) {
   ASSERT_EQ(r.s.model.SerialStart[3], 3);
 
   auto* test = r.w<QPushButton>("CommandPAspTestAspect");
-  QTest::mouseClick(test, Qt::LeftButton);
+  test->setFocus();
+  QTest::keyClick(test, Qt::Key_Space);  // plain Test from the keyboard
   ASSERT_TRUE(r.sim.waitForLog("VORN ", 1));
   EXPECT_NE(r.sim.logLines("VORN ").back().find("data=0,1,3,2"), std::string::npos)
       << r.sim.logLines("VORN ").back();
@@ -124,10 +128,14 @@ TEST(DeviceConfigSimTest, LiveCommandsSendTheirBytes) {
   // Flexible Palk addressing: 4 x 10 + 3 = 43 is module 1, output 11.
   r.s.general.PalkFlexEnabled = true;
   r.s.model.PalkFlexStart = 10;
-  QTest::mouseClick(test, Qt::LeftButton, Qt::ShiftModifier);
+  // Shift + Test from the button's context menu.
+  ASSERT_EQ(test->contextMenuPolicy(), Qt::ActionsContextMenu);
+  test->findChild<QAction*>("ActionPAspTest_1")->trigger();
   ASSERT_TRUE(r.sim.waitForLog("PALK ", 1));
   const std::string palk = r.sim.logLines("PALK ").back();
   EXPECT_NE(palk.find("a=7 c=1 p1=11 p2=2"), std::string::npos) << palk;
+  test->findChild<QAction*>("ActionPAspTest_4")->trigger();
+  EXPECT_EQ(r.prompter.last(), TestHelpText());
 
   // Without serial addresses nothing is sent.
   r.w<UpDown>("UpDownPaspPalkn")->stepBy(-1);
@@ -136,8 +144,16 @@ TEST(DeviceConfigSimTest, LiveCommandsSendTheirBytes) {
   EXPECT_EQ(r.prompter.last(), "You have no Palk-address(es) assigned to Pin 4");
   EXPECT_EQ(r.prompter.entries.back().icon, Icon::Critical);
 
+  // No level is known yet: the boxes are empty and Jump asks for one, sending nothing.
+  r.w<QTabWidget>("SSTabPCFG")->setCurrentIndex(1);
+  EXPECT_EQ(r.w<QLineEdit>("TextPosition")->text(), "");
+  const size_t framesBefore = r.sim.logLines("VORN ").size();
+  r.click("CommandStopSrv");
+  EXPECT_EQ(r.prompter.last(),
+            "No position has been set for pin 4 yet: type one and press \"Set\", or move the slider.");
   // Sliders send while they have the focus; the jump buttons never use the dynamics.
   r.w<QTabWidget>("SSTabPCFG")->setCurrentIndex(2);
+  EXPECT_EQ(r.w<QLineEdit>("TextPWMLevel")->text(), "");
   auto* pwm = r.w<QSlider>("SliderPWM");
   r.w<QAbstractButton>("CheckPWMSlow")->setChecked(true);
   pwm->setValue(5);  // no focus: nothing sent
@@ -150,16 +166,19 @@ TEST(DeviceConfigSimTest, LiveCommandsSendTheirBytes) {
   r.w<QAbstractButton>("CheckSrvDynamic")->setChecked(true);
   QApplication::sendEvent(servo, &in);
   servo->setValue(-64);
+  QTest::keyClick(servo, Qt::Key_Right);  // one position per arrow key
   servo->setValue(63);
   r.click("CommandStopSrv");
-  ASSERT_TRUE(r.sim.waitForLog("VORN ", 7));
+  const char* expected[] = {"data=0,54,3,9", "data=0,38,3,9",   "data=0,55,3,0",
+                            "data=0,55,3,1", "data=0,55,3,127", "data=0,39,3,127"};
+  ASSERT_TRUE(r.sim.waitForLog("VORN ", framesBefore + std::size(expected)));
   const auto lines = r.sim.logLines("VORN ");
-  const char* expected[] = {"data=0,54,3,9", "data=0,38,3,9", "data=0,55,3,0", "data=0,55,3,127",
-                            "data=0,39,3,127"};
-  for (int i = 0; i < 5; ++i)
-    EXPECT_NE(lines[lines.size() - 5 + i].find(expected[i]), std::string::npos)
-        << lines[lines.size() - 5 + i];
+  ASSERT_EQ(lines.size(), framesBefore + std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i)
+    EXPECT_NE(lines[framesBefore + i].find(expected[i]), std::string::npos) << lines[framesBefore + i];
   EXPECT_EQ(r.s.model.pin(3).LiveLevel, 127);
+  EXPECT_GE(servo->width(), 256);
+  EXPECT_EQ(r.w<QLabel>("LabelPWMLevel")->buddy(), r.w<QLineEdit>("TextPWMLevel"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 
 #include "WindowFixture.h"
+#include "operations/General.h"
 #include "ui/DeviceConfigWidgets.h"
 #include "ui/SecondaryWindows.h"
 
@@ -217,6 +218,14 @@ TEST_F(WindowTest, NumberingFromZeroShiftsShownNumbersOnly) {
   EXPECT_EQ(text("TextECpin"), "0");
   click("CheckKLnumber");
   EXPECT_EQ(text("TextAddress"), "6");
+}
+
+TEST_F(WindowTest, EraseSaysOnTheStatusLineThatItWasSent) {
+  ASSERT_TRUE(session().link.openDevice("/dev/fake1"));
+  click("CommandGenEraseFlash");  // OK, then "Erase"
+  ASSERT_EQ(prompter.entries.size(), 2u) << prompter.last();
+  EXPECT_EQ(window->statusText().toStdString(), kEraseSentText);
+  EXPECT_FALSE(port.written.empty());
 }
 
 }  // namespace
