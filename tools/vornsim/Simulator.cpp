@@ -252,9 +252,11 @@ void Simulator::onTunnelEvent(const TunnelEvent& ev, Output& out) {
   const Bytes& p = ev.payload;
   log_.line("TUNNEL s=" + std::to_string(p.size()) + " data=" + SimLog::list(p) +
             " raw=" + SimLog::list(ev.raw));
-  // Like the Vorn, the interface tells a new frame from one sent again by its toggle bit.
+  // Like the Vorn, the interface tells a new frame from one sent again by its toggle bit. An
+  // empty poll is let through: the host sets the toggle to 1 whenever the tunnel is switched on,
+  // whatever the last frame carried, and then polls first.
   const int toggle = ev.toggle() ? 1 : 0;
-  if (toggle == lastTunnelToggle_) {
+  if (toggle == lastTunnelToggle_ && !p.empty()) {
     refuse(-1, "tunnel toggle not flipped", ev.raw);
     sendFrame(lastTunnelAnswer_, out);
     return;
