@@ -88,48 +88,27 @@ class DeviceWindowTest : public ::testing::Test {
   std::unique_ptr<MainWindow> window;
 };
 
-TEST_F(DeviceWindowTest, ReadAllFromTheDemoVornFillsTheGeneralTab) {
+// Read All fills the general tab from the demo Vorn; Verify All then finds no difference, and
+// one after an edit of the window.
+TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
   start({"--demo"});
-  int progressCalls = 0;
-  auto windowHook = window->session().onProgress;
-  window->session().onProgress = [&](const Progress& p) {
-    ++progressCalls;
-    windowHook(p);
-  };
   clickButton("CommandReadAll");
   EXPECT_TRUE(find("LabelAction")->isVisible());
   window->timer1Tick();
-  EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
+  ASSERT_TRUE(prompter.entries.empty()) << prompter.last();
   EXPECT_FALSE(find("LabelAction")->isVisible());
-  EXPECT_GT(progressCalls, 0);
   EXPECT_EQ(find<QLabel>("LabelGenVersionString")->text(), "3.0.1.12");
   EXPECT_EQ(find<QLineEdit>("TextGenIDString")->text(), "Demo Layout");
-  EXPECT_EQ(find<QLineEdit>("TextGenDCCAddress")->text(), "300");
   EXPECT_EQ(find<QLineEdit>("TextGenXDCCAddress")->text(), "1500");
-  EXPECT_TRUE(find<QRadioButton>("OptGenDCC_PRP_1")->isChecked());
-  EXPECT_TRUE(find<QCheckBox>("ChkGenHWCSink_0")->isChecked());
   EXPECT_TRUE(find<QCheckBox>("ChkGenHWCSource_3")->isChecked());
   EXPECT_FALSE(find<QCheckBox>("ChkGenHWCSource_0")->isChecked());
-  EXPECT_TRUE(find<QCheckBox>("CheckGenXGM_0")->isChecked());
-  EXPECT_TRUE(find<QCheckBox>("CheckGenXGM_15")->isChecked());
-  EXPECT_TRUE(find<QCheckBox>("CheckLCGreen_0")->isChecked());
-  EXPECT_TRUE(find<QCheckBox>("CheckLCGreen_3")->isChecked());
   EXPECT_EQ(find<QCheckBox>("CheckLCOrange_7")->checkState(), Qt::PartiallyChecked);
   EXPECT_EQ(find<QLineEdit>("TextGenPalkaddr")->text(), "41");
-  EXPECT_TRUE(find<QCheckBox>("CheckGenSerialEnable")->isChecked());
   EXPECT_TRUE(find<QRadioButton>("OptionGenSerialParity_3")->isChecked());
   EXPECT_FALSE(find<QCheckBox>("CheckInitEE_7")->isChecked());
-  EXPECT_TRUE(find<QCheckBox>("CheckInitEE_6")->isChecked());
-  EXPECT_FALSE(find<QLineEdit>("TextResponse")->text().isEmpty());
   EXPECT_TRUE(window->statusText().startsWith("Read All finished: 32 pins in "))
       << window->statusText().toStdString();
-}
 
-TEST_F(DeviceWindowTest, VerifyAllAfterReadAllReportsOkAndKeepsTheText) {
-  start({"--demo"});
-  clickButton("CommandReadAll");
-  window->timer1Tick();
-  ASSERT_TRUE(prompter.entries.empty()) << prompter.last();
   // The report is modal: close it as soon as it shows.
   QTimer closer;
   closer.setInterval(20);
@@ -140,11 +119,7 @@ TEST_F(DeviceWindowTest, VerifyAllAfterReadAllReportsOkAndKeepsTheText) {
   clickButton("CommandVerifyAll");
   window->timer1Tick();
   ASSERT_NE(window->reportWindow(), nullptr);
-  EXPECT_TRUE(window->reportWindow()->reportText().endsWith("Verify OK"))
-      << window->reportWindow()->reportText().toStdString();
-  EXPECT_FALSE(find("LabelAction")->isVisible());
-  EXPECT_EQ(window->statusText(), "Verify OK");
-
+  EXPECT_EQ(window->statusText(), "Verify OK") << window->reportWindow()->reportText().toStdString();
   window->session().general.IDString = "Elsewhere";
   clickButton("CommandVerifyAll");
   window->timer1Tick();

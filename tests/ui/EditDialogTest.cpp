@@ -47,21 +47,6 @@ TEST(EditSteps, InsertAndDeleteWithinTheLayout) {
   }
 }
 
-TEST(EditSteps, CleanupKeepsTheFirstEmptyStepAndDropsTheRest) {
-  AspectData a;
-  a.Description = "x";
-  a.Instr[0] = Step(38, 5);
-  a.Instr[1] = Instruction{0, 1, 3, 4, 5, 6};
-  a.Instr[2] = Step(102, 9);
-  a.Instr[9] = Step(102, 9);
-  CleanupAspect(a);
-  EXPECT_EQ(a.Description, "");
-  EXPECT_EQ(a.Instr[0], Step(38, 5));
-  EXPECT_EQ(a.Instr[1], Instruction{});
-  EXPECT_EQ(a.Instr[2], Instruction{});
-  EXPECT_EQ(a.Instr[9], Step(102, 9));
-}
-
 TEST(EditPins, PastedMemberStillPointsAtItsDevicePin) {
   ConfigModel m;
   m.pin(1).DeviceName = "Signal";
@@ -73,33 +58,19 @@ TEST(EditPins, PastedMemberStillPointsAtItsDevicePin) {
   EXPECT_EQ(m.pin(10).Description, "member");
 }
 
-TEST(EditPins, PasteOntoADevicePinDissolvesItsDevice) {
+TEST(EditPins, ClearDissolvesTheDeviceAndKeepsCountsLiveLevelAndStepNine) {
   ConfigModel m;
-  m.pin(4).DeviceName = "Crossing";
+  PinData& p = m.pin(4);
+  p.DeviceName = "Crossing";
   m.pin(5).DevicePointer = -1;
-  m.pin(6).DevicePointer = -2;
-  PastePin(m, 4, m.pin(20), 20);
-  for (int p : {4, 5, 6}) {
-    EXPECT_EQ(m.pin(p).DevicePointer, 0) << p;
-    EXPECT_EQ(m.pin(p).DeviceName, "") << p;
-  }
-}
-
-TEST(EditPins, ClearKeepsCountsLiveLevelAndStepNine) {
-  ConfigModel m;
-  PinData& p = m.pin(7);
-  p.Description = "d";
   p.AspectConfig = kLayout4x9;
-  p.InitAspect = 2;
-  p.PinConfig[0] = 1;
   p.LiveLevel = 77;
   p.DCCCount = 3;
   p.Aspects[12] = Numbered();
-  ClearPin(m, 7);
-  EXPECT_EQ(p.Description, "");
+  ClearPin(m, 4);
   EXPECT_EQ(p.AspectConfig, 0);
-  EXPECT_EQ(p.InitAspect, 0);
-  EXPECT_EQ(p.PinConfig[0], 0);
+  EXPECT_EQ(p.DeviceName, "");
+  EXPECT_EQ(m.pin(5).DevicePointer, 0);
   EXPECT_EQ(p.LiveLevel, 77);
   EXPECT_EQ(p.DCCCount, 3);
   EXPECT_EQ(p.Aspects[12].Instr[8], Instruction{});
@@ -126,25 +97,6 @@ TEST_F(EditDialogTest, CopyAndPastePinThroughTheDialog) {
   EXPECT_TRUE(w<QAbstractButton>("OptionPAspConf_1")->isChecked());
   // The pasted counts move the address tables.
   EXPECT_EQ(s.model.DCCStart[5], s.model.DCCStart[4] + 3);
-}
-
-TEST_F(EditDialogTest, PasteBeforeAnyCopyInThatDialog) {
-  answer = [](QDialog& d) { d.findChild<QPushButton*>("CommandCopyPin")->click(); };
-  click("LabelPAspOutput");
-  chooseLayout(1);
-  s.model.aspect(0, 0).Description = "keep";
-  bool closed = true;
-  answer = [&closed](QDialog& d) {
-    d.setResult(-1);
-    d.findChild<QPushButton*>("CommandPaste")->click();
-    closed = d.result() != -1;
-  };
-  click("LabelPAspAspect");
-  EXPECT_FALSE(closed);
-  ASSERT_EQ(prompter.entries.size(), 1u);
-  EXPECT_EQ(prompter.entries[0].text, "Nothing to Paste");
-  EXPECT_EQ(prompter.entries[0].icon, Icon::None);
-  EXPECT_EQ(s.model.aspect(0, 0).Description, "keep");
 }
 
 TEST_F(EditDialogTest, AspectCopyPasteAndStepDialog) {

@@ -48,15 +48,6 @@ TEST_F(WindowTest, SaveActsOnThePressAndShiftAloneMeansCompact) {
   EXPECT_TRUE(c.startsWith("\"VornConfiguration 0032\""));
 }
 
-TEST_F(WindowTest, CancelledDialogsChangeNothing) {
-  window->setFileChooser([](bool) { return QString(); });
-  session().general.IDString = "keep";
-  window->loadFile();
-  window->saveFile(false);
-  EXPECT_EQ(session().general.IDString, "keep");
-  EXPECT_TRUE(prompter.entries.empty());
-}
-
 // Close, Load File and Read All ask about unsaved edits: never right after a save; Cancel
 // keeps everything; Save saves the full file, then the action goes on.
 TEST_F(WindowTest, UnsavedEditsAreAskedAboutFirst) {

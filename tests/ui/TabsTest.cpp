@@ -49,33 +49,6 @@ TEST_F(WindowTest, LedBoxesFollowTheRuleOnScreen) {
   EXPECT_EQ(session().general.LCOrange[7], TriState::Grey);
 }
 
-TEST_F(WindowTest, FlexibleAddressingWarnsOnlyWhenTheUserTicksIt) {
-  prompter.answers = {false};
-  click("CheckGenPalkaddr");
-  ASSERT_EQ(prompter.entries.size(), 1u);
-  EXPECT_EQ(
-      prompter.entries[0].text,
-      "Palk Flexible Addressing is a complex concept !!\nIt should only be activated by experienced users\n"
-      "that understand the details very well !");
-  EXPECT_EQ(prompter.entries[0].kind, 'o');
-  EXPECT_FALSE(find<QCheckBox>("CheckGenPalkaddr")->isChecked());
-  EXPECT_FALSE(session().general.PalkFlexEnabled);
-
-  // A file that turns it on changes the box without asking.
-  QTemporaryDir dir;
-  GeneralSettings g;
-  g.PalkFlexEnabled = true;
-  ConfigModel m;
-  m.PalkFlexStart = 10;
-  const QString path = dir.filePath("flex.dat");
-  ASSERT_TRUE(SaveConfigFile(path.toStdString(), m, g, ConfigFileMode::Compact, prompter));
-  prompter.clear();
-  window->loadFile(path);
-  EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
-  EXPECT_TRUE(find<QCheckBox>("CheckGenPalkaddr")->isChecked());
-  EXPECT_EQ(text("TextGenPalkaddr"), "41");
-}
-
 TEST_F(WindowTest, DccAddressesClampAndShowTheRange) {
   typeInto("TextGenDCCAddress", "600");
   EXPECT_EQ(text("TextGenDCCAddress"), "510");
