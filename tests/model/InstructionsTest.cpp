@@ -156,24 +156,6 @@ TEST(ParamEntry, Par1UsesCatalogueRangeAndOffset) {
   EXPECT_EQ(ShownPar1(38, 20), 20);
 }
 
-TEST(RowView, UnusedParametersAndFadeAreCleared) {
-  // Wait uses only Par2/Par3 and has no fade.
-  EXPECT_EQ(NormalisedSlot(Instruction{102, 1, 5, 6, 7, 2}), (Instruction{102, 0, 0, 0, 7, 2}));
-  // Set Level keeps its fade, P.O. and level and drops Par2/Par3.
-  EXPECT_EQ(NormalisedSlot(Instruction{38, 1, 5, 6, 7, 2}), (Instruction{38, 1, 5, 6, 0, 0}));
-  EXPECT_EQ(NormalisedSlot(Instruction{0, 1, 5, 6, 7, 2}), (Instruction{}));
-
-  const InstrRowView level = RowViewFor(38);
-  EXPECT_TRUE(level.FadeOffered);
-  EXPECT_EQ(level.FadeHeader, "Fade");
-  EXPECT_EQ(level.Labels, (std::array<std::string_view, 4>{"P.O.", "Level", "", ""}));
-  EXPECT_EQ(level.ParamUsed, (std::array<bool, 4>{true, true, false, false}));
-  const InstrRowView accel = RowViewFor(96);
-  EXPECT_FALSE(accel.FadeOffered);
-  EXPECT_EQ(accel.FadeHeader, "");
-  EXPECT_EQ(accel.Labels, (std::array<std::string_view, 4>{"Accel", "Level", "Time", "Base"}));
-}
-
 struct TimeCase {
   int Opcode, Par2, Par3;
   const char* Expected;

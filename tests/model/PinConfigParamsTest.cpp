@@ -23,22 +23,6 @@ struct BoxCase {
   EnteredParam Expected;
 };
 
-TEST(ConfigBoxes, TypedValuesAreClampedAndStoredWithOffset) {
-  const BoxCase cases[] = {
-      {ConfigBox::SrvInitPos, 70, {63, 127}},  {ConfigBox::SrvInitPos, -70, {-64, 0}},
-      {ConfigBox::Midpoint, 0, {0, 64}},       {ConfigBox::SrvMaxSpd, 200, {127, 127}},
-      {ConfigBox::SrvMaxSpd, 0, {1, 1}},       {ConfigBox::SrvMaxAccel, 0, {1, 1}},
-      {ConfigBox::BounceUp, 5, {0, 64}},       {ConfigBox::BounceUp, 10, {0, 64}},
-      {ConfigBox::BounceUp, -70, {-63, 1}},    {ConfigBox::BounceDown, 70, {63, 127}},
-      {ConfigBox::BounceDown, -1, {0, 64}},    {ConfigBox::SrvAntiMass, 128, {127, 127}},
-      {ConfigBox::PWMInitLevel, 40, {31, 31}}, {ConfigBox::PWMOnLevel, -3, {0, 0}},
-      {ConfigBox::InputOnDelay, 7, {7, 7}},    {ConfigBox::InputOffDelay, 99, {31, 31}},
-  };
-  for (const BoxCase& c : cases) {
-    EXPECT_EQ(EnterConfigBox(c.Box, c.Typed), c.Expected) << static_cast<int>(c.Box) << "/" << c.Typed;
-  }
-}
-
 TEST(ServoFlags, DecodeAndEncode) {
   struct Case {
     uint8_t Byte;

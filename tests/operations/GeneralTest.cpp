@@ -84,26 +84,6 @@ TEST(GeneralEncodingTest, DccOptionsTestRetentionInTheOrderZeroOneThree) {
 
 // ---- Field handlers ---------------------------------------------------------------------
 
-TEST(GeneralRulesTest, PalkStartGoesInStepsOfFour) {
-  struct Case {
-    int base, typed, start, shown;
-  };
-  for (Case c :
-       {Case{1, 13, 3, 13}, Case{1, 14, 3, 13}, Case{1, 0, 0, 1}, Case{1, 900, 127, 509}, Case{0, 7, 1, 4}}) {
-    ConfigModel m;
-    m.NumberBase = static_cast<uint8_t>(c.base);
-    EXPECT_EQ(EnterPalkFlexStart(m, c.typed), c.shown) << c.typed;
-    EXPECT_EQ(m.PalkFlexStart, c.start) << c.typed;
-  }
-  ConfigModel m;
-  m.PalkFlexStart = 127;
-  EXPECT_EQ(StepPalkFlexStart(m, true), 4 * 127 + 1);
-  EXPECT_EQ(m.PalkFlexStart, 127);
-  m.PalkFlexStart = 0;
-  StepPalkFlexStart(m, false);
-  EXPECT_EQ(m.PalkFlexStart, 0);
-}
-
 // ---- Read routines ----------------------------------------------------------------------
 
 using Routine = std::function<bool(Session&)>;
