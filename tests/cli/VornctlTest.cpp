@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "RecordingPrompter.h"
+#include "RunProgram.h"
 #include "SimProcess.h"
 #include "files/ConfigFile.h"
 #include "files/FileAccess.h"
@@ -17,29 +18,13 @@ namespace {
 
 using test::SimProcess;
 
-struct CtlRun {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
+using CtlRun = test::ProgramRun;
 
 CtlRun Vornctl(const std::vector<std::string>& args,
                const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
-  QProcess p;
-  p.setProcessEnvironment(env);
   QStringList list;
   for (const auto& a : args) list << QString::fromStdString(a);
-  p.start(VORNCTL_PATH, list);
-  CtlRun r;
-  if (!p.waitForFinished(30000)) {
-    p.kill();
-    p.waitForFinished();
-    return r;
-  }
-  r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = p.readAllStandardOutput().toStdString();
-  r.err = p.readAllStandardError().toStdString();
-  return r;
+  return test::RunProgram(VORNCTL_PATH, list, env);
 }
 
 bool EndsWith(const std::string& s, const std::string& tail) {
@@ -79,17 +64,6 @@ TEST_F(VornctlTest, BadUsageExitsWithTwoAndSaysWhy) {
   const CtlRun readHelp = Vornctl({"read", "--help"});
   EXPECT_EQ(readHelp.code, 0);
   EXPECT_NE(readHelp.out.find("module-NN.dat"), std::string::npos);
-}
-
-TEST_F(VornctlTest, PortsListsThePortsThatOpen) {
-  SimProcess sim;
-  ASSERT_TRUE(sim.ok()) << sim.error();
-  auto env = QProcessEnvironment::systemEnvironment();
-  env.insert("VORNCONFIG_PORTS", QString::fromStdString(sim.path() + ":" + path("no-such-port")));
-  const CtlRun r = Vornctl({"ports"}, env);
-  EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out.rfind("1 " + sim.path() + "\n", 0), 0u) << r.out;
-  EXPECT_EQ(r.out.find("no-such-port"), std::string::npos);
 }
 
 TEST_F(VornctlTest, ConvertReadsOldVersionsAndRefusesDamagedFiles) {
@@ -299,6 +273,12 @@ TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out.rfind("module 00: Verify OK\nmodule 03: Verification Stopped, ", 0), 0u) << r.out;
   EXPECT_TRUE(EndsWith(r.out, " report lines\nmodule 05: no answer\n")) << r.out;
+
+  // A module that answers but cannot be read fails the whole run.
+  SimProcess stuck({"--ignore-request", "114,7"});
+  ASSERT_TRUE(stuck.ok()) << stuck.error();
+  r = Vornctl({"read", "--port", stuck.path(), "--all-modules", "--out", out + "-stuck"});
+  EXPECT_EQ(r.code, 1) << r.out << r.err;
 }
 
 }  // namespace

@@ -15,6 +15,8 @@
 #include <fstream>
 #include <thread>
 
+#include <gtest/gtest.h>
+
 namespace vorn::test {
 
 namespace {
@@ -55,7 +57,7 @@ SimProcess::SimProcess(std::vector<std::string> args, int startTimeoutMs) {
     error_ = std::string("pipe: ") + std::strerror(errno);
     return;
   }
-  std::vector<std::string> argv{VORNSIM_PATH};
+  std::vector<std::string> argv{VORNSIM_PATH, "--strict"};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> cargv;
   for (auto& a : argv) cargv.push_back(a.data());
@@ -113,7 +115,17 @@ SimProcess::SimProcess(std::vector<std::string> args, int startTimeoutMs) {
 }
 
 SimProcess::~SimProcess() {
-  stop();
+  const int status = stop();
+  const auto* gtest = ::testing::UnitTest::GetInstance();
+  const bool inTest = gtest->current_test_info() != nullptr || gtest->current_test_suite() != nullptr;
+  if (!allowRefusals_ && inTest && !path_.empty()) {
+    const std::vector<std::string> refused = logLines("REFUSED ");
+    if (!refused.empty() || status == 3) {
+      std::string text;
+      for (const std::string& line : refused) text += "\n  " + line;
+      ADD_FAILURE() << "vornsim refused " << refused.size() << " request(s):" << text;
+    }
+  }
   if (!tempDir_.empty()) {
     std::error_code ec;
     std::filesystem::remove_all(tempDir_, ec);

@@ -10,7 +10,11 @@
 //   PALK a=<address byte> c=<command> p1=<n> p2=<n>
 //   TUNNEL s=<size> data=<payload> raw=<frame bytes>
 //   BADSUM raw=..   REPEAT m=<module>   IGNORED m=<module> ... reason=..   ERASED m=<module>
+//   REFUSED m=<module or -> reason=<why> bytes=<..>: a request a Vorn would not take
 //   DUMP ... DUMP-END around a state dump (see dumpState)
+//
+// The simulator runs with --strict, and the test that owns it fails when anything was refused
+// (checked when the object goes), unless the test says it sends bad requests on purpose.
 
 #include <sys/types.h>
 
@@ -23,6 +27,7 @@ class SimProcess {
  public:
   // Starts VORNSIM_PATH with `args`; waits at most `startTimeoutMs` for the path line.
   explicit SimProcess(std::vector<std::string> args = {}, int startTimeoutMs = 5000);
+  // Fails the running test when the simulator refused anything.
   ~SimProcess();
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
@@ -31,6 +36,7 @@ class SimProcess {
   const std::string& error() const { return error_; }  // why not, when !ok()
   const std::string& path() const { return path_; }    // the pseudo-terminal to open
   const std::string& logPath() const { return logPath_; }
+  void allowRefusals() { allowRefusals_ = true; }  // the test sends bad requests on purpose
   pid_t pid() const { return pid_; }
 
   std::string stderrText() const;  // what the simulator said on stderr (for failure messages)
@@ -65,6 +71,7 @@ class SimProcess {
   std::string error_;
   std::string logPath_;
   std::string tempDir_;
+  bool allowRefusals_ = false;
 };
 
 }  // namespace vorn::test

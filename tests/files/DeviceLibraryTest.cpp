@@ -93,38 +93,6 @@ TEST_F(DeviceLibraryTest, StartLoadsTheLibraryBesideTheProgramThenFromXdgDataFol
   EXPECT_EQ(none.VersionLabel, "");
 }
 
-TEST_F(DeviceLibraryTest, ReloadReplacesOrAppendsAndLabelsVersions) {
-  DeviceLibrary lib;
-  const std::string a = write("a.def", kThreePin);
-  const std::string b = write("b.def", "\"VornDeviceDefinitions B\"\r\n\"Dev\",\"Bee\"\r\n\"End\"\r\n");
-  ASSERT_TRUE(lib.Reload(choose(a), false, prompter));
-  ASSERT_TRUE(lib.Reload(choose(b), true, prompter));
-  EXPECT_EQ(lib.VersionLabel, "A + B");
-  EXPECT_EQ(lib.Names, (std::vector<std::string>{"Other", "Trio", "Bee"}));
-  EXPECT_EQ(lib.DevDefFiles, (std::vector<std::string>{a, a, b}));
-
-  const std::string longer = write(
-      "c.def", "\"VornDeviceDefinitions " + std::string(45, 'x') + "\"\r\n\"Dev\",\"Cee\"\r\n\"End\"\r\n");
-  ASSERT_TRUE(lib.Reload(choose(longer), true, prompter));
-  EXPECT_EQ(lib.VersionLabel, ".. + " + std::string(45, 'x'));  // "A + B + xx..." cut to its last 48
-
-  // Replacing keeps the file list's length but overwrites its first entries.
-  ASSERT_TRUE(lib.Reload(choose(b), false, prompter));
-  EXPECT_EQ(lib.Names, std::vector<std::string>{"Bee"});
-  EXPECT_EQ(lib.DevDefFiles[0], b);
-  EXPECT_EQ(lib.DevDefFiles.size(), 4u);
-  EXPECT_EQ(lib.VersionLabel, "B");
-  EXPECT_TRUE(prompter.entries.empty());
-
-  // Cancelled dialog, and a file that is no library: the list stays.
-  EXPECT_FALSE(lib.Reload(choose(""), false, prompter));
-  EXPECT_EQ(prompter.last(), "No Device Configuration file selected");
-  EXPECT_FALSE(lib.Reload(choose(write("bad.def", "\"Something else\"\r\n")), false, prompter));
-  EXPECT_EQ(prompter.last(), "Invalid definition file");
-  EXPECT_EQ(prompter.entries.back().icon, Icon::Exclamation);
-  EXPECT_EQ(lib.Names, std::vector<std::string>{"Bee"});
-}
-
 TEST_F(DeviceLibraryTest, PreloadWrapsAroundAndSavesRelativeNumbers) {
   DeviceLibrary lib;
   ASSERT_TRUE(lib.Reload(choose(write("a.def", kThreePin)), false, prompter));
@@ -260,36 +228,6 @@ TEST_F(DeviceLibraryTest, SaveDeviceRefusesAPinReferringOnward) {
   EXPECT_EQ(prompter.last(), "Referral is not a device");
   EXPECT_FALSE(asked);
   EXPECT_EQ(ShowDeviceRef(m).nameText, "<Referral is no Device !>");
-}
-
-TEST(DeviceReference, TypedDevicePinMustNameOneOfTheVornsPins) {
-  struct Case {
-    int base;
-    int curPin;
-    const char* typed;
-    bool stored;
-    int pointer;
-  } cases[] = {
-      {1, 10, "1", true, -10}, {1, 10, "32", true, 21}, {1, 10, "0", false, 0}, {1, 10, "33", false, 0},
-      {0, 31, "0", true, -31}, {0, 31, "31", true, 0},  {0, 5, "x", false, 0},  {1, 31, "25", true, -7},
-  };
-  for (const auto& c : cases) {
-    ConfigModel m;
-    m.NumberBase = static_cast<uint8_t>(c.base);
-    m.CurPin = static_cast<uint8_t>(c.curPin);
-    EXPECT_EQ(EnterDevicePin(m, c.typed), c.stored) << c.typed;
-    EXPECT_EQ(m.pin(c.curPin).DevicePointer, c.pointer) << c.typed;
-  }
-  ConfigModel m;
-  m.CurPin = 6;
-  m.pin(4).DeviceName = "Signal";
-  m.pin(6).DeviceName = "stale";
-  m.pin(6).DevicePointer = -2;
-  const DeviceRefView v = ShowDeviceRef(m);
-  EXPECT_EQ(v.pinText, "5");
-  EXPECT_EQ(v.nameText, "Signal");
-  EXPECT_FALSE(v.nameEnabled);
-  EXPECT_EQ(m.pin(6).DeviceName, "");
 }
 
 TEST(ShippedLibrary, EveryDeviceLoads) {

@@ -19,37 +19,6 @@ TEST(FrameCodec, ReadGeneralSettingFrameForModule5) {
   EXPECT_EQ(Sum(f), 896u);
 }
 
-TEST(FrameCodec, FramesAddUpToMultipleOf128WithCheckBit7Set) {
-  struct Case {
-    VornFrameParams p;
-    std::vector<uint8_t> data;
-    size_t size;
-  };
-  VornFrameParams ext;
-  ext.moduleAddress = 15;
-  ext.extended = true;
-  ext.extAddress = 95;
-  VornFrameParams oneWay;
-  oneWay.wantAnswer = false;
-  const Case cases[] = {
-      {{}, {}, 3},
-      {oneWay, {0, 54, 3, 127}, 7},
-      {ext, {96, 10, 86, 111, 114, 110}, 10},
-      {{}, std::vector<uint8_t>(15, 127), 18},
-      {{}, std::vector<uint8_t>(16, 1), 3},  // count is taken modulo 16
-  };
-  for (const auto& c : cases) {
-    const auto f = BuildVornFrame(c.p, c.data);
-    ASSERT_EQ(f.size(), c.size);
-    EXPECT_EQ(Sum(f) % 128, 0u);
-    EXPECT_LT(f[0], 128);
-    for (size_t i = 1; i < f.size(); ++i) EXPECT_GE(f[i], 128) << i;
-  }
-  EXPECT_EQ(BuildVornFrame(ext, {})[2], 128 + 95);
-  EXPECT_EQ(BuildVornFrame(ext, {})[1], 128 + 64 + 32 + 16);
-  EXPECT_EQ(BuildVornFrame(oneWay, {})[1], 192);
-}
-
 TEST(FrameCodec, EmptyResyncFrameAndPalkFrame) {
   // The empty frame after the resync pattern is A, 192, 192 - A.
   for (int m : {0, 5, 15}) {

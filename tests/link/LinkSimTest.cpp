@@ -38,42 +38,6 @@ struct SimLink {
   Link link{port, SystemClock(), prompter};
 };
 
-TEST(LinkSim, ReadsGeneralSettingsWithAlternatingToggles) {
-  SimLink s({});
-  ASSERT_TRUE(s.open()) << s.sim.error() << s.port.errorText();
-  for (int i = 0; i < 50; ++i) {
-    ASSERT_TRUE(s.link.Transact(true, {112, static_cast<uint8_t>(i % 9)})) << i;
-    ASSERT_TRUE(s.link.ReplyOk) << i;
-    EXPECT_EQ(s.link.reply(2), 112);
-    EXPECT_EQ(s.link.reply(3), i % 9);
-  }
-  EXPECT_TRUE(s.prompter.entries.empty());
-  ASSERT_TRUE(s.sim.waitForLog("VORN ", 51));
-  const auto frames = s.sim.logLines("VORN ");
-  EXPECT_NE(frames[0].find("t=0"), std::string::npos) << frames[0];  // the resync empty frame
-  EXPECT_NE(frames[1].find("t=1"), std::string::npos) << frames[1];
-  EXPECT_NE(frames[2].find("t=0"), std::string::npos) << frames[2];
-}
-
-TEST(LinkSim, LineFaultsStillGiveGoodReplies) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--corrupt-every", "1"}, std::vector<std::string>{"--noise"},
-        std::vector<std::string>{"--latency-ms", "300"},
-        std::vector<std::string>{"--module", "9", "--baud", "9600"}}) {
-    SimLink s(args);
-    if (args[0] == "--module") {
-      s.link.setModuleAddress(9);
-      s.link.setBitRateIndex(0);
-    }
-    ASSERT_TRUE(s.open()) << args[0] << s.sim.error();
-    for (int i = 0; i < 3; ++i) {
-      s.link.Transact(true, {112, 0});
-      EXPECT_TRUE(s.link.ReplyOk) << args[0];
-    }
-    EXPECT_TRUE(s.prompter.entries.empty()) << args[0] << s.prompter.last();
-  }
-}
-
 TEST(LinkSim, MutedDeviceWaitsTheWindowWithoutSpinning) {
   SimLink s({"--mute"});
   ASSERT_TRUE(s.open()) << s.sim.error();
@@ -88,23 +52,6 @@ TEST(LinkSim, MutedDeviceWaitsTheWindowWithoutSpinning) {
   EXPECT_EQ(s.prompter.texts(),
             std::vector<std::string>{"No response received, resetting bidirectional communication"});
   EXPECT_FALSE(s.link.opts.CheckVornBD);
-}
-
-TEST(LinkSim, PortVanishingMidTransactionClosesItAndReportsOnce) {
-  SimLink s({"--vanish-after", "3"});
-  ASSERT_TRUE(s.open()) << s.sim.error();
-  ASSERT_TRUE(s.link.Transact(true, {112, 0}));  // frames 1 (resync empty frame) and 2
-  ASSERT_TRUE(s.link.ReplyOk);
-  const double t0 = WallSeconds();
-  EXPECT_FALSE(s.link.Transact(true, {112, 1}));
-  EXPECT_LT(WallSeconds() - t0, 2.5);
-  EXPECT_FALSE(s.link.ReplyOk);
-  EXPECT_FALSE(s.port.isOpen());
-  ASSERT_EQ(s.prompter.entries.size(), 1u) << s.prompter.last();
-  EXPECT_NE(s.prompter.last().find(s.sim.path()), std::string::npos) << s.prompter.last();
-  s.prompter.clear();
-  EXPECT_FALSE(s.link.Transact(true, {112, 1}));
-  EXPECT_EQ(s.prompter.texts(), std::vector<std::string>{"Select communications port"});
 }
 
 TEST(LinkSim, TunnelEnablingAndReadsThroughKestro) {
@@ -152,51 +99,6 @@ TEST(LinkSim, WrongExtendedAddressThroughTunnelIsUnusable) {
   EXPECT_EQ(s.link.reply(1), 0);
   EXPECT_EQ(s.prompter.texts(),
             std::vector<std::string>{"Incorrect eXtended Address byte \nReceived 9 Expected 7"});
-}
-
-TEST(LinkSim, OldKestroIsRefusedAndLintorSwitchedToTransparentMode) {
-  SimLink s({"--kestro", "lintor", "--protocol", "3.1", "--iface-version", "1.020"});
-  ASSERT_TRUE(s.open()) << s.sim.error();
-  EXPECT_FALSE(CheckKestroEnable(s.link, true, true).checked);
-  EXPECT_EQ(s.prompter.texts(),
-            std::vector<std::string>{"Your system does not support this function\nProtocol = 3.100"});
-  s.prompter.clear();
-  EXPECT_TRUE(SetTransparentMode(s.link));
-  EXPECT_EQ(s.prompter.texts(), std::vector<std::string>{"Your Lintor has been put in Transparent Mode"});
-  ASSERT_TRUE(s.sim.waitForLog("TRANSPARENT"));
-  // From now on the interface passes Vorn frames straight through.
-  s.prompter.clear();
-  s.link.Transact(true, {112, 0});
-  EXPECT_TRUE(s.link.ReplyOk) << s.prompter.last();
-}
-
-TEST(LinkSim, PortListNumbersCandidatesAndExplainsFailures) {
-  SimLink s({});
-  ASSERT_TRUE(s.sim.ok()) << s.sim.error();
-  const std::string missing = "/nonexistent/ttyVORN0";
-  const char* old = std::getenv("VORNCONFIG_PORTS");
-  const std::string saved = old ? old : "";
-  setenv("VORNCONFIG_PORTS", (missing + ":" + s.sim.path() + ":" + s.sim.path()).c_str(), 1);
-  const PortListing l = ProbePorts();
-  if (old)
-    setenv("VORNCONFIG_PORTS", saved.c_str(), 1);
-  else
-    unsetenv("VORNCONFIG_PORTS");
-
-  ASSERT_FALSE(l.entries.empty());
-  EXPECT_EQ(l.entries[0].number, 2);
-  EXPECT_EQ(l.entries[0].text, "2  " + s.sim.path());
-  EXPECT_EQ(PortNumberOfText(l.entries[0].text), 2);
-  for (size_t i = 1; i < l.entries.size(); ++i) EXPECT_NE(l.entries[i].path, s.sim.path());  // listed once
-  ASSERT_FALSE(l.failures.empty());
-  EXPECT_EQ(l.failures[0].number, 1);
-  EXPECT_EQ(l.failures[0].path, missing);
-  EXPECT_FALSE(l.failures[0].reason.empty());
-
-  // The probe left the port closed and usable.
-  ASSERT_TRUE(s.open());
-  s.link.Transact(true, {112, 0});
-  EXPECT_TRUE(s.link.ReplyOk);
 }
 
 }  // namespace

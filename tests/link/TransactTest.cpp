@@ -141,14 +141,6 @@ TEST_F(DirectLink, NoReplyClearsBidirectionalAndStepsToggle) {
   EXPECT_TRUE(prompter.entries.empty());
 }
 
-TEST_F(DirectLink, ClosedPortSendsNothing) {
-  EXPECT_FALSE(link.Transact(true, {112, 0}));
-  link.SendPalkFrame(3, 1, 2, 3);
-  EXPECT_TRUE(port.written.empty());
-  EXPECT_EQ(prompter.texts(),
-            (std::vector<std::string>{"Select communications port", "Select communications port"}));
-}
-
 TEST_F(DirectLink, CountZeroFrameIsStartHeaderCheck) {
   open();
   link.LinkToggle = 0;

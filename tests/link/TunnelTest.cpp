@@ -160,16 +160,6 @@ TEST_F(Tunnel, PollsAnsweredWithoutOurReplyEndAsNoReplyWithinWindow) {
   EXPECT_GE(sent.size(), 15u);
 }
 
-TEST_F(Tunnel, TunnelToggleAlternatesOverEveryFrame) {
-  link.opts.ModuleAddress = 5;
-  kestro({26, 0}, {});
-  link.TunnelToggle = 0;
-  link.Transact(true, {112, 0});
-  link.Transact(false, {96, 1, 5});
-  ASSERT_EQ(starts.size(), 4u);
-  for (size_t i = 0; i < starts.size(); ++i) EXPECT_EQ(starts[i] & 64, i % 2 ? 64 : 0) << i;
-}
-
 TEST_F(Tunnel, EnablingChecksProtocolVersion) {
   struct Case {
     std::vector<uint8_t> protoAnswer;
@@ -246,28 +236,6 @@ TEST_F(Tunnel, TransparentModeByInterfaceTypeAndVersion) {
     EXPECT_EQ(sent.back() == sw, c.switched);
     EXPECT_FALSE(link.opts.CheckKestro);
   }
-}
-
-TEST_F(Tunnel, TransparentModeAsksWhenSystemTunnels) {
-  kestro({26, 0}, {1, 10, 2, 8, 16});
-  prompter.answers = {false};
-  EXPECT_FALSE(SetTransparentMode(link));
-  ASSERT_EQ(prompter.entries.size(), 1u);
-  EXPECT_EQ(prompter.entries[0].kind, 'y');
-  EXPECT_EQ(prompter.entries[0].text,
-            "Your Kestro system supports Vorn Tunneling\nWe recommend to use the Kestro Tunneling option "
-            "instead\nDo you still want to activate Transparant Mode?");
-  EXPECT_EQ(sent.size(), 3u);  // poll, protocol, poll
-
-  prompter.clear();
-  prompter.answers = {true};
-  EXPECT_TRUE(SetTransparentMode(link));
-  EXPECT_EQ(prompter.last(), "Your Lintor has been put in Transparent Mode");
-
-  link.closePort();
-  prompter.clear();
-  EXPECT_FALSE(SetTransparentMode(link));
-  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select communications port"});
 }
 
 struct Monitor : ::testing::Test {

@@ -48,17 +48,6 @@ TEST(AddressRange, ExtendedDccLabelAndOverflow) {
   }
 }
 
-TEST(AddressRange, ShowRangeStoresBasesInModel) {
-  ConfigModel m;
-  GeneralSettings g;
-  g.DCCAddress = 3;
-  g.XDCCAddress = 100;
-  EXPECT_EQ(ShowDCCRange(m, g).Text, "Output 9 .. 40");
-  EXPECT_EQ(ShowXDCCRange(m, g).Text, "Output 100 .. 131");
-  EXPECT_EQ(m.DCCBase, 9);
-  EXPECT_EQ(m.XDCCBase, 100);
-}
-
 TEST(PinAddress, DccAndExtendedDccOfCurrentPin) {
   ConfigModel m;
   GeneralSettings g;
@@ -145,56 +134,6 @@ TEST(AddressCounts, EditorsClampAndRebuildTheirTable) {
                                                       : m.SerialStart;
     EXPECT_EQ(total, 31 + c.Expected);
     EXPECT_EQ(start[11], 10 + c.Expected);
-  }
-}
-
-TEST(AddressCounts, BoxesShowWhenDetailsOnOrNotOne) {
-  EXPECT_EQ(AddressCountsVisible({"1", "1", "1"}, false),
-            (AddressCountVisibility{{false, false, false}, false}));
-  EXPECT_EQ(AddressCountsVisible({"1", "1", "1"}, true), (AddressCountVisibility{{true, true, true}, true}));
-  EXPECT_EQ(AddressCountsVisible({"2", "1", "0"}, false),
-            (AddressCountVisibility{{true, false, true}, true}));
-}
-
-TEST(GeneralAddressEntry, PalkStartInStepsOfFour) {
-  struct Case {
-    int Typed, NumberBase, Start, Shown;
-  };
-  const Case cases[] = {
-      {13, 1, 3, 13}, {14, 1, 3, 13}, {0, 1, 0, 1}, {600, 1, 127, 509}, {600, 0, 127, 508}, {7, 0, 1, 4},
-  };
-  for (const Case& c : cases) {
-    const uint8_t start = PalkFlexStartFromBox(c.Typed, c.NumberBase);
-    EXPECT_EQ(start, c.Start) << c.Typed;
-    EXPECT_EQ(PalkFlexStartBoxValue(start, c.NumberBase), c.Shown) << c.Typed;
-  }
-  EXPECT_EQ(PalkFlexStartStep(127, true), 127);
-  EXPECT_EQ(PalkFlexStartStep(126, true), 127);
-  EXPECT_EQ(PalkFlexStartStep(0, false), 0);
-  EXPECT_EQ(PalkFlexStartStep(5, false), 4);
-}
-
-TEST(Numbering, SwitchingTheBaseMovesShownAddressesOnly) {
-  EXPECT_EQ(HWCPinCaption(0), "Pin       0..7         8..15      16..23       24..31");
-  EXPECT_EQ(NumberingRangesFor(0).Address, (IntRange{0, 15}));
-  EXPECT_EQ(NumberingRangesFor(1).ECpin, (IntRange{1, 32}));
-
-  // Switching the base moves every shown address by one and no stored value.
-  ConfigModel m;
-  GeneralSettings g;
-  g.DCCAllow0 = true;
-  g.DCCAddress = 0;
-  g.XDCCAddress = 0;
-  m.CurPin = 7;
-  const ConfigModel before = m;
-  for (int n : {1, 0}) {
-    m.NumberBase = static_cast<uint8_t>(n);
-    ShowDCCRange(m, g);
-    ShowXDCCRange(m, g);
-    EXPECT_EQ(DCCAddressText(m), std::to_string(7 + n));
-    EXPECT_EQ(XDCCAddressText(m), std::to_string(7 + n));
-    EXPECT_EQ(SerialAddressText(m, {}).Serial, std::to_string(7 + n));
-    EXPECT_EQ(m.Pins, before.Pins);
   }
 }
 

@@ -17,82 +17,11 @@ TEST(PinKinds, TypesMapToTabsAndUnknownTypesAreReported) {
   for (const auto& [type, n] : sent) EXPECT_EQ(ConfigElementsSent(type), n) << type;
 }
 
-TEST(PinKinds, ChoosingATabInstallsDefaultsOnlyForAnotherKind) {
-  PinData pin;
-  pin.PinConfig[12] = 99;
-  EXPECT_TRUE(SelectPinKind(pin, PinKind::Servo));
-  EXPECT_EQ(pin.PinConfig, (PinConfigBytes{1, 64, 0, 64, 127, 58, 127, 127, 64, 0, 64, 0, 99}));
-  EXPECT_EQ(pin.LiveLevel, 64);
-
-  EXPECT_TRUE(SelectPinKind(pin, PinKind::Pwm));
-  EXPECT_EQ(pin.PinConfig, (PinConfigBytes{2, 0, 0, 28, 0, 31, 0, 0, 0, 0, 0, 0, 99}));
-  EXPECT_EQ(pin.LiveLevel, 0);
-
-  EXPECT_TRUE(SelectPinKind(pin, PinKind::Input));
-  EXPECT_EQ(pin.PinConfig, (PinConfigBytes{5, 0, 0, 4, 4, 0, 0, 0, 0, 0, 0, 0, 99}));
-
-  EXPECT_TRUE(SelectPinKind(pin, PinKind::Clear));
-  EXPECT_EQ(pin.PinConfig, (PinConfigBytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 99}));
-
-  // Inverted PWM and high-active input are already of their kind: nothing changes.
-  for (const PinConfigBytes& own : {PinConfigBytes{3, 7, 1, 2, 3, 4}, PinConfigBytes{4, 9, 8, 5, 6}}) {
-    pin.PinConfig = own;
-    pin.LiveLevel = 17;
-    EXPECT_FALSE(SelectPinKind(pin, *KindOfType(own[0])));
-    EXPECT_EQ(pin.PinConfig, own);
-    EXPECT_EQ(pin.LiveLevel, 17);
-  }
-}
-
 struct BoxCase {
   ConfigBox Box;
   int Typed;
   EnteredParam Expected;
 };
-
-TEST(ConfigBoxes, TypedValuesAreClampedAndStoredWithOffset) {
-  const BoxCase cases[] = {
-      {ConfigBox::SrvInitPos, 70, {63, 127}},  {ConfigBox::SrvInitPos, -70, {-64, 0}},
-      {ConfigBox::Midpoint, 0, {0, 64}},       {ConfigBox::SrvMaxSpd, 200, {127, 127}},
-      {ConfigBox::SrvMaxSpd, 0, {1, 1}},       {ConfigBox::SrvMaxAccel, 0, {1, 1}},
-      {ConfigBox::BounceUp, 5, {0, 64}},       {ConfigBox::BounceUp, 10, {0, 64}},
-      {ConfigBox::BounceUp, -70, {-63, 1}},    {ConfigBox::BounceDown, 70, {63, 127}},
-      {ConfigBox::BounceDown, -1, {0, 64}},    {ConfigBox::SrvAntiMass, 128, {127, 127}},
-      {ConfigBox::PWMInitLevel, 40, {31, 31}}, {ConfigBox::PWMOnLevel, -3, {0, 0}},
-      {ConfigBox::InputOnDelay, 7, {7, 7}},    {ConfigBox::InputOffDelay, 99, {31, 31}},
-  };
-  for (const BoxCase& c : cases) {
-    EXPECT_EQ(EnterConfigBox(c.Box, c.Typed), c.Expected) << static_cast<int>(c.Box) << "/" << c.Typed;
-  }
-}
-
-TEST(ConfigBoxes, SpinnersUseTheirOwnRange) {
-  EXPECT_EQ(SpinConfigBox(ConfigBox::BounceUp, -64), (EnteredParam{-64, 0}));
-  EXPECT_EQ(SpinConfigBox(ConfigBox::SrvMaxAccel, 0), (EnteredParam{0, 0}));
-  EXPECT_EQ(SpinConfigBox(ConfigBox::SrvMaxSpd, 0), (EnteredParam{1, 1}));
-}
-
-TEST(ConfigBoxes, ElementsAndShownValuesRoundTrip) {
-  const std::pair<ConfigBox, int> elements[] = {
-      {ConfigBox::SrvInitPos, 1},      {ConfigBox::Midpoint, 3},         {ConfigBox::SrvAntiMass, 4},
-      {ConfigBox::SrvFriction, 5},     {ConfigBox::SrvMaxSpd, 6},        {ConfigBox::SrvMaxAccel, 7},
-      {ConfigBox::BounceDown, 8},      {ConfigBox::BounceDownFactor, 9}, {ConfigBox::BounceUp, 10},
-      {ConfigBox::BounceUpFactor, 11}, {ConfigBox::PWMInitLevel, 1},     {ConfigBox::PWMAccel, 3},
-      {ConfigBox::PWMOffLevel, 4},     {ConfigBox::PWMOnLevel, 5},       {ConfigBox::InputOffDelay, 3},
-      {ConfigBox::InputOnDelay, 4},
-  };
-  for (const auto& [box, element] : elements) {
-    const ConfigBoxRule& r = RuleFor(box);
-    EXPECT_EQ(r.Element, element);
-    for (int v = r.Typed.Min; v <= r.Typed.Max; ++v) {
-      const EnteredParam e = EnterConfigBox(box, v);
-      EXPECT_EQ(e.Shown, v);
-      EXPECT_EQ(ShownConfigValue(box, e.Stored), v);
-    }
-  }
-  EXPECT_EQ(ShownServoPosition(64), 0);
-  EXPECT_EQ(ShownServoPosition(0), -64);
-}
 
 TEST(ServoFlags, DecodeAndEncode) {
   struct Case {
@@ -108,11 +37,6 @@ TEST(ServoFlags, DecodeAndEncode) {
   EXPECT_EQ(EncodeServoFlags(2, false, true), 42);
   EXPECT_EQ(EncodeServoFlags(0, true, false), 24);
   EXPECT_EQ(EncodeServoFlags(4, true, true), 60);
-}
-
-TEST(PwmModes, AccelerationModeIsBitOne) {
-  EXPECT_EQ(DecodePwmModes(2), (PwmModes{0, 1}));
-  EXPECT_EQ(EncodePwmModes(1, 0), 2);
 }
 
 TEST(FirmwareCorrections, OldServoFormat) {

@@ -35,37 +35,6 @@ TEST(EventEncodingTest, EnableMapsAreTheInverseOfTheBoxes) {
   EXPECT_EQ(EnableMapOff(ec), 1);
 }
 
-TEST(EventEditorTest, BoxesClampStoreAndGrey) {
-  PinTestRig r;
-  r.s.model.NumberBase = 1;
-  EXPECT_EQ(EnterECPin(r.s, 0), 1);
-  EXPECT_EQ(r.s.ec.CurECPin, 0);
-  EXPECT_EQ(EnterECPin(r.s, 40), 32);
-  EXPECT_EQ(r.s.ec.CurECPin, 31);
-
-  EXPECT_EQ(EnterEventOn(r.s, 2, 12), 11);
-  EXPECT_EQ(r.s.model.eventOn(31, 2), 11);
-  EXPECT_FALSE(EventBoxGrey(11));
-  EXPECT_EQ(EnterEventOff(r.s, 0, -5), -1);
-  EXPECT_EQ(r.s.model.eventOff(31, 0), -1);
-  EXPECT_TRUE(EventBoxGrey(-1));
-
-  int redraws = 0;
-  r.s.onEventControlRefresh = [&] { ++redraws; };
-  EnterECPin(r.s, 3);
-  EXPECT_EQ(redraws, 1);
-  EXPECT_EQ(r.s.ec.shownOn, (std::array<int, 4>{0, 1, 2, 3}));  // pin 2's start values
-
-  r.s.ec.shownOn = {5, -1, 0, 11};
-  r.s.ec.shownOff = {1, 2, -1, 3};
-  CopyEventsToAll(r.s);
-  for (int p = 0; p < 32; ++p) {
-    EXPECT_EQ(r.s.model.eventOn(p, 3), 11);
-    EXPECT_EQ(r.s.model.eventOff(p, 1), 2);
-  }
-  EXPECT_TRUE(r.vorn.frames.empty());
-}
-
 TEST(EventControlTest, WritesExactBytesAndPausesOnOneWayLink) {
   PinTestRig r;
   r.s.model.eventOn(7, 0) = 5;
@@ -80,33 +49,6 @@ TEST(EventControlTest, WritesExactBytesAndPausesOnOneWayLink) {
   EXPECT_EQ(r.vorn.frames[7].data, (Bytes{100, 7, 5, 31, 32, 59}));
   EXPECT_EQ(r.vorn.frames[32].data, (Bytes{101, 0, 15, 31, 47, 63}));
   EXPECT_EQ(r.clock.slept_ms, 64 * 100);
-}
-
-TEST(EventControlTest, ReadAllThenVerifyPasses) {
-  PinTestRig r;
-  r.vorn.pins[5].on = {0x01, 0x1F, 0x2B, 0x30};
-  r.vorn.pins[9].off = {0x0F, 0x12, 0x2F, 0x3F};
-  ASSERT_TRUE(ReadEventActions(r.s));
-  EXPECT_EQ(r.s.model.eventOn(5, 0), 1);
-  EXPECT_EQ(r.s.model.eventOn(5, 1), -1);
-  EXPECT_EQ(r.s.model.eventOn(5, 2), 11);
-  EXPECT_EQ(r.s.model.eventOff(9, 1), 2);
-  EXPECT_TRUE(VerifyEventControl(r.s)) << r.s.report.text();
-  EXPECT_EQ(r.s.report.text(), "Start EC Verification\r\n");
-}
-
-TEST(EventControlTest, UnsupportedEventOnReadStillReadsEventOff) {
-  PinTestRig r;
-  r.vorn.customReply = [](const Bytes& q) -> std::optional<Bytes> {
-    if (q[0] == 't') return Bytes{'t', q[1], 0x7F};
-    return std::nullopt;
-  };
-  r.vorn.pins[3].off = {0x04, 0x1F, 0x2F, 0x3F};
-  ASSERT_TRUE(ReadEventActions(r.s));
-  EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"Read Event-On: Function not supported by Device"});
-  EXPECT_EQ(r.vorn.requestsOf('t').size(), 1u);
-  EXPECT_EQ(r.vorn.requestsOf('u').size(), 32u);
-  EXPECT_EQ(r.s.model.eventOff(3, 0), 4);
 }
 
 TEST(EventControlTest, VerificationLines) {
@@ -149,45 +91,6 @@ TEST(EventControlTest, EnableMapsFaults) {
     EXPECT_EQ(r.s.report.text().substr(r.s.report.text().size() - std::string(c.line).size() - 2),
               std::string(c.line) + "\r\n");
   }
-}
-
-TEST(EventControlTest, EnableMapsRoundTripAndUnansweredMapsFailVerification) {
-  PinTestRig r;
-  r.s.ec.CheckInitEE = {true, false, true, true, false, false, true, true};
-  ASSERT_TRUE(WriteEnableMaps(r.s));
-  EXPECT_EQ(r.vorn.frames.back().data, (Bytes{96, 11, 2, 3}));
-  r.s.ec.CheckInitEE.fill(true);
-  ASSERT_TRUE(ReadEnableMaps(r.s));
-  EXPECT_EQ(r.s.ec.CheckInitEE, (std::array<bool, 8>{true, false, true, true, false, false, true, true}));
-
-  // Maps that never came cannot have been compared.
-  r.vorn.silentOn = [](const Bytes& q) { return q[0] == 112; };
-  EXPECT_FALSE(VerifyEventControl(r.s));
-  EXPECT_FALSE(ReadEnableMaps(r.s));
-}
-
-TEST(EventControlTest, SinglePinReadAndWrite) {
-  PinTestRig r;
-  r.s.ec.CurECPin = 4;
-  r.vorn.pins[4].on = {0x09, 0x1F, 0x2F, 0x3F};
-  int redraws = 0;
-  r.s.onEventControlRefresh = [&] { ++redraws; };
-  ASSERT_TRUE(ReadEventActionsSingle(r.s));
-  EXPECT_EQ(r.s.ec.shownOn[0], 9);
-  EXPECT_EQ(redraws, 1);
-
-  r.s.model.eventOff(4, 3) = 2;
-  r.vorn.frames.clear();
-  ASSERT_TRUE(WriteEventActionsSingle(r.s));
-  ASSERT_EQ(r.vorn.frames.size(), 2u);
-  EXPECT_EQ(r.vorn.frames[1].data, (Bytes{101, 4, 15, 31, 47, 50}));
-
-  r.vorn.customReply = [](const Bytes& q) -> std::optional<Bytes> {
-    if (q[0] == 'u') return Bytes{'u', q[1]};
-    return std::nullopt;
-  };
-  EXPECT_FALSE(ReadEventActionsSingle(r.s));
-  EXPECT_EQ(r.prompter.last(), "Function not supported by Device");
 }
 
 TEST(EventControlTest, ActionsTheNibbleCannotCarryAreNotSent) {

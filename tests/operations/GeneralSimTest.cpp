@@ -75,30 +75,6 @@ GeneralSettings distinctive() {
   return g;
 }
 
-TEST(GeneralSimTest, ReadsTheDeviceAndVerifiesAgainstIt) {
-  SimRig r;
-  ASSERT_TRUE(r.sim.ok()) << r.sim.error();
-  ASSERT_TRUE(r.opened);
-  ASSERT_TRUE(readAll(r.s));
-  EXPECT_EQ(r.s.general.VersionText, "3.0.1.7");
-  EXPECT_EQ(r.s.general.IDString, "VORN-32");
-  EXPECT_EQ(r.s.general.DCCAddress, 1);
-  EXPECT_EQ(r.s.general.LCGreen[7], TriState::Grey);
-  EXPECT_TRUE(VerifyGeneralSettings(r.s));
-  EXPECT_EQ(r.s.report.text(), kFirst);
-
-  // Letter case counts, and an extended address that differs is listed with the flag kept.
-  r.s.report.ClearVerificationReport();
-  r.s.general.IDString = "Vorn-32";
-  EXPECT_FALSE(VerifyGeneralSettings(r.s));
-  r.s.report.ClearVerificationReport();
-  r.s.general.IDString = "VORN-32";
-  r.s.general.ModuleExtAddress = 5;
-  EXPECT_TRUE(VerifyGeneralSettings(r.s));
-  EXPECT_EQ(r.s.report.text(), kFirst + "eXtended Address does not compare\r\n");
-  EXPECT_TRUE(r.prompter.entries.empty()) << r.prompter.last();
-}
-
 TEST(GeneralSimTest, WriteReadVerifyRoundTripOfEverySetting) {
   SimRig r;
   ASSERT_TRUE(r.sim.ok()) << r.sim.error();

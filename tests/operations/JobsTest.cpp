@@ -37,55 +37,6 @@ TEST(JobsTest, LastClickBeforeTheTickWins) {
   EXPECT_FALSE(r.jobs.tick());  // nothing left
 }
 
-TEST(JobsTest, UnknownOrEmptyNamesRunNothing) {
-  JobRig r;
-  EXPECT_FALSE(r.jobs.request("readall"));  // names match exactly
-  EXPECT_FALSE(r.jobs.request(""));
-  EXPECT_FALSE(r.s.busyVisible());
-  EXPECT_FALSE(r.jobs.tick());
-  EXPECT_TRUE(r.vorn.frames.empty());
-  EXPECT_TRUE(IsJobName("ECVerify"));
-  EXPECT_FALSE(IsJobName("ECverify"));
-}
-
-TEST(JobsTest, PortGuardOfTheVerifyJobs) {
-  for (const char* name : {"VerifyAll", "VerifyAllPins", "ECVerify"}) {
-    JobRig r;
-    r.s.link.closePort();
-    EXPECT_FALSE(r.jobs.request(name)) << name;
-    EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"Select communications port"}) << name;
-    EXPECT_EQ(r.prompter.entries[0].icon, Icon::None);
-    EXPECT_FALSE(r.s.busyVisible());
-    EXPECT_EQ(r.jobs.PendingJob(), "");
-  }
-  // A job without the guard is recorded and fails in its first transaction.
-  JobRig r;
-  r.s.link.closePort();
-  ASSERT_TRUE(r.jobs.request("ReadAll"));
-  EXPECT_TRUE(r.s.busyVisible());
-  EXPECT_TRUE(r.jobs.tick());
-  EXPECT_FALSE(r.jobs.lastResult());
-  EXPECT_FALSE(r.s.busyVisible());
-  EXPECT_EQ(r.displayRefreshes, 1);
-}
-
-TEST(JobsTest, ReadAllSetsQuietUpdateOnlyAroundTheAddressRead) {
-  JobRig r;
-  std::vector<std::pair<int, bool>> quiet;  // item read, QuietUpdate at that moment
-  r.vorn.onRequest = [&](const Bytes& q) {
-    if (q[0] == 112) quiet.emplace_back(q[1], r.s.model.QuietUpdate);
-  };
-  ASSERT_TRUE(r.click("ReadAll"));
-  EXPECT_TRUE(r.jobs.lastResult()) << r.prompter.last();
-  for (auto [item, on] : quiet) EXPECT_EQ(on, item == 8 || item == 2 || item == 3) << item;
-  EXPECT_FALSE(r.s.model.QuietUpdate);
-  EXPECT_EQ(r.vorn.requestsOf('r').size(), 32u);
-  EXPECT_EQ(r.vorn.requestsOf('u').size(), 32u);
-  EXPECT_EQ(r.vorn.frames.back().data, (Bytes{112, 11}));  // enable maps last
-  EXPECT_EQ(r.displayRefreshes, 1);
-  EXPECT_EQ(r.pinConfigRefreshes, 1);
-}
-
 TEST(JobsTest, ReadAllFailingAtDccStillRefreshesFromTheModel) {
   JobRig r;
   r.vorn.silentOn = [](const Bytes& q) { return q[0] == 112 && q[1] == 5; };
@@ -119,20 +70,6 @@ TEST(JobsTest, WriteAllSendsTheAddressSettingsLast) {
   EXPECT_FALSE(r.s.busyVisible());
 }
 
-TEST(JobsTest, VerifyAllAfterWriteAllIsOk) {
-  JobRig r;
-  test::FillFullConfiguration(r.s.model, r.s.ec);
-  ASSERT_TRUE(r.click("WriteAll"));
-  ASSERT_TRUE(r.click("VerifyAll"));
-  EXPECT_TRUE(r.jobs.lastResult()) << r.s.report.text();
-  const std::string& t = r.s.report.text();
-  EXPECT_EQ(t.substr(t.size() - 11), "\r\nVerify OK");
-  EXPECT_NE(t.find("Start EC Verification\r\n"), std::string::npos);
-  EXPECT_NE(t.find("Start Pin Verification\r\n"), std::string::npos);
-  EXPECT_EQ(r.reportsShown, 1);
-  EXPECT_FALSE(r.s.busyVisible());
-}
-
 TEST(JobsTest, GeneralDifferenceStopsVerifyAll) {
   JobRig r;
   ASSERT_TRUE(r.click("ReadAll"));
@@ -144,19 +81,6 @@ TEST(JobsTest, GeneralDifferenceStopsVerifyAll) {
   EXPECT_EQ(t.find("Start Pin Verification"), std::string::npos) << t;
   EXPECT_EQ(t.substr(t.size() - 22), "\r\nVerification Stopped");
   EXPECT_EQ(r.reportsShown, 1);
-}
-
-TEST(JobsTest, ClosingWordsOfTheSmallerVerifications) {
-  JobRig r;
-  ASSERT_TRUE(r.click("ReadAll"));
-  ASSERT_TRUE(r.click("VerifyAllPins"));
-  EXPECT_EQ(r.s.report.text(), "Start Pin Verification\r\nVerify OK");
-  ASSERT_TRUE(r.click("ECVerify"));
-  EXPECT_EQ(r.s.report.text(), "Start EC Verification\r\nVerify OK\r\n");
-  r.s.model.eventOn(0, 0) = 5;
-  ASSERT_TRUE(r.click("ECVerify"));
-  EXPECT_EQ(r.s.report.text().find("Verify OK"), std::string::npos);
-  EXPECT_EQ(r.reportsShown, 3);
 }
 
 TEST(JobsTest, WriteDeviceWritesItsPinsInOrderAndStopsAtAFailure) {
@@ -191,35 +115,6 @@ TEST(JobsTest, WriteDeviceRefusesAReferralToAReferral) {
   EXPECT_EQ(r.prompter.entries[0].icon, Icon::Exclamation);
   EXPECT_FALSE(r.s.busyVisible());
   EXPECT_FALSE(r.jobs.tick());
-}
-
-TEST(JobsTest, ATickWhileAJobRunsDoesNothing) {
-  JobRig r;
-  bool inner = true;
-  r.s.onShowReport = [&] {
-    // A timer firing inside the modal report window.
-    r.jobs.request("ReadAll");
-    inner = r.jobs.tick();
-  };
-  ASSERT_TRUE(r.click("ECVerify"));
-  EXPECT_FALSE(inner);
-  EXPECT_TRUE(r.vorn.requestsOf('r').empty());
-  EXPECT_EQ(r.jobs.PendingJob(), "ReadAll");  // runs on the next tick instead
-  EXPECT_TRUE(r.s.busyVisible());
-  EXPECT_TRUE(r.jobs.tick());
-  EXPECT_EQ(r.vorn.requestsOf('r').size(), 32u);
-}
-
-TEST(JobsTest, ReportsProgressPerPin) {
-  JobRig r;
-  std::vector<Progress> seen;
-  r.s.onProgress = [&](const Progress& p) { seen.push_back(p); };
-  ASSERT_TRUE(r.click("ReadAllPins"));
-  ASSERT_FALSE(seen.empty());
-  EXPECT_EQ(seen[11].done, 11);
-  EXPECT_EQ(seen[11].total, 32);
-  EXPECT_EQ(seen[11].text, "Reading pin 12 of 32");
-  EXPECT_EQ(seen.back().done, 32);
 }
 
 }  // namespace

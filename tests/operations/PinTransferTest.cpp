@@ -37,53 +37,6 @@ TEST(PinEncodingTest, AddressConfigurationBytes) {
   EXPECT_EQ(DecodeDevicePointer(64 + 31, 31), -1);  // device pin 30
 }
 
-// Letters of the pin requests sent, one per frame.
-std::string letters(const PinTestRig& r) { return r.vorn.commandLetters(); }
-
-TEST(PinTransferTest, LayoutDecidesWhichFramesTravel) {
-  struct Case {
-    uint8_t layout;
-    size_t slotFrames;
-  };
-  for (Case c : {Case{0, 0}, Case{7, 0}, Case{2, 36}, Case{3, 36}}) {
-    PinTestRig r;
-    r.vorn.pins[4].layout = c.layout;
-    ASSERT_TRUE(ReadPinProgram(r.s, 4));
-    EXPECT_EQ(r.vorn.requestsOf('s').size(), c.slotFrames) << int(c.layout);
-    EXPECT_EQ(r.vorn.requestsOf('r').size(), 1u);
-    EXPECT_EQ(r.vorn.requestsOf('t').size(), 1u);
-    EXPECT_EQ(r.vorn.requestsOf('v').size(), 1u);
-
-    r.vorn.frames.clear();
-    ASSERT_TRUE(WritePinProgram(r.s, 4));
-    EXPECT_EQ(letters(r), "bdf" + std::string(c.slotFrames, 'c')) << int(c.layout);
-  }
-}
-
-TEST(PinTransferTest, ReadDecodesEveryFieldOfAPin) {
-  PinTestRig r;
-  auto& vp = r.vorn.pins[10];
-  vp.layout = 3;
-  vp.slots[1][2] = {54, 5, 9, 0, 0};    // Set Level, fade, P.O. 5, level 9
-  vp.slots[3][8] = {5, 1, 72, 100, 0};  // SendSerial 2 with bytes 200 and 100
-  vp.init = 112;
-  vp.addr = {93, 10, 16};  // any order: device pointer, DCC, serial
-  vp.config = {2, 7, 1, 2, 3, 4};
-  ASSERT_TRUE(ReadPin(r.s, 10));
-  const PinData& p = r.s.model.pin(10);
-  EXPECT_EQ(p.AspectConfig, 3);
-  EXPECT_EQ(r.s.model.instr(10, 1, 2), (Instruction{38, 1, 5, 9, 0, 0}));
-  EXPECT_EQ(r.s.model.instr(10, 3, 8), (Instruction{5, 0, 0, 200, 100, 0}));
-  EXPECT_EQ(p.InitAspect, 1);
-  EXPECT_EQ(p.DevicePointer, -3);
-  EXPECT_EQ(p.DCCCount, 2);
-  EXPECT_EQ(p.XDCCCount, 1);
-  EXPECT_EQ(p.SerialCount, 0);
-  EXPECT_EQ(p.PinConfig[0], 2);
-  EXPECT_EQ(p.PinConfig[5], 4);
-  EXPECT_TRUE(r.prompter.entries.empty());
-}
-
 TEST(PinTransferTest, WriteSendsExactBytes) {
   PinTestRig r;
   PinData& p = r.s.model.pin(10);
@@ -102,21 +55,6 @@ TEST(PinTransferTest, WriteSendsExactBytes) {
   // Servo: twelve bytes, the flags reduced to six bits and kept so.
   EXPECT_EQ(r.vorn.frames[3].data, (Bytes{'a', 10, 1, 10, 6, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
   EXPECT_EQ(p.PinConfig[2], 6);
-}
-
-TEST(PinTransferTest, ConfigurationLengthFollowsType) {
-  struct Case {
-    uint8_t type;
-    size_t length;
-  };
-  for (Case c : {Case{1, 14}, Case{2, 8}, Case{3, 8}, Case{4, 7}, Case{5, 7}, Case{0, 3}, Case{9, 3}}) {
-    PinTestRig r;
-    r.s.model.pin(0).PinConfig[0] = c.type;
-    ASSERT_TRUE(WritePinConfig(r.s, false, 0));
-    ASSERT_EQ(r.vorn.frames.size(), 1u);
-    EXPECT_EQ(r.vorn.frames[0].data[0], 'A');
-    EXPECT_EQ(r.vorn.frames[0].data.size(), c.length) << int(c.type);
-  }
 }
 
 TEST(PinTransferTest, ConfigurationReadRules) {
@@ -156,33 +94,6 @@ TEST(PinTransferTest, OneWayWritesPauseAndReadsTurnTheLinkTwoWay) {
   ASSERT_TRUE(ReadPinProgram(r.s, 2));
   EXPECT_TRUE(r.s.link.opts.CheckVornBD);
   EXPECT_TRUE(r.vorn.frames.back().wantsReply());
-}
-
-TEST(PinTransferTest, WrittenProgramVerifiesEqual) {
-  PinTestRig r;
-  for (int p = 0; p < 32; ++p) {
-    PinData& pd = r.s.model.pin(p);
-    pd.AspectConfig = p % 2 ? 2 : 3;
-    pd.InitAspect = static_cast<uint8_t>(p % 13);
-    pd.PinConfig = {2, 31, 0, 1, 2, 31};
-    pd.DevicePointer = static_cast<int16_t>(p % 3 == 0 || p == 1 ? 0 : -1);
-  }
-  r.s.model.instr(7, 3, 8) = Instruction{5, 0, 0, 200, 100, 0};  // SendSerial 2
-  r.s.model.instr(8, 11, 2) = Instruction{39, 1, 31, 127, 0, 0};
-  ASSERT_TRUE(WriteAllPins(r.s));
-  EXPECT_TRUE(VerifyPins(r.s)) << r.s.report.text();
-  EXPECT_EQ(r.s.report.text(), "Start Pin Verification\r\n");
-}
-
-TEST(PinTransferTest, ShortPwmReplyVerifiesAgainstDefaults) {
-  PinTestRig r;
-  r.vorn.pins[6].config = {2, 20, 1, 2};
-  ASSERT_TRUE(ReadAllPins(r.s));
-  EXPECT_TRUE(VerifyPins(r.s)) << r.s.report.text();
-  r.s.model.pin(6).PinConfig[5] = 30;
-  r.s.report.ClearVerificationReport();
-  EXPECT_FALSE(VerifyPins(r.s));
-  EXPECT_EQ(r.s.report.text(), "Start Pin Verification\r\nPin 6: Pinconfig does not compare\r\n");
 }
 
 TEST(PinTransferTest, VerificationListsEveryDifferenceAndGoesOn) {
@@ -297,15 +208,6 @@ TEST(PinTransferTest, FieldsTheWireCannotHoldAreNotSent) {
     ASSERT_EQ(r.prompter.entries.size(), 1u) << c.name;
     EXPECT_EQ(r.prompter.last().rfind("Pin 3 cannot be written: ", 0), 0u) << r.prompter.last();
   }
-}
-
-TEST(PinTransferTest, SilentVornStopsTheRunWithoutOwnMessage) {
-  PinTestRig r;
-  r.vorn.silentOn = [](const Bytes& q) { return q[0] == 'v' && q[1] == 3; };
-  EXPECT_FALSE(ReadAllPins(r.s));
-  EXPECT_EQ(r.vorn.requestsOf('r').size(), 4u);
-  // Only the link's own message.
-  EXPECT_EQ(r.prompter.entries.size(), 1u);
 }
 
 }  // namespace

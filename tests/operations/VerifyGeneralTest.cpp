@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
-#include <set>
 
 #include "GeneralTestSupport.h"
 #include "model/GeneralSettingsRules.h"
@@ -106,15 +104,6 @@ TEST(VerifyGeneralTest, EachDifferenceIsListedAndExtendedAddressingKeepsTheFlag)
   }
 }
 
-TEST(VerifyGeneralTest, IdentityComparedAsItWouldBeWritten) {
-  GeneralRig r;
-  makeEqual(r);
-  r.s.general.IDString = "ABCDEFGHIJKLMNO";
-  r.vorn.general[10] = {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L'};
-  EXPECT_TRUE(VerifyGeneralSettings(r.s));
-  EXPECT_EQ(r.s.report.text(), kFirst);
-}
-
 TEST(VerifyGeneralTest, FaultyRepliesStopOrAreListed) {
   struct Case {
     uint8_t item;
@@ -162,39 +151,6 @@ TEST(VerifyGeneralTest, FaultyRepliesStopOrAreListed) {
   }
 }
 
-// Direct link: the unanswered identity frame clears the two-way option, so the hardware frame
-// asks for no answer and is skipped, and the DCC address stage ends it without a line.
-TEST(VerifyGeneralTest, UnansweredIdentityOnTheDirectLinkEndsAtTheDccAddress) {
-  GeneralRig r;
-  makeEqual(r);
-  r.silenceItem(10);
-  EXPECT_FALSE(VerifyGeneralSettings(r.s));
-  EXPECT_EQ(r.s.report.text(), kFirst);
-  EXPECT_EQ(r.readItems(), (std::vector<int>{10, 1, 4}));
-  ASSERT_EQ(r.vorn.frames.size(), 3u);
-  EXPECT_TRUE(r.vorn.frames[0].wantsReply());
-  EXPECT_FALSE(r.vorn.frames[1].wantsReply());
-  EXPECT_EQ(r.prompter.texts(),
-            std::vector<std::string>{"No response received, resetting bidirectional communication"});
-}
-
-TEST(VerifyGeneralTest, UnansweredStagesThatStop) {
-  struct Case {
-    uint8_t item;
-    std::string report;
-  };
-  for (const Case& c : {Case{4, kFirst}, Case{8, kFirst}, Case{13, kFirst},
-                        Case{6, kFirst + "ReadLEDConfig: No valid response\r\n"},
-                        Case{7, kFirst + "ReadLEDConfig: No valid response\r\n"}}) {
-    GeneralRig r;
-    makeEqual(r);
-    r.silenceItem(c.item);
-    EXPECT_FALSE(VerifyGeneralSettings(r.s)) << int(c.item);
-    EXPECT_EQ(r.s.report.text(), c.report) << int(c.item);
-    EXPECT_EQ(r.readItems().back(), c.item);
-  }
-}
-
 TEST(VerificationReportTest, LinesEndInCrLfAndTheClosingWordHasNoLineEnd) {
   VerificationReport report;
   report.AddVerificationLine("left over");
@@ -203,88 +159,6 @@ TEST(VerificationReportTest, LinesEndInCrLfAndTheClosingWordHasNoLineEnd) {
   report.AddVerificationLine("two");
   report.AppendVerificationText("Verify OK");
   EXPECT_EQ(report.text(), "one\r\ntwo\r\nVerify OK");
-}
-
-// ---- Through the Kestro tunnel ---------------------------------------------------------
-
-// The interface side of the tunnel for this test: unwraps Vorn commands, answers them from a
-// table of general items (or not at all), and answers every other frame with an empty one.
-// Each empty answer lets a quarter second pass, so the host's 2.0 s window runs out.
-class FakeKestro {
- public:
-  FakeKestro(test::FakeSerialPort& port, test::FakeClock& clock) : port_(port), clock_(clock) {
-    port_.responder = [this](const Bytes& chunk) {
-      for (uint8_t b : chunk) feed(b);
-    };
-  }
-
-  std::map<int, Bytes> items;  // item -> values after the echo
-  std::set<int> silent;
-  std::vector<int> asked;  // items of the read commands received
-
- private:
-  static Bytes frame(const Bytes& payload) {
-    const size_t s = payload.size();
-    Bytes f{static_cast<uint8_t>(s < 8 ? 40 + s : (s < 16 ? s - 8 : s))};
-    for (uint8_t b : payload) f.push_back(static_cast<uint8_t>(128 + b));
-    f.push_back(test::FrameCheckByte(f));
-    return f;
-  }
-
-  void feed(uint8_t b) {
-    if (b < 128) {
-      cur_ = {b};
-      want_ = (b & 8) ? b % 8 : 8 + b % 8 + 8 * ((b >> 4) & 1);
-      return;
-    }
-    if (cur_.empty()) return;
-    cur_.push_back(b);
-    if (cur_.size() < want_ + 2) return;
-    unsigned sum = 0;
-    for (uint8_t x : cur_) sum += x;
-    Bytes payload;
-    for (size_t i = 1; i + 1 < cur_.size(); ++i) payload.push_back(cur_[i] & 127);
-    cur_.clear();
-    if (sum % 128 == 0) handle(payload);
-  }
-
-  void handle(const Bytes& p) {
-    // 0, 96 + module, 96 + n, 112, item: a read command for module 0.
-    if (p.size() == 5 && p[0] == 0 && p[1] == 96 && p[3] == 112) {
-      asked.push_back(p[4]);
-      if (!silent.count(p[4])) {
-        const Bytes& v = items[p[4]];
-        Bytes reply{0, 96, static_cast<uint8_t>(96 + 2 + v.size()), 112, p[4]};
-        reply.insert(reply.end(), v.begin(), v.end());
-        port_.queue(frame(reply));
-        return;
-      }
-    }
-    clock_.advance(0.25);
-    port_.queue(frame({}));
-  }
-
-  test::FakeSerialPort& port_;
-  test::FakeClock& clock_;
-  Bytes cur_;
-  size_t want_ = 0;
-};
-
-// Through the tunnel the two-way option plays no part: unanswered identity and hardware
-// frames are skipped and every later stage still runs.
-TEST(VerifyGeneralTest, UnansweredFramesThroughTheTunnelAreSkipped) {
-  GeneralRig r;
-  makeEqual(r);
-  r.s.general.DCCAddress = 44;
-  FakeKestro kestro(r.port, r.clock);
-  kestro.items = r.vorn.general;
-  kestro.silent = {10, 1};
-  r.s.link.opts.CheckKestro = true;
-  EXPECT_TRUE(r.s.link.opts.CheckVornBD);
-
-  EXPECT_FALSE(VerifyGeneralSettings(r.s));
-  EXPECT_EQ(r.s.report.text(), kFirst + "DCC address does not compare\r\n");
-  EXPECT_EQ(kestro.asked, (std::vector<int>{10, 1, 4, 12, 5, 8, 2, 3, 6, 7, 13}));
 }
 
 }  // namespace

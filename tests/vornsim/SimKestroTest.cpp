@@ -54,8 +54,16 @@ TEST(SimKestro, AnswersPollsAndTheVersionQueries) {
   EXPECT_EQ(k.port->read(2), (ByteList{40, 216})) << "empty poll, toggle 0";
   k.port->write({104, 152});
   EXPECT_EQ(k.port->read(2), (ByteList{104, 152}));
+  k.toggle = false;
   EXPECT_EQ(k.send({1, 2}), (ByteList{1, 2, 25, 0}));
   EXPECT_EQ(k.send({1, 10}), (ByteList{1, 10, 2, 8, 16}));
+
+  // A frame whose toggle repeats the previous one gets the previous answer and counts as refused.
+  k.sim.allowRefusals();
+  k.toggle = !k.toggle;
+  EXPECT_EQ(k.send({1, 2}), (ByteList{1, 10, 2, 8, 16}));
+  ASSERT_EQ(k.sim.logLines("REFUSED ").size(), 1u);
+  EXPECT_NE(k.sim.logLines("REFUSED ")[0].find("tunnel toggle not flipped"), std::string::npos);
 }
 
 TEST(SimKestro, DeliversATunnelledReplyWithTheNextPoll) {
@@ -92,6 +100,7 @@ TEST(SimKestro, SwitchesToTransparentModeAndThenSpeaksVornFrames) {
   ASSERT_TRUE(k.sim.ok()) << k.sim.error();
   EXPECT_EQ(k.send({1, 5, 16}), ByteList{});
   k.port->write(kResyncBytes);
+  k.port->write(vornFrame(0, false, {}, false));
   k.port->write(vornFrame(0, true, {112, 0}));
   EXPECT_EQ(k.port->read(9), (ByteList{67, 230, 240, 128, 131, 128, 129, 135, 220}));
 }

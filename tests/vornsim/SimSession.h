@@ -16,7 +16,15 @@ struct SimSession {
   explicit SimSession(std::vector<std::string> args = {}) : sim(std::move(args)) {
     if (!sim.ok()) return;
     port = std::make_unique<RawPort>(sim.path());
+    resync(0);
+  }
+  // As the host does on opening the port and on changing the module address: the pattern,
+  // then an empty frame with toggle 0 that needs no answer.
+  void resync(int toModule) {
+    module = toModule;
     port->write(kResyncBytes);
+    port->write(vornFrame(module, false, {}, false));
+    toggle = true;
   }
   bool ok() const { return sim.ok() && port && port->isOpen(); }
 
@@ -34,7 +42,8 @@ struct SimSession {
   }
 
   // Sends data to a module and returns the data bytes of its reply (nullopt without reply).
-  std::optional<ByteList> ask(const ByteList& data, int module = 0, int timeoutMs = 2000) {
+  std::optional<ByteList> ask(const ByteList& data, int toModule = 0, int timeoutMs = 2000) {
+    if (toModule != module) resync(toModule);
     const ByteList request = vornFrame(module, toggle, data);
     toggle = !toggle;
     port->write(request);
@@ -54,6 +63,7 @@ struct SimSession {
 
   SimProcess sim;
   std::unique_ptr<RawPort> port;
+  int module = 0;
   bool toggle = true;
   std::size_t expected = 0;
 };

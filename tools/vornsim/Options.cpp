@@ -129,6 +129,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error, bool& h
       if (!number(1, 100000000, o.vanishAfter)) return false;
     } else if (arg == "--ignore-toggle") {
       o.ignoreToggle = true;
+    } else if (arg == "--strict") {
+      o.strict = true;
     } else if (arg == "--exit-on-hup") {
       o.exitOnHup = true;
     } else if (arg == "--kestro") {
@@ -187,6 +189,9 @@ const char* usageText() {
          "  --ignore-toggle       carry out a frame whose toggle bit repeats the previous one;\n"
          "                        by default it counts as the same frame sent again and gets\n"
          "                        the previous reply without being carried out (both log REPEAT)\n"
+         "  --strict              exit with status 3 when any request was refused (a Vorn\n"
+         "                        refuses, without a reply, a request whose length, layout or\n"
+         "                        values it cannot take; each refusal is logged as REFUSED)\n"
          "  --exit-on-hup         exit when the host closes the port\n"
          "  --kestro TYPE         speak Kestro tunnel frames as a lintor, corvel or pardo\n"
          "  --protocol X.Y        Kestro protocol version reported (default 3.2)\n"

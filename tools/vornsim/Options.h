@@ -27,6 +27,7 @@ struct Options {
   int vanishAfter = 0;                           // 0 = never
   bool exitOnHup = false;
   bool ignoreToggle = false;  // carry out repeated frames instead of answering them from memory
+  bool strict = false;        // exit status 3 when any request was refused
   KestroType kestro = KestroType::None;
   int protocolVersion = 3200;  // V as the tunnel encodes it (3.2 = 3200)
   int ifaceVersion = 1030;

@@ -73,6 +73,9 @@ void Simulator::onHostClosed() {
   tunnel_ = TunnelReader{};
   pendingTunnelReplies_.clear();
   for (auto& [m, t] : lastToggle_) t = -1;
+  afterResync_ = false;
+  lastTunnelToggle_ = -1;
+  lastTunnelAnswer_.clear();
 }
 
 bool Simulator::countFrame(Output& out) {
@@ -90,25 +93,49 @@ void Simulator::onByte(std::uint8_t b, Output& out) {
     if (auto ev = tunnel_.feed(b)) onTunnelEvent(*ev, out);
     return;
   }
-  auto ev = reader_.feed(b);
-  if (!ev) return;
-  switch (ev->kind) {
-    case RxEvent::Kind::Resync:
-      log_.line("RESYNC");
-      for (auto& [m, t] : lastToggle_) t = -1;
-      break;
-    case RxEvent::Kind::BadChecksum: log_.line("BADSUM raw=" + SimLog::list(ev->raw)); break;
-    case RxEvent::Kind::Palk:
-      if (countFrame(out)) onPalk(ev->raw[0], ev->data);
-      break;
-    case RxEvent::Kind::Vorn:
-      if (countFrame(out)) onVornFrame(*ev, out);
-      break;
-  }
+  if (auto ev = reader_.feed(b)) onLineEvent(*ev, out);
 }
 
 void Simulator::onIdle(Output& out) {
-  if (auto ev = tunnel_.idle()) onTunnelEvent(*ev, out);
+  if (tunnelling()) {
+    if (auto ev = tunnel_.idle()) onTunnelEvent(*ev, out);
+  } else if (auto ev = reader_.idle()) {
+    onLineEvent(*ev, out);
+  }
+}
+
+void Simulator::refuse(int module, const std::string& reason, const Bytes& bytes) {
+  ++refusals_;
+  log_.line("REFUSED m=" + (module < 0 ? std::string("-") : std::to_string(module)) + " reason=" + reason +
+            " bytes=" + SimLog::list(bytes));
+}
+
+void Simulator::onLineEvent(const RxEvent& ev, Output& out) {
+  const bool closesResync = afterResync_;
+  afterResync_ = false;
+  switch (ev.kind) {
+    case RxEvent::Kind::Resync:
+      log_.line("RESYNC");
+      // The frame that closes a resynchronisation carries toggle 0; the next one 1.
+      for (auto& [m, t] : lastToggle_) t = 1;
+      for (auto& [m, r] : lastReply_) r.clear();
+      afterResync_ = true;
+      break;
+    case RxEvent::Kind::BadChecksum:
+      log_.line("BADSUM raw=" + SimLog::list(ev.raw));
+      refuse(-1, "checksum", ev.raw);
+      break;
+    case RxEvent::Kind::CutShort: refuse(-1, "frame cut short", ev.raw); break;
+    case RxEvent::Kind::Palk:
+      // A Palk frame may close the resynchronisation in place of the empty Vorn frame.
+      if (closesResync)
+        for (auto& [m, t] : lastToggle_) t = 0;
+      if (countFrame(out)) onPalk(ev.raw[0], ev.data);
+      break;
+    case RxEvent::Kind::Vorn:
+      if (countFrame(out)) onVornFrame(ev, out);
+      break;
+  }
 }
 
 void Simulator::onPalk(std::uint8_t address, const Bytes& p) {
@@ -155,6 +182,7 @@ void Simulator::onVornFrame(const RxEvent& ev, Output& out) {
   const int toggle = ev.toggle() ? 1 : 0;
   if (last == toggle) {
     log_.line("REPEAT m=" + std::to_string(m));
+    refuse(m, "toggle not flipped", ev.raw);
     if (!opts_.ignoreToggle) {
       if (ev.wantsReply() && !opts_.mute && !lastReply_[m].empty()) sendFrame(lastReply_[m], out);
       return;
@@ -162,6 +190,10 @@ void Simulator::onVornFrame(const RxEvent& ev, Output& out) {
   }
   last = toggle;
   lastReply_[m].clear();
+  if (const std::string why = device(m)->refusal(ev.data); !why.empty()) {
+    refuse(m, why, ev.data);
+    return;
+  }
   Bytes reply;
   bool replyExt = false;
   std::uint8_t replyExtByte = 0;
@@ -186,8 +218,14 @@ void Simulator::onTunnelledVorn(const Bytes& payload) {
   log_.line("VORN m=" + std::to_string(m) + " t=- b=1 x=" + (hasExt ? std::to_string(ext) : "-") +
             " data=" + SimLog::list(data) + " via=tunnel");
   if (data.size() != (header & 0x0Fu)) {
-    log_.line("IGNORED m=" + std::to_string(m) + " reason=count");
+    refuse(m, "count", payload);
     return;
+  }
+  if (VornDevice* dev = device(m); dev != nullptr) {
+    if (const std::string why = dev->refusal(data); !why.empty()) {
+      refuse(m, why, data);
+      return;
+    }
   }
   Bytes reply;
   bool replyExt = false;
@@ -214,6 +252,16 @@ void Simulator::onTunnelEvent(const TunnelEvent& ev, Output& out) {
   const Bytes& p = ev.payload;
   log_.line("TUNNEL s=" + std::to_string(p.size()) + " data=" + SimLog::list(p) +
             " raw=" + SimLog::list(ev.raw));
+  // Like the Vorn, the interface tells a new frame from one sent again by its toggle bit. An
+  // empty poll is let through: the host sets the toggle to 1 whenever the tunnel is switched on,
+  // whatever the last frame carried, and then polls first.
+  const int toggle = ev.toggle() ? 1 : 0;
+  if (toggle == lastTunnelToggle_ && !p.empty()) {
+    refuse(-1, "tunnel toggle not flipped", ev.raw);
+    sendFrame(lastTunnelAnswer_, out);
+    return;
+  }
+  lastTunnelToggle_ = toggle;
   Bytes answer;
   bool switchToTransparent = false;
   if (p.empty()) {
@@ -235,7 +283,8 @@ void Simulator::onTunnelEvent(const TunnelEvent& ev, Output& out) {
   } else if (p.size() >= 3 && p[0] == 0 && (p[1] & 0x70) == 0x60) {
     onTunnelledVorn(p);
   }
-  sendFrame(buildTunnelFrame(answer, ev.toggle()), out);
+  lastTunnelAnswer_ = buildTunnelFrame(answer, ev.toggle());
+  sendFrame(lastTunnelAnswer_, out);
   if (switchToTransparent) {
     transparent_ = true;
     log_.line("TRANSPARENT");

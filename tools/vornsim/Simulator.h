@@ -28,16 +28,20 @@ class Simulator {
 
   void onByte(std::uint8_t b, Output& out);
   void onIdle(Output& out);  // the line has been quiet for a while
-  bool waitsForIdle() const { return tunnelling() && tunnel_.partial(); }
+  bool waitsForIdle() const { return tunnelling() ? tunnel_.partial() : reader_.pending(); }
   void onHostClosed();
 
   VornDevice* device(int module);
   void dumpState();  // every Vorn's state into the log, between DUMP and DUMP-END lines
+  unsigned refusals() const { return refusals_; }
 
  private:
   bool tunnelling() const { return opts_.kestro != KestroType::None && !transparent_; }
   bool countFrame(Output& out);  // false when the simulator vanished on this frame
+  void onLineEvent(const RxEvent& ev, Output& out);
   void onVornFrame(const RxEvent& ev, Output& out);
+  // Logs a request a Vorn (or the Kestro interface) would not take; m = -1 when no module.
+  void refuse(int module, const std::string& reason, const Bytes& bytes);
   void onPalk(std::uint8_t address, const Bytes& params);
   void onTunnelEvent(const TunnelEvent& ev, Output& out);
   void onTunnelledVorn(const Bytes& payload);
@@ -52,7 +56,11 @@ class Simulator {
   Options opts_;
   SimLog& log_;
   std::map<int, std::unique_ptr<VornDevice>> devices_;
-  std::map<int, int> lastToggle_;   // per module; -1 after a resync
+  std::map<int, int> lastToggle_;  // per module; -1 = any toggle is new (port just opened)
+  bool afterResync_ = false;       // the next frame closes a resynchronisation
+  int lastTunnelToggle_ = -1;
+  Bytes lastTunnelAnswer_;
+  unsigned refusals_ = 0;
   std::map<int, Bytes> lastReply_;  // per module: the reply a repeated frame gets again
   FrameReader reader_;
   TunnelReader tunnel_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "SimLog.h"
+
 namespace vornsim {
 
 namespace {
@@ -31,7 +33,107 @@ int configLength(std::uint8_t type, bool oldFirmware) {
   }
 }
 
+// Values a general setting item holds; -1 for the identity string (0 to 12 bytes), 0 for no item.
+int generalItemValues(std::uint8_t item) {
+  switch (item) {
+    case 0: return static_cast<int>(kEraseFlashCode.size());
+    case 1:
+    case 3: return 4;
+    case 2:
+    case 5:
+    case 6:
+    case 7: return 1;
+    case 4:
+    case 8:
+    case 11:
+    case 12:
+    case 13: return 2;
+    case 10: return -1;
+    default: return 0;  // no such item
+  }
+}
+
+// An action byte of 'd', 'e' and 't': input number in the high nibble, aspect 0..11 or 15 below.
+bool actionBytesOk(const Bytes& d) {
+  if (d.size() != 6) return false;
+  for (std::size_t k = 0; k < 4; ++k) {
+    const int low = d[2 + k] & 0x0F;
+    if (d[2 + k] >> 4 != static_cast<int>(k) || (low > 11 && low != 15)) return false;
+  }
+  return true;
+}
+
+std::string sizeText(const Bytes& d) { return std::to_string(d.size()) + " bytes"; }
+
 }  // namespace
+
+std::string VornDevice::refusal(const Bytes& d) const {
+  if (d.empty()) return "";
+  const std::uint8_t cmd = d[0];
+  if (cmd == 0) {
+    if (d.size() != 4) return "live request of " + sizeText(d);
+    switch (d[1]) {
+      case 0: return "";  // by serial offset: any offset, unknown ones are passed over
+      case 1: return d[2] >= kPins ? "pin " + std::to_string(d[2]) : d[3] > 11 ? "aspect above 11" : "";
+      case 38:
+      case 54: return d[2] >= kPins ? "pin " + std::to_string(d[2]) : d[3] > 31 ? "PWM level above 31" : "";
+      case 39:
+      case 55: return d[2] >= kPins ? "pin " + std::to_string(d[2]) : "";
+      default: return "live operation " + std::to_string(d[1]);
+    }
+  }
+  if (cmd == kRead) {
+    if (d.size() != 2) return "general read of " + sizeText(d);
+    return generalItemValues(d[1]) == 0 ? "general item " + std::to_string(d[1]) : "";
+  }
+  if (cmd == kWrite) {
+    if (d.size() < 2) return "general write of " + sizeText(d);
+    const int values = generalItemValues(d[1]);
+    const std::size_t got = d.size() - 2;
+    if (values == 0) return "general item " + std::to_string(d[1]);
+    if (values < 0 ? got > 12 : got != static_cast<std::size_t>(values))
+      return "general item " + std::to_string(d[1]) + " with " + std::to_string(got) + " values";
+    if (d[1] == 0 && !std::equal(kEraseFlashCode.begin(), kEraseFlashCode.end(), d.begin() + 2))
+      return "erase without its code";
+    return "";
+  }
+  const bool twoBytes = cmd == 'r' || cmd == 't' || cmd == 'u' || cmd == 'v' || cmd == 'q' || cmd == 'Q';
+  const bool known = twoBytes || cmd == 's' || cmd == 'b' || cmd == 'c' || cmd == 'd' || cmd == 'e' ||
+                     cmd == 'f' || cmd == 'a' || cmd == 'A';
+  if (!known) return "unknown command " + std::to_string(cmd);
+  if (d.size() < 2 || d[1] >= kPins) return "no pin 0..31";
+  const PinState& p = state_.pins[d[1]];
+  if (twoBytes) return d.size() == 2 ? "" : std::string(1, static_cast<char>(cmd)) + " of " + sizeText(d);
+  switch (cmd) {
+    case 's':
+    case 'c':
+      if (d.size() != (cmd == 's' ? 4u : 9u))
+        return std::string(1, static_cast<char>(cmd)) + " of " + sizeText(d);
+      if (slotIndex(p.layout, d[2], d[3]) < 0)
+        return "aspect " + std::to_string(d[2]) + " slot " + std::to_string(d[3]) + " outside layout " +
+               std::to_string(p.layout);
+      return "";
+    case 'b':
+      if (d.size() != 3) return "b of " + sizeText(d);
+      return d[2] > 3 ? "layout " + std::to_string(d[2]) : "";
+    case 'd':
+      if (d.size() == 3) return d[2] >> 4 == 7 ? "" : "initial-aspect byte " + std::to_string(d[2]);
+      return actionBytesOk(d) ? "" : "event-on actions " + SimLog::list(d);
+    case 'e': return actionBytesOk(d) ? "" : "event-off actions " + SimLog::list(d);
+    case 'f':
+      if (d.size() != 5) return "f of " + sizeText(d);
+      // DCC 0000xddd, serial 0001 0sss, device pointer 010p pppp, in this order.
+      return d[2] < 16 && d[3] >> 3 == 2 && d[4] >> 5 == 2 ? "" : "address bytes " + SimLog::list(d);
+    default: {  // 'a', 'A'
+      if (d.size() < 3) return "configuration without a type";
+      const std::size_t want = 2 + static_cast<std::size_t>(configLength(d[2], false));
+      if (d.size() != want)
+        return "configuration type " + std::to_string(d[2]) + " in " + sizeText(d) + ", not " +
+               std::to_string(want);
+      return d[2] == 1 && d[4] > 63 ? "servo flags above 63" : "";
+    }
+  }
+}
 
 VornDevice::VornDevice(VornState initial, bool oldFirmware)
     : state_(std::move(initial)), oldFirmware_(oldFirmware) {}
@@ -137,9 +239,9 @@ Bytes VornDevice::writeGeneral(const Bytes& d) {
 }
 
 Bytes VornDevice::live(const Bytes& d) {
-  if (d.size() != 4 || d[2] >= kPins) return echo(d);
+  if (d.size() != 4 || (d[1] != 0 && d[2] >= kPins)) return echo(d);
   const std::uint8_t op = d[1];
-  PinState* pin = &state_.pins[d[2]];
+  PinState* pin = op == 0 ? nullptr : &state_.pins[d[2]];
   switch (op) {
     case 0: {
       // Set aspect by serial address: find the pin whose serial run holds the offset.

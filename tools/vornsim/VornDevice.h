@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "Frame.h"
 #include "VornState.h"
@@ -19,6 +20,9 @@ class VornDevice {
   // Executes one request (the 7-bit data bytes of a frame addressed to this Vorn) and returns
   // the data bytes of its reply. The caller decides whether the reply is sent.
   Bytes execute(const Bytes& data);
+  // Why a Vorn would refuse the request (its length, layout or values), or "" when it takes it.
+  // A refused request is neither carried out nor answered.
+  std::string refusal(const Bytes& data) const;
 
   const VornState& state() const { return state_; }
   VornState& state() { return state_; }

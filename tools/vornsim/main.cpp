@@ -76,6 +76,8 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   server.run(sim, gStop, gDump, opts.exitOnHup);
-  log.line("EXIT");
-  return 0;
+  const unsigned refused = sim.refusals();
+  log.line("EXIT refused=" + std::to_string(refused));
+  if (refused > 0) std::fprintf(stderr, "vornsim: %u request(s) refused, see REFUSED in the log\n", refused);
+  return opts.strict && refused > 0 ? 3 : 0;
 }
