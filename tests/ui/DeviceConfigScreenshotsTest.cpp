@@ -19,21 +19,29 @@
 namespace vorn::test {
 namespace {
 
-TEST(Screenshots, DeviceConfigurationTabDetails) {
-  const char* out = std::getenv("VORN_SCREENSHOT_DIR");
-  if (!out) GTEST_SKIP() << "VORN_SCREENSHOT_DIR not set";
-  SimProcess sim({"--demo"});
-  ASSERT_TRUE(sim.ok()) << sim.error();
+// The device tab on a session linked to the demo Vorn; pictures go to VORN_SCREENSHOT_DIR.
+class DeviceTabScreenshots : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    out = std::getenv("VORN_SCREENSHOT_DIR");
+    if (!out) GTEST_SKIP() << "VORN_SCREENSHOT_DIR not set";
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    s.onDisplayRefresh = [this] { tab.refreshAll(); };
+    s.onPinConfigRefresh = [this] { tab.refreshPinConfig(); };
+    ASSERT_TRUE(s.link.openDevice(sim.path()));
+  }
+  const char* out = nullptr;
+  SimProcess sim{{"--demo"}};
   RecordingPrompter prompter;
   QtSerialPort port;
   Session s{port, SystemClock(), prompter};
   JobRunner jobs{s};
-  DeviceConfigTab tab(s, [&jobs](const std::string& name) {
-    if (jobs.request(name)) jobs.tick();
-  });
-  s.onDisplayRefresh = [&tab] { tab.refreshAll(); };
-  s.onPinConfigRefresh = [&tab] { tab.refreshPinConfig(); };
-  ASSERT_TRUE(s.link.openDevice(sim.path()));
+  DeviceConfigTab tab{s, [this](const std::string& name) {
+                        if (jobs.request(name)) jobs.tick();
+                      }};
+};
+
+TEST_F(DeviceTabScreenshots, DeviceConfigurationTabDetails) {
   tab.resize(1280, 820);
   tab.show();
   tab.findChild<QAbstractButton*>("CommandReadAllPins")->click();
@@ -61,21 +69,7 @@ TEST(Screenshots, DeviceConfigurationTabDetails) {
 
 // The pin overview after Read All from the demo Vorn, an edited step on the servo pin and
 // Verify All: the servo pin is "changed, differs", the others "ok".
-TEST(Screenshots, PinOverviewWithChangedAndVerifiedPins) {
-  const char* out = std::getenv("VORN_SCREENSHOT_DIR");
-  if (!out) GTEST_SKIP() << "VORN_SCREENSHOT_DIR not set";
-  SimProcess sim({"--demo"});
-  ASSERT_TRUE(sim.ok()) << sim.error();
-  RecordingPrompter prompter;
-  QtSerialPort port;
-  Session s{port, SystemClock(), prompter};
-  JobRunner jobs{s};
-  DeviceConfigTab tab(s, [&jobs](const std::string& name) {
-    if (jobs.request(name)) jobs.tick();
-  });
-  s.onDisplayRefresh = [&tab] { tab.refreshAll(); };
-  s.onPinConfigRefresh = [&tab] { tab.refreshPinConfig(); };
-  ASSERT_TRUE(s.link.openDevice(sim.path()));
+TEST_F(DeviceTabScreenshots, PinOverviewWithChangedAndVerifiedPins) {
   tab.resize(1600, 900);
   tab.show();
   ASSERT_TRUE(jobs.request("ReadAll") && jobs.tick() && jobs.lastResult()) << prompter.last();
