@@ -239,10 +239,14 @@ QWidget* PinConfigEditor::buildServoTab() {
   live->addWidget(positionBox_);
   live->addWidget(setPos);
   live->addWidget(jump);
-  live->addWidget(servoSlider_, 1);
-  live->addWidget(srvDynamic_);
+  live->addStretch(1);
   lay->addLayout(live, 8, 0, 1, 2);
-  lay->setRowStretch(9, 1);
+  // The slider gets a row of its own so that its width does not widen the whole tab.
+  auto* slide = new QHBoxLayout;
+  slide->addWidget(servoSlider_, 1);
+  slide->addWidget(srvDynamic_);
+  lay->addLayout(slide, 9, 0, 1, 2);
+  lay->setRowStretch(10, 1);
   connect(setPos, &QPushButton::clicked, this, [this] {
     if (positionBox_->text().trimmed().isEmpty() && !requireLive("position", positionBox_)) return;
     int v = std::clamp(BoxValue(positionBox_->text()), -64, 63);
@@ -332,10 +336,13 @@ QWidget* PinConfigEditor::buildPwmTab() {
   live->addWidget(pwmLevelBox_);
   live->addWidget(setLevel);
   live->addWidget(jump);
-  live->addWidget(pwmSlider_, 1);
-  live->addWidget(pwmSlow_);
+  live->addStretch(1);
   lay->addLayout(live, 5, 0, 1, 2);
-  lay->setRowStretch(6, 1);
+  auto* slide = new QHBoxLayout;
+  slide->addWidget(pwmSlider_, 1);
+  slide->addWidget(pwmSlow_);
+  lay->addLayout(slide, 6, 0, 1, 2);
+  lay->setRowStretch(7, 1);
   connect(setLevel, &QPushButton::clicked, this, [this] {
     if (pwmLevelBox_->text().trimmed().isEmpty() && !requireLive("level", pwmLevelBox_)) return;
     int v = std::clamp(BoxValue(pwmLevelBox_->text()), 0, 31);
