@@ -33,27 +33,16 @@ class PinTestVorn {
   };
 
   explicit PinTestVorn(FakeSerialPort& port) : port_(port) {
-    for (auto& p : pins) p = Pin{};
-    general[0] = {1, 2, 3, 4};
-    general[1] = {0, 0, 0, 0};
-    general[2] = {0};
-    general[3] = {0, 0, 0, 0};
-    general[4] = {1, 0};
-    general[5] = {0};
-    general[6] = {1};
-    general[7] = {1};
-    general[8] = {0, 0};
-    general[10] = {'T', 'E', 'S', 'T', 'V', 'O', 'R', 'N'};
-    general[11] = {0, 0};
-    general[12] = {1, 0};
-    general[13] = {0, 0};
     port_.responder = [this](const Bytes& chunk) {
       for (const HostFrame& f : parser_.feed(chunk)) handle(f);
     };
   }
 
   std::array<Pin, 32> pins{};
-  std::map<int, Bytes> general;  // item -> values as the read reply carries them
+  // Item -> values as the read reply carries them: what a window that has read nothing shows.
+  std::map<int, Bytes> general{
+      {0, {1, 2, 3, 4}}, {1, {0, 0, 0, 0}}, {2, {0}}, {3, {0, 0, 0, 0}}, {4, {1, 0}},  {5, {0}},    {6, {0}},
+      {7, {0}},          {8, {0, 0}},       {10, {}}, {11, {0, 0}},      {12, {1, 0}}, {13, {0, 0}}};
 
   // Every data frame the host sent, in order (empty frames of the resync left out).
   std::vector<HostFrame> frames;
@@ -61,8 +50,6 @@ class PinTestVorn {
   std::function<bool(const Bytes& req)> silentOn;
   // Scripted answers: reply data (from the echo on) replacing the normal answer.
   std::function<std::optional<Bytes>(const Bytes& req)> customReply;
-  // Called for every request before it is handled.
-  std::function<void(const Bytes& req)> onRequest;
 
   // Requests whose first data byte is `cmd`.
   std::vector<Bytes> requestsOf(uint8_t cmd) const {
@@ -84,7 +71,6 @@ class PinTestVorn {
     if (f.data.empty()) return;
     frames.push_back(f);
     const Bytes& d = f.data;
-    if (onRequest) onRequest(d);
     std::optional<Bytes> reply = customReply ? customReply(d) : std::nullopt;
     if (!reply) reply = apply(d);
     if (!f.wantsReply() || (silentOn && silentOn(d))) return;

@@ -9,8 +9,8 @@
 namespace vorn {
 namespace {
 
+using test::Bytes;
 using test::PinTestRig;
-using Bytes = std::vector<uint8_t>;
 
 TEST(PinEncodingTest, InitialAspectByteBothWays) {
   struct Case {
@@ -22,19 +22,6 @@ TEST(PinEncodingTest, InitialAspectByteBothWays) {
     EXPECT_EQ(DecodeInitAspectByte(c.byte), c.init) << int(c.byte);
   }
   EXPECT_FALSE(DecodeInitAspectByte(0x3F).has_value());
-}
-
-TEST(PinEncodingTest, AddressConfigurationBytes) {
-  PinData p;
-  p.DCCCount = 2;
-  p.XDCCCount = 1;
-  p.SerialCount = 0;
-  EXPECT_EQ(DccConfigByte(p), 10);
-  EXPECT_EQ(SerialConfigByte(p), 16);
-  EXPECT_EQ(DevicePointerByte(-3), 93);
-  EXPECT_EQ(DecodeDevicePointer(93, 10), -3);
-  EXPECT_EQ(DevicePointerByte(0), 64);
-  EXPECT_EQ(DecodeDevicePointer(64 + 31, 31), -1);  // device pin 30
 }
 
 TEST(PinTransferTest, WriteSendsExactBytes) {
@@ -59,13 +46,7 @@ TEST(PinTransferTest, WriteSendsExactBytes) {
 
 TEST(PinTransferTest, ConfigurationReadRules) {
   PinTestRig r;
-  // Short PWM reply (older firmware): the two missing bytes get their defaults.
-  r.vorn.pins[3].config = {2, 20, 1, 2};
-  r.s.model.pin(3).PinConfig[4] = 9;
-  ASSERT_TRUE(ReadPinConfig(r.s, true, 3));
-  EXPECT_EQ(r.s.model.pin(3).PinConfig[4], 0);
-  EXPECT_EQ(r.s.model.pin(3).PinConfig[5], 31);
-
+  // The short PWM reply of older firmware: JobsSimTest.OldFirmwareReadsAndVerifies.
   // Old servo flags format: 48 (bit 3 clear) becomes 48 div 16 + 40.
   r.vorn.pins[4].config = {1, 0, 48};
   ASSERT_TRUE(ReadPinConfig(r.s, true, 4));
@@ -109,9 +90,8 @@ TEST(PinTransferTest, VerificationListsEveryDifferenceAndGoesOn) {
   r.vorn.pins[3].init = 0x72;
   r.vorn.pins[4].addr = {0, 19, 65};
   r.vorn.pins[5].addr = {9, 17, 40};  // 40 is no address-configuration byte
-  r.vorn.customReply = [](const Bytes& q) -> std::optional<Bytes> {
-    if (q[0] == 'v' && q[1] == 6) return Bytes{'v', 7, 9, 17, 64};
-    return std::nullopt;
+  r.vorn.customReply = [](const Bytes& q) {
+    return q[0] == 'v' && q[1] == 6 ? std::optional<Bytes>({'v', 7, 9, 17, 64}) : std::nullopt;
   };
   EXPECT_FALSE(VerifyPins(r.s));
   EXPECT_EQ(r.s.report.text(),
@@ -145,9 +125,8 @@ TEST(PinTransferTest, InvalidRepliesShowTheirMessage) {
   for (const Case& c : cases) {
     PinTestRig r;
     r.vorn.pins[0].layout = 2;
-    r.vorn.customReply = [&c](const Bytes& q) -> std::optional<Bytes> {
-      if (q[0] == c.reply[0]) return c.reply;
-      return std::nullopt;
+    r.vorn.customReply = [&c](const Bytes& q) {
+      return q[0] == c.reply[0] ? std::optional(c.reply) : std::nullopt;
     };
     EXPECT_FALSE(ReadPinProgram(r.s, 0)) << c.name;
     EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{c.message}) << c.name;
@@ -157,9 +136,8 @@ TEST(PinTransferTest, InvalidRepliesShowTheirMessage) {
 TEST(PinTransferTest, UnknownInitialAspectReplyReadsAsNone) {
   PinTestRig r;
   r.s.model.pin(0).InitAspect = 5;
-  r.vorn.customReply = [](const Bytes& q) -> std::optional<Bytes> {
-    if (q[0] == 't') return Bytes{'t', 0, 0x7F};
-    return std::nullopt;
+  r.vorn.customReply = [](const Bytes& q) {
+    return q[0] == 't' ? std::optional<Bytes>({'t', 0, 0x7F}) : std::nullopt;
   };
   ASSERT_TRUE(ReadPinProgram(r.s, 0));
   EXPECT_EQ(r.s.model.pin(0).InitAspect, 0);
