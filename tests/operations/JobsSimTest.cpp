@@ -18,28 +18,15 @@ namespace {
 
 using test::SimJobRig;
 
-// Settings different from the simulator's start values in every item.
-GeneralSettings Distinctive() {
-  GeneralSettings g;
-  g.IDString = "Signal Box 7";
-  g.HWCSink = {true, false, true, false};
-  g.HWCSource = {false, true, true, false};
-  g.ModuleExtAddress = 42;
-  for (int box : {0, 3, 6, 9, 12, 15}) g.XGM[static_cast<size_t>(box)] = true;
-  g.DCCAddress = 300;
-  g.XDCCAddress = 1500;
-  g.DCCRetention = 3;
-  g.DCCStateInvert = true;
-  g.DCCAllow0 = true;
-  g.LCGreen[7] = TriState::Grey;  // nothing chosen: "Idle Flash", sent as mask 0
-  g.LCOrange[1] = g.LCOrange[5] = TriState::Checked;
-  g.PalkFlexEnabled = true;
-  g.SerialEnable = true;
-  g.SerialBaudIndex = 2;
-  g.SerialDataBits = 1;
-  g.SerialParity = 3;
-  g.SerialStop = 1;
-  return g;
+// Data bytes of each frame the simulator received since line `from` of its log.
+std::vector<std::string> FramesSince(const test::SimProcess& sim, size_t from) {
+  std::vector<std::string> frames;
+  const auto lines = sim.logLines("VORN ");
+  for (size_t k = from; k < lines.size(); ++k) {
+    const size_t at = lines[k].find("data=");
+    frames.push_back(lines[k].substr(at + 5, lines[k].find(' ', at) - at - 5));
+  }
+  return frames;
 }
 
 TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
@@ -54,10 +41,16 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     r.s.link.TunnelToggle = 1;
     test::FillFullConfiguration(r.s.model, r.s.ec);
     r.s.model.PalkFlexStart = 100;
-    r.s.general = Distinctive();
+    r.s.general = test::DistinctiveGeneral();
     const ConfigModel written = r.s.model;
     const EventControlState writtenEc = r.s.ec;
     ASSERT_TRUE(r.click("WriteAll")) << r.prompter.last();
+    const auto sent = FramesSince(*r.sim, 0);
+    // After the enable maps, the address settings go last: they may redirect everything else.
+    const std::vector<std::string> last{"96,11,", "96,8,", "96,3,", "96,2,"};
+    for (size_t k = 0; k < last.size() && args.empty(); ++k)
+      EXPECT_EQ(sent.at(sent.size() - 4 + k).rfind(last[k], 0), 0u) << sent.at(sent.size() - 4 + k);
+    EXPECT_TRUE(std::none_of(sent.begin(), sent.end(), [](auto& f) { return f.rfind("112,", 0) == 0; }));
 
     r.s.model = ConfigModel{};
     r.s.general = GeneralSettings{};
@@ -66,7 +59,7 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     GeneralSettings got = r.s.general;
     EXPECT_EQ(got.VersionText, "3.0.1.7");
     got.VersionText = GeneralSettings{}.VersionText;
-    EXPECT_EQ(got, Distinctive());
+    EXPECT_EQ(got, test::DistinctiveGeneral());
     EXPECT_EQ(r.s.model.PalkFlexStart, 100);
     EXPECT_EQ(r.s.ec.CheckInitEE, writtenEc.CheckInitEE);
     EXPECT_EQ(r.s.model.EventOn, written.EventOn);
@@ -83,6 +76,12 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     EXPECT_EQ(r.logHas("via=tunnel"), tunnel);
     if (!args.empty()) continue;
 
+    // A general setting that differs stops Verify All before event control and pins.
+    r.s.general.IDString = "OTHER";
+    EXPECT_FALSE(r.click("VerifyAll"));
+    EXPECT_EQ(r.shownReport.find("Start EC Verification"), std::string::npos) << r.shownReport;
+    EXPECT_EQ(r.shownReport.substr(r.shownReport.size() - 22), "\r\nVerification Stopped");
+    r.s.general.IDString = test::DistinctiveGeneral().IDString;
     // A device changed behind our back: the pin verification names each difference.
     r.s.model.pin(30).InitAspect = 0;
     r.s.model.instr(9, 4, 1).Par1 ^= 1;
@@ -96,17 +95,6 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     EXPECT_EQ(r.s.pinFindings[30], "Pin 31: Init does not compare\r\n");
     EXPECT_EQ(std::count(r.s.pinMarks.begin(), r.s.pinMarks.end(), Session::PinMark::Ok), 30);
   }
-}
-
-// First data byte of each frame the simulator received since line `from` of its log.
-std::vector<std::string> FramesSince(const test::SimProcess& sim, size_t from) {
-  std::vector<std::string> frames;
-  const auto lines = sim.logLines("VORN ");
-  for (size_t k = from; k < lines.size(); ++k) {
-    const size_t at = lines[k].find("data=");
-    frames.push_back(lines[k].substr(at + 5, lines[k].find(' ', at) - at - 5));
-  }
-  return frames;
 }
 
 TEST(JobsSimTest, WriteChangesSendsOnlyTheChangedItemsAndVerifiesOk) {

@@ -1,24 +1,21 @@
 #include <gtest/gtest.h>
 
-#include "PinTestModel.h"
 #include "PinTestRig.h"
 #include "operations/Jobs.h"
 
 namespace vorn {
 namespace {
 
+using test::Bytes;
 using test::PinTestRig;
-using Bytes = std::vector<uint8_t>;
 
 struct JobRig : PinTestRig {
   JobRunner jobs{s};
   int displayRefreshes = 0;
   int pinConfigRefreshes = 0;
-  int reportsShown = 0;
   JobRig() {
     s.onDisplayRefresh = [this] { ++displayRefreshes; };
     s.onPinConfigRefresh = [this] { ++pinConfigRefreshes; };
-    s.onShowReport = [this] { ++reportsShown; };
   }
   // Runs one job the way a button click and the next tick would.
   bool click(const std::string& name) { return jobs.request(name) && jobs.tick(); }
@@ -48,39 +45,6 @@ TEST(JobsTest, ReadAllFailingAtDccStillRefreshesFromTheModel) {
   EXPECT_EQ(r.displayRefreshes, 1);
   EXPECT_EQ(r.pinConfigRefreshes, 1);
   EXPECT_FALSE(r.s.busyVisible());
-}
-
-TEST(JobsTest, WriteAllSendsTheAddressSettingsLast) {
-  JobRig r;
-  test::FillFullConfiguration(r.s.model, r.s.ec);
-  ASSERT_TRUE(r.click("WriteAll"));
-  EXPECT_TRUE(r.jobs.lastResult()) << r.prompter.last();
-  // Everything the address items could redirect goes before them.
-  size_t mapsAt = 0, firstAddrAt = 0;
-  for (size_t k = 0; k < r.vorn.frames.size(); ++k) {
-    const Bytes& d = r.vorn.frames[k].data;
-    if (d[0] == 96 && d[1] == 11) mapsAt = k;
-    if (d[0] == 96 && (d[1] == 2 || d[1] == 3 || d[1] == 8) && firstAddrAt == 0) firstAddrAt = k;
-  }
-  EXPECT_GT(mapsAt, 0u);
-  EXPECT_GT(firstAddrAt, mapsAt);
-  EXPECT_EQ(r.vorn.requestsOf('e').size(), 32u);
-  EXPECT_TRUE(r.vorn.requestsOf(112).empty());  // no version read
-  EXPECT_EQ(r.displayRefreshes, 0);
-  EXPECT_FALSE(r.s.busyVisible());
-}
-
-TEST(JobsTest, GeneralDifferenceStopsVerifyAll) {
-  JobRig r;
-  ASSERT_TRUE(r.click("ReadAll"));
-  r.vorn.general[10] = {'O', 'T', 'H', 'E', 'R'};
-  ASSERT_TRUE(r.click("VerifyAll"));
-  EXPECT_FALSE(r.jobs.lastResult());
-  const std::string& t = r.s.report.text();
-  EXPECT_EQ(t.find("Start EC Verification"), std::string::npos) << t;
-  EXPECT_EQ(t.find("Start Pin Verification"), std::string::npos) << t;
-  EXPECT_EQ(t.substr(t.size() - 22), "\r\nVerification Stopped");
-  EXPECT_EQ(r.reportsShown, 1);
 }
 
 TEST(JobsTest, WriteDeviceWritesItsPinsInOrderAndStopsAtAFailure) {

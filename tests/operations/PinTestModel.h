@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ConfigModel.h"
+#include "model/GeneralSettings.h"
 #include "operations/EventEditor.h"
 
 namespace vorn::test {
@@ -45,6 +46,30 @@ inline void FillFullConfiguration(ConfigModel& m, EventControlState& ec) {
   m.pin(21).DevicePointer = -1;  // pins 20..22 form one device
   m.pin(22).DevicePointer = -2;
   ec.CheckInitEE = {true, false, true, false, false, true, true, false};
+}
+
+// General settings that differ from the start values of a window and of vornsim in every item.
+inline GeneralSettings DistinctiveGeneral() {
+  GeneralSettings g;
+  g.IDString = "Signal Box 7";
+  g.HWCSink = {true, false, true, false};
+  g.HWCSource = {false, true, true, false};
+  g.ModuleExtAddress = 42;
+  for (int box : {0, 3, 6, 9, 12, 15}) g.XGM[static_cast<size_t>(box)] = true;
+  g.DCCAddress = 300;
+  g.XDCCAddress = 1500;
+  g.DCCRetention = 3;
+  g.DCCStateInvert = true;
+  g.DCCAllow0 = true;
+  g.LCGreen[7] = TriState::Grey;  // nothing chosen: "Idle Flash", sent as mask 0
+  g.LCOrange[1] = g.LCOrange[5] = TriState::Checked;
+  g.PalkFlexEnabled = true;
+  g.SerialEnable = true;
+  g.SerialBaudIndex = 2;
+  g.SerialDataBits = 1;
+  g.SerialParity = 3;
+  g.SerialStop = 1;
+  return g;
 }
 
 }  // namespace vorn::test

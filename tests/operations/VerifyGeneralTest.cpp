@@ -2,8 +2,10 @@
 
 #include <functional>
 
+#include "PinTestModel.h"
 #include "PinTestRig.h"
 #include "model/GeneralSettingsRules.h"
+#include "operations/General.h"
 #include "operations/VerifyGeneral.h"
 
 namespace vorn {
@@ -14,39 +16,14 @@ using GeneralRig = test::PinTestRig;
 
 const std::string kFirst = "Start General Settings Verification\r\n";
 
-// Settings and device bytes that compare equal in every stage.
+// The same settings, different from the start values everywhere, in the window and (written
+// by it) in the Vorn.
 void makeEqual(GeneralRig& r) {
-  GeneralSettings& g = r.s.general;
-  g.IDString = "Vorn-1";
-  g.HWCSink = {true, false, false, true};
-  g.HWCSource = {false, false, true, true};
-  g.DCCAddress = 300;
-  g.XDCCAddress = 1500;
-  g.DCCRetention = 2;
-  g.DCCStateInvert = true;
-  g.PalkFlexEnabled = true;
+  r.s.general = test::DistinctiveGeneral();
   r.s.model.PalkFlexStart = 5;
-  g.ModuleExtAddress = 17;
-  g.XGM[1] = g.XGM[14] = true;
-  g.LCGreen = {TriState::Checked, TriState::Unchecked, TriState::Checked};
-  g.LCOrange[7] = TriState::Grey;
-  g.SerialEnable = true;
-  g.SerialBaudIndex = 2;
-  g.SerialDataBits = 1;
-  g.SerialParity = 3;
-  g.SerialStop = 1;
-  auto& d = r.vorn.general;
-  d[10] = {'V', 'o', 'r', 'n', '-', '1'};
-  d[1] = {1, 0, 2, 3};
-  d[4] = {44, 4};
-  d[12] = {28, 23};
-  d[5] = {6};
-  d[8] = {1, 5};
-  d[2] = {17};
-  d[3] = {2, 0, 0, 4};
-  d[6] = {5};
-  d[7] = {0};
-  d[13] = {1, 122};
+  ASSERT_TRUE(WriteGenID(r.s) && WriteGenDCC(r.s) && WriteLC(r.s) && WriteGenHWC(r.s) &&
+              WriteGenSerial(r.s) && WriteGenAddr(r.s));
+  r.vorn.frames.clear();
 }
 
 TEST(VerifyGeneralTest, EachDifferenceIsListedAndExtendedAddressingKeepsTheFlag) {
@@ -56,19 +33,19 @@ TEST(VerifyGeneralTest, EachDifferenceIsListedAndExtendedAddressingKeepsTheFlag)
     bool result;
   };
   const std::vector<Case> cases{
-      {"ID does not compare: VornConfig = <VORN-1> Vorn = <Vorn-1>",
-       [](Session& s) { s.general.IDString = "VORN-1"; }, false},
+      {"ID does not compare: VornConfig = <SIGNAL BOX 7> Vorn = <Signal Box 7>",
+       [](Session& s) { s.general.IDString = "SIGNAL BOX 7"; }, false},
       {"Hardware configuration does not compare", [](Session& s) { s.general.HWCSink = {}; }, false},
       {"DCC address does not compare", [](Session& s) { s.general.DCCAddress = 301; }, false},
       {"eXtended DCC address does not compare", [](Session& s) { s.general.XDCCAddress = 1436; }, false},
-      {"DCC Options do not compare", [](Session& s) { s.general.DCCAllow0 = true; }, false},
+      {"DCC Options do not compare", [](Session& s) { s.general.DCCAllow0 = false; }, false},
       {"Palk Start Address does not compare", [](Session& s) { s.general.PalkFlexEnabled = false; }, false},
       {"Palk Start Address does not compare", [](Session& s) { s.model.PalkFlexStart = 6; }, false},
       {"eXtended Address does not compare", [](Session& s) { s.general.ModuleExtAddress = 18; }, true},
       {"eXtended Group Mask does not compare",
-       [](Session& s) { s.general.XGM[0] = s.general.XGM[15] = true; }, true},
+       [](Session& s) { s.general.XGM[1] = s.general.XGM[14] = true; }, true},
       {"Green LED configuration does not compare",
-       [](Session& s) { s.general.LCGreen[2] = TriState::Unchecked; }, false},
+       [](Session& s) { s.general.LCGreen[2] = TriState::Checked; }, false},
       {"Orange LED configuration does not compare",
        [](Session& s) { s.general.LCOrange[3] = TriState::Checked; }, false},
       {"Serial Port Configuration does not compare", [](Session& s) { s.general.SerialEnable = false; },
