@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "PinTestRig.h"
 #include "operations/EventControl.h"
+#include "operations/General.h"
+#include "operations/PinTransfer.h"
 
 namespace vorn {
 namespace {
 
+using test::Bytes;
 using test::PinTestRig;
-using Bytes = std::vector<uint8_t>;
 
 TEST(EventEncodingTest, ActionBytes) {
   struct Case {
@@ -35,20 +40,37 @@ TEST(EventEncodingTest, EnableMapsAreTheInverseOfTheBoxes) {
   EXPECT_EQ(EnableMapOff(ec), 1);
 }
 
-TEST(EventControlTest, WritesExactBytesAndPausesOnOneWayLink) {
+// On a one-way link every write frame is followed by a pause instead of an answer; a read
+// makes the link two-way again.
+TEST(OneWayLinkTest, WritesPauseAfterEachFrameAndReadsTurnTheLinkTwoWay) {
+  struct Case {
+    const char* name;
+    std::function<bool(Session&)> write;
+    size_t frames;
+    int pauseMs;
+  };
+  const std::vector<Case> cases{
+      {"general", WriteGenDCC, 3, 300},
+      // 'b', 'd', 'f' and 36 'c' pause; the configuration write does not.
+      {"pin", [](Session& s) { return WritePin(s, 2); }, 40, 3900},
+      {"events", WriteEventActions, 64, 6400},
+  };
+  for (const Case& c : cases) {
+    for (bool twoWay : {true, false}) {
+      PinTestRig r;
+      r.s.model.pin(2).AspectConfig = 3;
+      r.s.link.opts.CheckVornBD = twoWay;
+      ASSERT_TRUE(c.write(r.s)) << c.name;
+      EXPECT_EQ(r.vorn.frames.size(), c.frames) << c.name;
+      EXPECT_EQ(r.clock.slept_ms, twoWay ? 0 : c.pauseMs) << c.name;
+      EXPECT_EQ(r.vorn.frames.back().wantsReply(), twoWay) << c.name;
+    }
+  }
   PinTestRig r;
-  r.s.model.eventOn(7, 0) = 5;
-  r.s.model.eventOn(7, 1) = -1;
-  r.s.model.eventOn(7, 2) = 0;
-  r.s.model.eventOn(7, 3) = 11;
   r.s.link.opts.CheckVornBD = false;
-  r.s.ShowBusy();
-  ASSERT_TRUE(WriteEventActions(r.s));
-  EXPECT_FALSE(r.s.busyVisible());
-  ASSERT_EQ(r.vorn.frames.size(), 64u);
-  EXPECT_EQ(r.vorn.frames[7].data, (Bytes{100, 7, 5, 31, 32, 59}));
-  EXPECT_EQ(r.vorn.frames[32].data, (Bytes{101, 0, 15, 31, 47, 63}));
-  EXPECT_EQ(r.clock.slept_ms, 64 * 100);
+  ASSERT_TRUE(ReadPinProgram(r.s, 2));
+  EXPECT_TRUE(r.s.link.opts.CheckVornBD);
+  EXPECT_TRUE(r.vorn.frames.back().wantsReply());
 }
 
 TEST(EventControlTest, VerificationLines) {
@@ -70,26 +92,19 @@ TEST(EventControlTest, VerificationLines) {
 TEST(EventControlTest, EnableMapsFaults) {
   struct Case {
     Bytes reply;
-    const char* message;  // of the read
-    const char* line;     // of the verification
+    const char* message;  // of the read; the verification line is "ECInit: " and the message
   };
-  const Case cases[] = {
-      {{112, 11, 3}, "No valid response size", "ECInit: No valid response size"},
-      {{112, 12, 3, 4}, "No valid response type", "ECInit: No valid response type"},
-  };
-  for (const Case& c : cases) {
+  for (const Case& c :
+       {Case{{112, 11, 3}, "No valid response size"}, Case{{112, 12, 3, 4}, "No valid response type"}}) {
     PinTestRig r;
-    r.vorn.customReply = [&c](const Bytes& q) -> std::optional<Bytes> {
-      if (q[0] == 112) return c.reply;
-      return std::nullopt;
-    };
+    r.answer(11, c.reply);
     r.s.ec.CheckInitEE[2] = false;
     EXPECT_TRUE(ReadEnableMaps(r.s));  // the device simply lacks the item
     EXPECT_EQ(r.prompter.last(), c.message);
     EXPECT_FALSE(r.s.ec.CheckInitEE[2]);
     EXPECT_FALSE(VerifyEventControl(r.s));
-    EXPECT_EQ(r.s.report.text().substr(r.s.report.text().size() - std::string(c.line).size() - 2),
-              std::string(c.line) + "\r\n");
+    const std::string& t = r.s.report.text();
+    EXPECT_EQ(t.substr(t.rfind("ECInit")), "ECInit: " + std::string(c.message) + "\r\n");
   }
 }
 

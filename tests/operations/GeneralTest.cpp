@@ -49,19 +49,6 @@ TEST(GeneralEncodingTest, AddressesTravelAsSixBitLowAndHighPart) {
   }
 }
 
-TEST(GeneralEncodingTest, LedMaskZeroIsTheGreyedLastBox) {
-  using T = TriState;
-  std::array<T, 8> boxes{};
-  boxes.fill(T::Checked);
-  SetLEDBoxesFromMask(boxes, 0);
-  EXPECT_EQ(boxes, (std::array<T, 8>{T::Unchecked, T::Unchecked, T::Unchecked, T::Unchecked, T::Unchecked,
-                                     T::Unchecked, T::Unchecked, T::Grey}));
-  EXPECT_EQ(LEDMask(boxes), 0);
-  SetLEDBoxesFromMask(boxes, 0x45);
-  EXPECT_EQ(LEDMask(boxes), 0x45);
-  EXPECT_EQ(boxes[7], T::Unchecked);
-}
-
 TEST(GeneralEncodingTest, DccOptionsTestRetentionInTheOrderZeroOneThree) {
   struct Case {
     uint8_t retention;
@@ -197,16 +184,6 @@ TEST(GeneralWriteTest, IdentityStringWithEightBitCharactersIsRefusedBeforeAnyFra
   EXPECT_TRUE(RunWriteAll(r.s));
   ASSERT_FALSE(r.vorn.frames.empty());
   EXPECT_EQ(r.vorn.frames[0].data, (Bytes{96, 10}));
-}
-
-TEST(GeneralWriteTest, OneWayLinkPausesAfterEachFrame) {
-  for (bool twoWay : {true, false}) {
-    Rig r;
-    r.s.link.opts.CheckVornBD = twoWay;
-    EXPECT_TRUE(WriteGenDCC(r.s));
-    EXPECT_EQ(r.vorn.requestsOf(96).size(), 3u);
-    EXPECT_EQ(r.clock.slept_ms, twoWay ? 0 : 300);
-  }
 }
 
 TEST(GeneralEraseTest, TwoConfirmationsThenTheCodeWithoutAReplyRequest) {

@@ -62,21 +62,6 @@ TEST(PinTransferTest, ConfigurationReadRules) {
   EXPECT_EQ(r.s.model.pin(5).PinConfig[2], 4);
 }
 
-TEST(PinTransferTest, OneWayWritesPauseAndReadsTurnTheLinkTwoWay) {
-  PinTestRig r;
-  r.s.link.opts.CheckVornBD = false;
-  r.s.model.pin(2).AspectConfig = 3;
-  ASSERT_TRUE(WritePin(r.s, 2));
-  // 'b', 'd', 'f' and 36 'c', each followed by 100 ms; the configuration write is not.
-  EXPECT_EQ(r.clock.slept_ms, 39 * 100);
-  EXPECT_TRUE(
-      std::none_of(r.vorn.frames.begin(), r.vorn.frames.end(), [](auto& f) { return f.wantsReply(); }));
-
-  ASSERT_TRUE(ReadPinProgram(r.s, 2));
-  EXPECT_TRUE(r.s.link.opts.CheckVornBD);
-  EXPECT_TRUE(r.vorn.frames.back().wantsReply());
-}
-
 TEST(PinTransferTest, VerificationListsEveryDifferenceAndGoesOn) {
   PinTestRig r;
   r.s.model.NumberBase = 1;
