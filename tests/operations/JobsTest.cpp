@@ -2,6 +2,7 @@
 
 #include "PinTestRig.h"
 #include "operations/Jobs.h"
+#include "operations/Live.h"
 
 namespace vorn {
 namespace {
@@ -28,7 +29,8 @@ TEST(JobsTest, LastClickBeforeTheTickWins) {
   ASSERT_TRUE(r.jobs.request("PAspWritePin"));
   EXPECT_EQ(r.jobs.PendingJob(), "PAspWritePin");
   EXPECT_TRUE(r.jobs.tick());
-  EXPECT_EQ(r.vorn.commandLetters(), "bdf");  // pin 0 has no program: only its head
+  ASSERT_EQ(r.vorn.frames.size(), 3u);  // pin 0 has no program: only its head
+  EXPECT_EQ(r.vorn.frames[0].data, (Bytes{'b', 0, 0}));
   EXPECT_FALSE(r.s.busyVisible());
   EXPECT_EQ(r.jobs.PendingJob(), "");
   EXPECT_FALSE(r.jobs.tick());  // nothing left
@@ -79,6 +81,73 @@ TEST(JobsTest, WriteDeviceRefusesAReferralToAReferral) {
   EXPECT_EQ(r.prompter.entries[0].icon, Icon::Exclamation);
   EXPECT_FALSE(r.s.busyVisible());
   EXPECT_FALSE(r.jobs.tick());
+}
+
+// Every pin with six serial addresses: pin 23 (shown 24) starts at offset 138.
+struct SixPerPin : PinTestRig {
+  SixPerPin() {
+    s.model.NumberBase = 1;
+    for (int p = 0; p < kPinsInUse; ++p) s.model.pin(p).SerialCount = 6;
+    s.model.RecalcAllStarts();
+    s.model.CurAspect = 2;
+  }
+};
+
+TEST(LiveTest, SerialOffsetsBeyondOneDataByteAreRefused) {
+  struct Case {
+    int pin;
+    TestKeys keys;
+    Bytes frame;  // none: refused
+  };
+  const Case cases[] = {
+      {23, {false, true, false}, {}},              // Control: offset 138
+      {23, {true, true, false}, {}},               // Shift + Control: the same offset in a Palk frame
+      {21, {false, true, false}, {0, 0, 126, 2}},  // offset 126 still fits
+      {23, {}, {0, 1, 23, 2}},                     // plain Test addresses the pin itself
+  };
+  for (const Case& c : cases) {
+    SixPerPin r;
+    r.s.model.CurPin = static_cast<uint8_t>(c.pin);
+    EXPECT_EQ(TestAspect(r.s, c.keys), !c.frame.empty()) << c.pin;
+    EXPECT_EQ(r.port.written.empty(), c.frame.empty()) << c.pin;
+    EXPECT_EQ(r.vorn.frames.empty() ? Bytes{} : r.vorn.frames[0].data, c.frame);
+    if (!c.frame.empty()) continue;
+    EXPECT_EQ(r.prompter.texts(),
+              std::vector<std::string>{"Pin 24 has serial address offset 138: a live command "
+                                       "reaches offsets 0 to 127 only. Nothing was sent."});
+    EXPECT_EQ(r.prompter.entries.at(0).icon, Icon::Critical);
+  }
+}
+
+TEST(LiveTest, PortFailingMidwayEndsClearAllAndLampTestWithOneMessage) {
+  struct Case {
+    bool (*command)(Session&, int);
+    uint8_t palkCommand;
+  };
+  for (const Case& c : {Case{&ClearAllOutputs, 8}, Case{&LampTestAllOutputs, 10}}) {
+    PinTestRig r;
+    int sent = 0;
+    r.port.responder = [&](const Bytes& chunk) {
+      if (chunk.size() == 5 && chunk[1] == 128 + c.palkCommand && ++sent == 5) r.port.failWrite = true;
+    };
+    EXPECT_FALSE(c.command(r.s, 3));
+    EXPECT_EQ(sent, 5);
+    ASSERT_EQ(r.prompter.entries.size(), 1u) << r.prompter.last();
+    EXPECT_EQ(r.prompter.last().rfind("The communications port /dev/fake-vorn stopped working", 0), 0u);
+    EXPECT_FALSE(r.s.link.isOpen());
+  }
+  // Lamp test: one Palk frame per output, to address byte 63 here.
+  PinTestRig r;
+  std::vector<Bytes> palk;
+  r.port.responder = [&](const Bytes& chunk) { palk.push_back(chunk); };
+  ASSERT_TRUE(LampTestAllOutputs(r.s, 15));
+  palk.erase(palk.begin(), palk.end() - 32);
+  for (size_t out = 0; out < 32; ++out)
+    EXPECT_EQ(palk[out], (Bytes{63, 128 + 10, uint8_t(128 + out), 128 + 30, palk[out][4]}));
+  r.s.link.closePort();
+  r.prompter.clear();
+  EXPECT_FALSE(ClearAllOutputs(r.s, 0));
+  EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"Select communications port"});
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "FakeSerialPort.h"
@@ -57,12 +56,6 @@ class PinTestVorn {
     for (const auto& f : frames) {
       if (!f.data.empty() && f.data[0] == cmd) out.push_back(f.data);
     }
-    return out;
-  }
-  // Command letters in the order sent.
-  std::string commandLetters() const {
-    std::string out;
-    for (const auto& f : frames) out += static_cast<char>(f.data[0]);
     return out;
   }
 
