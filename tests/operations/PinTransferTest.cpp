@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 
 #include "PinTestRig.h"
@@ -16,13 +17,9 @@ using test::Bytes;
 using test::PinTestRig;
 
 TEST(PinEncodingTest, InitialAspectByteBothWays) {
-  struct Case {
-    uint8_t init;
-    uint8_t byte;
-  };
-  for (Case c : {Case{0, 127}, Case{1, 112}, Case{12, 123}}) {
-    EXPECT_EQ(InitAspectByte(c.init), c.byte) << int(c.init);
-    EXPECT_EQ(DecodeInitAspectByte(c.byte), c.init) << int(c.byte);
+  for (auto [init, byte] : {std::pair<uint8_t, uint8_t>{0, 127}, {1, 112}, {12, 123}}) {
+    EXPECT_EQ(InitAspectByte(init), byte) << int(init);
+    EXPECT_EQ(DecodeInitAspectByte(byte), init) << int(byte);
   }
   EXPECT_FALSE(DecodeInitAspectByte(0x3F).has_value());
 }
@@ -161,15 +158,9 @@ TEST(PinTransferTest, FieldsTheWireCannotHoldAreNotSent) {
 }
 
 TEST(EventEncodingTest, ActionBytes) {
-  struct Case {
-    int input;
-    uint8_t byte;
-    int action;
-  };
-  for (Case c :
-       {Case{2, 0x2F, -1}, Case{2, 0x23, 3}, Case{2, 0x13, -1}, Case{0, 0x0E, 14}, Case{3, 0x3B, 11}}) {
-    EXPECT_EQ(DecodeActionByte(c.input, c.byte), c.action) << int(c.byte);
-  }
+  using Row = std::array<int, 3>;  // input, byte, action
+  for (Row c : {Row{2, 0x2F, -1}, Row{2, 0x23, 3}, Row{2, 0x13, -1}, Row{0, 0x0E, 14}, Row{3, 0x3B, 11}})
+    EXPECT_EQ(DecodeActionByte(c[0], static_cast<uint8_t>(c[1])), c[2]) << c[1];
   EXPECT_EQ(EncodeActionByte(1, -1), 0x1F);
   EXPECT_EQ(EncodeActionByte(3, 11), 0x3B);
 }
