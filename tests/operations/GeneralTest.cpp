@@ -118,7 +118,7 @@ TEST(GeneralReadTest, UnansweredFrameEndsTheRoutineWithoutAMessageOfItsOwn) {
     r.s.general.VersionText = "9.9.9.9";
     r.silenceItem(c.silent);
     EXPECT_FALSE(c.routine(r.s)) << int(c.silent);
-    EXPECT_EQ(r.readItems(), c.sent) << int(c.silent);
+    EXPECT_EQ(r.vorn.targetsOf(112), c.sent) << int(c.silent);
     EXPECT_TRUE(r.vorn.frames.front().wantsReply());
     EXPECT_EQ(r.prompter.texts(),
               std::vector<std::string>{"No response received, resetting bidirectional communication"});
@@ -254,7 +254,7 @@ TEST(VerifyGeneralTest, EachDifferenceIsListedAndExtendedAddressingKeepsTheFlag)
     c.change(r.s);
     EXPECT_EQ(VerifyGeneralSettings(r.s), c.result) << c.line;
     EXPECT_EQ(r.s.report.text(), kFirst + c.line + "\r\n");
-    EXPECT_EQ(r.readItems().size(), 11u) << c.line;
+    EXPECT_EQ(r.vorn.targetsOf(112).size(), 11u) << c.line;
   }
 }
 
@@ -294,7 +294,7 @@ TEST(VerifyGeneralTest, FaultyRepliesStopOrAreListed) {
     EXPECT_EQ(r.s.report.text(), kFirst + c.line + "\r\n");
     std::vector<int> sent = all;
     if (!c.goesOn) sent.erase(std::find(sent.begin(), sent.end(), c.item) + 1, sent.end());
-    EXPECT_EQ(r.readItems(), sent) << c.line;
+    EXPECT_EQ(r.vorn.targetsOf(112), sent) << c.line;
     EXPECT_TRUE(r.prompter.entries.empty()) << c.line;
   }
 }

@@ -41,12 +41,6 @@ struct PinTestRig {
   void silenceItem(uint8_t item) {
     vorn.silentOn = [item](const Bytes& req) { return req.size() == 2 && req[0] == 112 && req[1] == item; };
   }
-  // Items of the general read requests sent, in order.
-  std::vector<int> readItems() const {
-    std::vector<int> out;
-    for (const Bytes& r : vorn.requestsOf(112)) out.push_back(r.at(1));
-    return out;
-  }
 };
 
 }  // namespace vorn::test

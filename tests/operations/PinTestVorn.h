@@ -4,6 +4,7 @@
 // answers every read the way the device does, over the in-memory serial port. Faults are
 // scripted per request.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -50,16 +51,20 @@ class PinTestVorn {
   // Scripted answers: reply data (from the echo on) replacing the normal answer.
   std::function<std::optional<Bytes>(const Bytes& req)> customReply;
 
-  // Requests whose first data byte is `cmd`.
-  std::vector<Bytes> requestsOf(uint8_t cmd) const {
-    std::vector<Bytes> out;
+  // The second byte (pin or item) of each request whose first data byte is `cmd`, in order.
+  std::vector<int> targetsOf(uint8_t cmd) const {
+    std::vector<int> out;
     for (const auto& f : frames) {
-      if (!f.data.empty() && f.data[0] == cmd) out.push_back(f.data);
+      if (f.data.size() > 1 && f.data[0] == cmd) out.push_back(f.data[1]);
     }
     return out;
   }
 
  private:
+  static Bytes cat(Bytes head, const Bytes& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+  }
   void handle(const HostFrame& f) {
     if (f.data.empty()) return;
     frames.push_back(f);
@@ -72,12 +77,7 @@ class PinTestVorn {
 
   Bytes apply(const Bytes& d) {
     const uint8_t cmd = d[0];
-    if (cmd == 112 && d.size() >= 2) {
-      Bytes r{112, d[1]};
-      const Bytes& v = general[d[1]];
-      r.insert(r.end(), v.begin(), v.end());
-      return r;
-    }
+    if (cmd == 112 && d.size() >= 2) return cat({112, d[1]}, general[d[1]]);
     if (cmd == 96 && d.size() >= 2) {
       general[d[1]] = Bytes(d.begin() + 2, d.end());
       return {96, d[1]};
@@ -87,25 +87,16 @@ class PinTestVorn {
     const uint8_t pin = d[1];
     switch (cmd) {
       case 'r': return {'r', pin, p.layout};
-      case 's': {
-        const auto& sl = p.slots.at(d[2]).at(d[3]);
-        return {'s', pin, d[2], d[3], sl[0], sl[1], sl[2], sl[3], sl[4]};
-      }
+      case 's':
+        return cat({'s', pin, d[2], d[3]},
+                   Bytes(p.slots.at(d[2]).at(d[3]).begin(), p.slots[d[2]][d[3]].end()));
       case 't': return {'t', pin, p.init, p.on[0], p.on[1], p.on[2], p.on[3]};
       case 'u': return {'u', pin, p.off[0], p.off[1], p.off[2], p.off[3]};
       case 'v': return {'v', pin, p.addr[0], p.addr[1], p.addr[2]};
       case 'q':
-      case 'Q': {
-        Bytes r{cmd, pin};
-        const Bytes& c = cmd == 'q' ? p.config : p.active;
-        r.insert(r.end(), c.begin(), c.end());
-        return r;
-      }
+      case 'Q': return cat({cmd, pin}, cmd == 'q' ? p.config : p.active);
       case 'b': p.layout = d[2]; break;
-      case 'c':
-        for (int k = 0; k < 5; ++k)
-          p.slots.at(d[2]).at(d[3])[static_cast<size_t>(k)] = d[4 + static_cast<size_t>(k)];
-        break;
+      case 'c': std::copy(d.begin() + 4, d.begin() + 9, p.slots.at(d[2]).at(d[3]).begin()); break;
       case 'd':
       case 'e':
         for (size_t k = 2; k < d.size(); ++k) {
