@@ -26,9 +26,7 @@ TEST(PinEncodingTest, InitialAspectByteBothWays) {
 
 TEST(PinTransferTest, WriteSendsExactBytes) {
   PinTestRig r;
-  PinData& p = r.s.model.pin(10);
-  p.AspectConfig = 0;
-  p.InitAspect = 0;
+  PinData& p = r.s.model.pin(10);  // layout 0, no initial aspect
   p.DCCCount = 2;
   p.XDCCCount = 1;
   p.SerialCount = 0;
