@@ -158,11 +158,6 @@ TEST(GeneralWriteTest, IdentityStringWithEightBitCharactersIsRefusedBeforeAnyFra
             "The ID String cannot go to the Vorn: character 10, \"\xC3\xBC"
             "\", is not one of the codes 0 to 127 "
             "the Vorn can store.\nNothing was written; change or clear the ID String and write again.");
-  // Cleared, the rest of the configuration goes.
-  r.s.general.IDString.clear();
-  EXPECT_TRUE(RunWriteAll(r.s));
-  ASSERT_FALSE(r.vorn.frames.empty());
-  EXPECT_EQ(r.vorn.frames[0].data, (Bytes{96, 10}));
 }
 
 TEST(GeneralEraseTest, TwoConfirmationsThenTheCodeWithoutAReplyRequest) {

@@ -117,6 +117,14 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
         << r.shownReport;
     EXPECT_EQ(r.shownReport.substr(r.shownReport.size() - 22), "\r\nVerification Stopped");
     EXPECT_EQ(r.s.pinFindings[30], "Pin 31: Init does not compare\r\n");  // the marks: the window tests
+
+    // Erase, confirmed twice, takes the device back to its start values.
+    r.prompter.answers = {true, true};
+    ASSERT_TRUE(EraseFlash(r.s));
+    ASSERT_TRUE(r.sim->waitForLog("ERASED m=0")) << "the simulator did not take the code";
+    EXPECT_TRUE(r.s.link.opts.CheckVornBD);
+    ASSERT_TRUE(ReadGenID(r.s));
+    EXPECT_EQ(r.s.general.IDString, "");
   }
 }
 
@@ -200,19 +208,6 @@ TEST(JobsSimTest, OldFirmwareReadsAndVerifies) {
   // Event-off actions are unknown to it: one message, and the event-on values still come in.
   ASSERT_TRUE(ReadEventActions(r.s));
   EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"Read Event-Off: Function not supported by Device"});
-}
-
-TEST(JobsSimTest, EraseResetsTheDevice) {
-  SimJobRig r;
-  ASSERT_TRUE(r.attach({})) << r.sim->error();
-  r.s.general.IDString = "Before";
-  ASSERT_TRUE(WriteGenID(r.s));
-  r.prompter.answers = {true, true};  // OK, then "Erase"
-  ASSERT_TRUE(EraseFlash(r.s));
-  ASSERT_TRUE(r.sim->waitForLog("ERASED m=0")) << "the simulator did not take the code";
-  EXPECT_TRUE(r.s.link.opts.CheckVornBD);
-  ASSERT_TRUE(ReadGenID(r.s));
-  EXPECT_EQ(r.s.general.IDString, "");
 }
 
 // Frames counted by the simulator before it closes its end: past the general settings, inside

@@ -79,16 +79,6 @@ TEST(JobsTest, WriteDeviceRefusesAReferralToAReferral) {
   EXPECT_FALSE(r.jobs.tick());
 }
 
-// Every pin with six serial addresses: pin 23 (shown 24) starts at offset 138.
-struct SixPerPin : PinTestRig {
-  SixPerPin() {
-    s.model.NumberBase = 1;
-    for (int p = 0; p < kPinsInUse; ++p) s.model.pin(p).SerialCount = 6;
-    s.model.RecalcAllStarts();
-    s.model.CurAspect = 2;
-  }
-};
-
 TEST(LiveTest, SerialOffsetsBeyondOneDataByteAreRefused) {
   struct Case {
     int pin;
@@ -102,11 +92,15 @@ TEST(LiveTest, SerialOffsetsBeyondOneDataByteAreRefused) {
       {23, {}, {0, 1, 23, 2}},                     // plain Test addresses the pin itself
   };
   for (const Case& c : cases) {
-    SixPerPin r;
+    PinTestRig r;  // every pin with six serial addresses: pin 23 (shown 24) starts at offset 138
+    r.s.model.NumberBase = 1;
+    for (int p = 0; p < kPinsInUse; ++p) r.s.model.pin(p).SerialCount = 6;
+    r.s.model.RecalcAllStarts();
+    r.s.model.CurAspect = 2;
     r.s.model.CurPin = static_cast<uint8_t>(c.pin);
     EXPECT_EQ(TestAspect(r.s, c.keys), !c.frame.empty()) << c.pin;
-    EXPECT_EQ(r.port.written.empty(), c.frame.empty()) << c.pin;
     EXPECT_EQ(r.vorn.frames.empty() ? Bytes{} : r.vorn.frames[0].data, c.frame);
+    EXPECT_EQ(r.port.written.empty(), c.frame.empty()) << c.pin;
     if (!c.frame.empty()) continue;
     EXPECT_EQ(r.prompter.texts(),
               std::vector<std::string>{"Pin 24 has serial address offset 138: a live command "
