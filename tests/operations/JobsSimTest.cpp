@@ -69,7 +69,6 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     r.s.model.PalkFlexStart = 100;
     r.s.general = test::DistinctiveGeneral();
     const ConfigModel written = r.s.model;
-    const EventControlState writtenEc = r.s.ec;
     ASSERT_TRUE(r.click("WriteAll")) << r.prompter.last();
     const auto sent = FramesSince(*r.sim, 0);
     // After the enable maps, the address settings go last: they may redirect everything else.
@@ -87,9 +86,7 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     got.VersionText = GeneralSettings{}.VersionText;
     EXPECT_EQ(got, test::DistinctiveGeneral());
     EXPECT_EQ(r.s.model.PalkFlexStart, 100);
-    EXPECT_EQ(r.s.ec.CheckInitEE, writtenEc.CheckInitEE);
-    EXPECT_EQ(r.s.model.EventOn, written.EventOn);
-    EXPECT_EQ(r.s.model.EventOff, written.EventOff);
+    // Event actions and enable maps: Verify All below, on top of their byte tables.
     for (int p = 0; p < kPinsInUse; ++p) {
       PinData pin = r.s.model.pin(p);
       pin.LiveLevel = written.pin(p).LiveLevel;  // a read sets a servo's live level from its start position
@@ -199,10 +196,8 @@ TEST(JobsSimTest, OldFirmwareReadsAndVerifies) {
   EXPECT_TRUE(r.prompter.entries.empty()) << r.prompter.last();
   for (int p = 0; p < kPinsInUse; ++p) {
     const auto& c = r.s.model.pin(p).PinConfig;
-    if (c[0] == 2 || c[0] == 3) {  // the two PWM bytes it does not send take their defaults
-      EXPECT_EQ(c[4], 0) << p;
-      EXPECT_EQ(c[5], 31) << p;
-    }
+    // The two PWM bytes it does not send take their defaults.
+    EXPECT_TRUE((c[0] != 2 && c[0] != 3) || (c[4] == 0 && c[5] == 31)) << p;
   }
   EXPECT_TRUE(VerifyPins(r.s)) << r.s.report.text();
   // Event-off actions are unknown to it: one message, and the event-on values still come in.

@@ -38,9 +38,6 @@ struct PinTestRig {
       return std::nullopt;
     };
   }
-  void silenceItem(uint8_t item) {
-    vorn.silentOn = [item](const Bytes& req) { return req.size() == 2 && req[0] == 112 && req[1] == item; };
-  }
 };
 
 }  // namespace vorn::test

@@ -162,15 +162,14 @@ TEST(EventEncodingTest, ActionBytes) {
 }
 
 TEST(EventEncodingTest, EnableMapsAreTheInverseOfTheBoxes) {
+  // Boxes 0..3: events on at start for inputs 0..3; boxes 4..7: events off.
+  auto maps = [](const EventControlState& ec) { return std::vector<int>{EnableMapOn(ec), EnableMapOff(ec)}; };
   EventControlState ec;
-  EXPECT_EQ(EnableMapOn(ec), 0);
-  EXPECT_EQ(EnableMapOff(ec), 0);
+  EXPECT_EQ(maps(ec), (std::vector<int>{0, 0}));
   ec.CheckInitEE.fill(false);
-  EXPECT_EQ(EnableMapOn(ec), 15);
-  EXPECT_EQ(EnableMapOff(ec), 15);
+  EXPECT_EQ(maps(ec), (std::vector<int>{15, 15}));
   ec.CheckInitEE = {true, false, true, true, false, true, true, true};
-  EXPECT_EQ(EnableMapOn(ec), 2);
-  EXPECT_EQ(EnableMapOff(ec), 1);
+  EXPECT_EQ(maps(ec), (std::vector<int>{2, 1}));
 }
 
 // On a one-way link every write frame is followed by a pause instead of an answer; a read
@@ -197,13 +196,10 @@ TEST(OneWayLinkTest, WritesPauseAfterEachFrameAndReadsTurnTheLinkTwoWay) {
       EXPECT_EQ(r.vorn.frames.size(), c.frames) << c.name;
       EXPECT_EQ(r.clock.slept_ms, twoWay ? 0 : c.pauseMs) << c.name;
       EXPECT_EQ(r.vorn.frames.back().wantsReply(), twoWay) << c.name;
+      ASSERT_TRUE(ReadPinProgram(r.s, 2));
+      EXPECT_TRUE(r.s.link.opts.CheckVornBD && r.vorn.frames.back().wantsReply());
     }
   }
-  PinTestRig r;
-  r.s.link.opts.CheckVornBD = false;
-  ASSERT_TRUE(ReadPinProgram(r.s, 2));
-  EXPECT_TRUE(r.s.link.opts.CheckVornBD);
-  EXPECT_TRUE(r.vorn.frames.back().wantsReply());
 }
 
 TEST(EventControlTest, VerificationLines) {
