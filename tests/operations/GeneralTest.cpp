@@ -141,18 +141,16 @@ TEST(GeneralWriteTest, IdentityStringWithEightBitCharactersIsRefusedBeforeAnyFra
   Rig r;
   int marked = 0;
   r.s.onIDStringRefused = [&](int position) { marked = position; };
-  const std::string id =
-      "Bahnhof S\xFC"
-      "d";
+  const std::string id = "Bahnhof S\374d";  // u with umlaut in the 8-bit code page
   r.s.general.IDString = id;
   EXPECT_FALSE(RunWriteAll(r.s));
   EXPECT_TRUE(r.vorn.frames.empty());
   EXPECT_EQ(r.s.general.IDString, id);
   EXPECT_EQ(marked, 10);
-  EXPECT_EQ(r.prompter.last(),
-            "The ID String cannot go to the Vorn: character 10, \"\xC3\xBC"
-            "\", is not one of the codes 0 to 127 "
-            "the Vorn can store.\nNothing was written; change or clear the ID String and write again.");
+  EXPECT_EQ(
+      r.prompter.last(),
+      "The ID String cannot go to the Vorn: character 10, \"\303\274\", is not one of the codes 0 to 127 the "
+      "Vorn can store.\nNothing was written; change or clear the ID String and write again.");
 }
 
 TEST(GeneralEraseTest, TwoConfirmationsThenTheCodeWithoutAReplyRequest) {

@@ -72,9 +72,8 @@ TEST(JobsTest, WriteDeviceRefusesAReferralToAReferral) {
   r.s.model.pin(9).DevicePointer = -1;  // leads to pin 8, which is no device pin
   r.s.model.CurPin = 9;
   EXPECT_FALSE(r.jobs.request("WriteDevice"));
-  ASSERT_EQ(r.prompter.entries.size(), 1u);
-  EXPECT_EQ(r.prompter.entries[0].text, "Referral is not a device");
-  EXPECT_EQ(r.prompter.entries[0].icon, Icon::Exclamation);
+  EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{"Referral is not a device"});
+  EXPECT_EQ(r.prompter.entries.at(0).icon, Icon::Exclamation);
   EXPECT_FALSE(r.s.busyVisible());
   EXPECT_FALSE(r.jobs.tick());
 }
