@@ -69,7 +69,7 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     r.s.model.PalkFlexStart = 100;
     r.s.general = test::DistinctiveGeneral();
     const ConfigModel written = r.s.model;
-    ASSERT_TRUE(r.click("WriteAll")) << r.prompter.last();
+    ASSERT_TRUE(r.click("WriteAll") && r.prompter.entries.empty()) << r.prompter.last();
     const auto sent = FramesSince(*r.sim, 0);
     // After the enable maps, the address settings go last: they may redirect everything else.
     const std::vector<std::string> last{"96,11,", "96,8,", "96,3,", "96,2,"};
@@ -80,7 +80,7 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     r.s.model = ConfigModel{};
     r.s.general = GeneralSettings{};
     r.s.ec = EventControlState{};
-    ASSERT_TRUE(r.click("ReadAll")) << r.prompter.last();
+    ASSERT_TRUE(r.click("ReadAll") && r.prompter.entries.empty()) << r.prompter.last();
     GeneralSettings got = r.s.general;
     EXPECT_EQ(got.VersionText, "3.0.1.7");
     got.VersionText = GeneralSettings{}.VersionText;
