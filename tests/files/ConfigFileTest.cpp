@@ -38,6 +38,7 @@ std::string File32(const std::string& pinLines, const std::string& header = "Vor
 TEST(ConfigFile, CompactFileOfEmptyConfigurationHoldsGeneralAndEventLinesOnly) {
   ConfigModel m;
   GeneralSettings g;
+  g.IDString = "say \"hi\"\nthere";  // quotes and line breaks cannot be kept
   g.DCCAddress = 12;
   g.XDCCAddress = 0;
   g.DCCRetention = 1;
@@ -58,9 +59,9 @@ TEST(ConfigFile, CompactFileOfEmptyConfigurationHoldsGeneralAndEventLinesOnly) {
   const auto lines = Lines(text);
   ASSERT_EQ(lines.size(), 72u);
   const std::vector<std::string> head(lines.begin(), lines.begin() + 9);
-  EXPECT_EQ(head, (std::vector<std::string>{"\"VornConfiguration 0032\"", "\"ID$\",\"\"", "\"DCC\",12,0,5",
-                                            "\"XAD\",9,0,0,0,2,0,0", "\"HWC\",0,0,2,0", "\"LED\",9,0",
-                                            "\"SPC\",0,\"19200\",8,3,1", "\"Eon\",0,1,2,3,4",
+  EXPECT_EQ(head, (std::vector<std::string>{"\"VornConfiguration 0032\"", "\"ID$\",\"say 'hi' there\"",
+                                            "\"DCC\",12,0,5", "\"XAD\",9,0,0,0,2,0,0", "\"HWC\",0,0,2,0",
+                                            "\"LED\",9,0", "\"SPC\",0,\"19200\",8,3,1", "\"Eon\",0,1,2,3,4",
                                             "\"Eon\",1,1,2,0,4"}));
   EXPECT_EQ(lines[39], "\"Eof\",0,0,0,0,0");
   EXPECT_EQ(lines[71], "\"End\"");
@@ -165,8 +166,9 @@ TEST(ConfigFile, OlderVersionsReadTheFieldsTheyHave) {
   EXPECT_EQ(m.pin(4).XDCCCount, 1);
   EXPECT_EQ(m.pin(4).SerialCount, 0);
 
-  // Version 22: "DCC" holds the address only; the next field is a tag again.
-  const std::string v22 = "\"VornConfiguration 0022\"\r\n\"DCC\",40\r\n\"ID$\",\"old\"\r\n\"End\"\r\n";
+  // Version 22: "DCC" holds the address only; the next field is a tag again. Hand-made
+  // files may end lines with LF alone and hold blank lines.
+  const std::string v22 = "\"VornConfiguration 0022\"\n\"DCC\", 40\n\r\n\"ID$\",\"old\"\n\"End\"\n";
   ASSERT_EQ(ReadConfigText(v22, m, g, prompter), ConfigLoadStatus::Loaded);
   EXPECT_EQ(g.DCCAddress, 40);
   EXPECT_EQ(g.IDString, "old");
