@@ -182,50 +182,44 @@ TEST(ConfigFile, OlderVersionsReadTheFieldsTheyHave) {
   EXPECT_EQ(m.pin(2).LiveLevel, 7);
 }
 
-TEST(ConfigFile, InstructionCodesAndServoSpeedAreConverted) {
+TEST(ConfigFile, InstructionCodesAndServoFlagsAreConverted) {
   RecordingPrompter prompter;
   GeneralSettings g;
-  const struct {
-    int code, opcode, fade;
-  } codes[] = {{25, 9, 1}, {120, 120, 1}, {16, 16, 1}, {19, 3, 1}, {35, 35, 0}, {63, 47, 1}, {64, 64, 1}};
-  for (const auto& c : codes) {
-    ConfigModel m;
-    m.instr(0, 1, 2).Fade = 1;  // a code outside 19..63 keeps the fade flag
-    const std::string f =
-        File32("  \"Asp\",1,\"\"\r\n    \"Ins\",2," + std::to_string(c.code) + ",1,2,3,4\r\n");
-    ASSERT_EQ(ReadConfigText(f, m, g, prompter), ConfigLoadStatus::Loaded);
-    EXPECT_EQ(m.instr(0, 1, 2),
-              (Instruction{static_cast<uint8_t>(c.opcode), static_cast<uint8_t>(c.fade), 1, 2, 3, 4}))
-        << c.code;
-  }
-  // A stale fade flag (a hand-made file can leave one on any code) never makes the writer
-  // name another instruction or a code its own reader refuses.
-  const std::pair<int, int> stale[] = {{9, 25}, {1, 1}, {47, 63}, {120, 120}, {250, 250}};
-  for (const auto& [opcode, written] : stale) {
-    ConfigModel m;
-    m.pin(0).AspectConfig = kLayout12x3;
-    m.pin(0).Description = "stale";
-    m.instr(0, 0, 0) = Instruction{static_cast<uint8_t>(opcode), 1, 0, 0, 0, 0};
-    const std::string text = WriteConfigText(m, g, ConfigFileMode::Compact);
-    EXPECT_NE(text.find("\"Ins\",0," + std::to_string(written) + ","), std::string::npos) << opcode;
-    ConfigModel back;
-    ASSERT_EQ(ReadConfigText(text, back, g, prompter), ConfigLoadStatus::Loaded) << opcode;
-    EXPECT_EQ(back.instr(0, 0, 0).Opcode, opcode);
-  }
-  // Servo speeds of older files are converted on reading, and saving reduces the model's.
-  const std::pair<int, int> speeds[] = {{32, 42}, {24, 24}, {15, 15}, {48, 43}, {255, 255}};
-  for (const auto& [read, stored] : speeds) {
-    ConfigModel m;
-    const std::string f =
-        File32("\"Pin\",6,0,0,\"\"\r\n  \"Cfg\",1,5," + std::to_string(read) + ",1,1,1,1,1,1,1,1,1\r\n");
-    ASSERT_EQ(ReadConfigText(f, m, g, prompter), ConfigLoadStatus::Loaded);
-    EXPECT_EQ(m.pin(6).PinConfig[2], stored) << read;
-  }
   ConfigModel m;
-  m.pin(3).PinConfig = {1, 0, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  m.pin(3).Description = "servo";
-  EXPECT_EQ(Lines(WriteConfigText(m, g, ConfigFileMode::Compact))[73], "  \"Cfg\",1,0,8,0,0,0,0,0,0,0,0,0");
-  EXPECT_EQ(m.pin(3).PinConfig[2], 8);
+  m.instr(0, 1, 2).Fade = 1;  // a code outside 19..63 keeps the fade flag
+  m.instr(0, 1, 1).Fade = 1;
+  const std::string f = File32(
+      "  \"Asp\",1,\"\"\r\n    \"Ins\",0,25,1,2,3,4\r\n    \"Ins\",1,35,0,0,0,0\r\n    "
+      "\"Ins\",2,120,0,0,0,0\r\n"
+      "\"Pin\",6,0,0,\"\"\r\n  \"Cfg\",1,5,32,1,1,1,1,1,1,1,1,1\r\n"  // old servo format
+      "\"Pin\",7,0,0,\"\"\r\n  \"Cfg\",1,5,24,1,1,1,1,1,1,1,1,1\r\n");
+  ASSERT_EQ(ReadConfigText(f, m, g, prompter), ConfigLoadStatus::Loaded);
+  EXPECT_EQ(m.instr(0, 1, 0), (Instruction{9, 1, 1, 2, 3, 4}));
+  EXPECT_EQ(m.instr(0, 1, 1), (Instruction{35, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(m.instr(0, 1, 2), (Instruction{120, 1, 0, 0, 0, 0}));
+  EXPECT_EQ(m.pin(6).PinConfig[2], 42);
+  EXPECT_EQ(m.pin(7).PinConfig[2], 24);
+
+  // A stale fade flag (a hand-made file can leave one on any code) never makes the writer
+  // name another instruction or a code its own reader refuses; saving a servo drops its
+  // initialised bit in the model too.
+  ConfigModel w;
+  w.pin(0).AspectConfig = kLayout4x9;
+  w.pin(0).Description = "stale";
+  w.pin(0).PinConfig = {1, 0, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const int opcodes[] = {9, 1, 47, 250};
+  for (int i = 0; i < 4; ++i) w.instr(0, 0, i) = Instruction{static_cast<uint8_t>(opcodes[i]), 1, 0, 0, 0, 0};
+  const auto lines = Lines(WriteConfigText(w, g, ConfigFileMode::Compact));
+  const std::vector<std::string> pin0(lines.begin() + 73, lines.begin() + 80);
+  EXPECT_EQ(pin0, (std::vector<std::string>{"  \"Cfg\",1,0,8,0,0,0,0,0,0,0,0,0", "  \"PAM\",1,1,1",
+                                            "  \"Asp\",0,\"\"", "    \"Ins\",0,25,0,0,0,0",
+                                            "    \"Ins\",1,1,0,0,0,0", "    \"Ins\",2,63,0,0,0,0",
+                                            "    \"Ins\",3,250,0,0,0,0"}));
+  EXPECT_EQ(w.pin(0).PinConfig[2], 8);
+  ConfigModel back;
+  ASSERT_EQ(ReadConfigText(WriteConfigText(w, g, ConfigFileMode::Compact), back, g, prompter),
+            ConfigLoadStatus::Loaded);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(back.instr(0, 0, i).Opcode, opcodes[i]);
   EXPECT_TRUE(prompter.entries.empty());
 }
 
