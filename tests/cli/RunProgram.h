@@ -13,10 +13,13 @@ struct ProgramRun {
 };
 
 inline ProgramRun RunProgram(const QString& program, const QStringList& args,
-                             const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+                             const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                             const std::string& input = {}) {
   QProcess p;
   p.setProcessEnvironment(env);
   p.start(program, args);
+  p.write(input.data(), static_cast<qint64>(input.size()));
+  p.closeWriteChannel();
   ProgramRun r;
   if (!p.waitForFinished(30000)) {
     p.kill();
