@@ -35,7 +35,7 @@ std::string File32(const std::string& pinLines, const std::string& header = "Vor
   return "\"" + header + "\"\r\n\"ID$\",\"Station\"\r\n\"DCC\",12,0,5\r\n" + pinLines + "\"End\"\r\n";
 }
 
-TEST(ConfigFile, CompactFileOfEmptyConfigurationHoldsGeneralAndEventLinesOnly) {
+TEST(ConfigFile, CompactFileHoldsGeneralLinesAndDescribedPinsOrAspectsWithPrograms) {
   ConfigModel m;
   GeneralSettings g;
   g.IDString = "say \"hi\"\nthere";  // quotes and line breaks cannot be kept
@@ -52,19 +52,39 @@ TEST(ConfigFile, CompactFileOfEmptyConfigurationHoldsGeneralAndEventLinesOnly) {
   g.SerialParity = 3;
   m.PalkFlexStart = 9;
   m.eventOn(1, 2) = -1;
-  const std::string text = WriteConfigText(m, g, ConfigFileMode::Compact);
-  // The enable maps add one line before "End" and leave the others as they are.
-  EXPECT_EQ(WriteConfigText(m, g, ConfigFileMode::Compact, EnableMapBytes{5, 10}),
-            text.substr(0, text.size() - 7) + "\"Ena\",5,10\r\n\"End\"\r\n");
+  m.pin(7).Description = "Lamp";
+  m.pin(7).AspectConfig = kLayout12x3;
+  m.aspect(7, 0).Description = "On";
+  m.instr(7, 0, 1).Opcode = 5;
+  m.instr(7, 3, 0).Opcode = 6;          // undescribed aspect with a program
+  m.pin(8).AspectConfig = kLayout12x3;  // no description: not in a compact file
+  m.instr(8, 0, 0).Opcode = 5;
+  const std::string text = WriteConfigText(m, g, ConfigFileMode::Compact, EnableMapBytes{5, 10});
   const auto lines = Lines(text);
-  ASSERT_EQ(lines.size(), 72u);
+  ASSERT_EQ(lines.size(), 81u);
   const std::vector<std::string> head(lines.begin(), lines.begin() + 9);
   EXPECT_EQ(head, (std::vector<std::string>{"\"VornConfiguration 0032\"", "\"ID$\",\"say 'hi' there\"",
                                             "\"DCC\",12,0,5", "\"XAD\",9,0,0,0,2,0,0", "\"HWC\",0,0,2,0",
                                             "\"LED\",9,0", "\"SPC\",0,\"19200\",8,3,1", "\"Eon\",0,1,2,3,4",
                                             "\"Eon\",1,1,2,0,4"}));
   EXPECT_EQ(lines[39], "\"Eof\",0,0,0,0,0");
-  EXPECT_EQ(lines[71], "\"End\"");
+  const std::vector<std::string> tail(lines.begin() + 71, lines.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"\"Pin\",7,2,0,\"Lamp\"", "  \"Dev\",0,\"\"", "  \"Cfg\",0",
+                                            "  \"PAM\",1,1,1", "  \"Asp\",0,\"On\"",
+                                            "    \"Ins\",1,5,0,0,0,0", "  \"Asp\",3,\"\"",
+                                            "    \"Ins\",0,6,0,0,0,0", "\"Ena\",5,10", "\"End\""}));
+
+  // Loading it elsewhere leaves the pins it does not mention as they were.
+  ConfigModel other;
+  other.pin(8).Description = "kept";
+  other.pin(8).DCCCount = 4;
+  other.instr(8, 2, 2).Par3 = 99;
+  const PinData pin8 = other.pin(8);
+  RecordingPrompter prompter;
+  ASSERT_EQ(ReadConfigText(text, other, g, prompter), ConfigLoadStatus::Loaded);
+  EXPECT_TRUE(other.pin(8) == pin8);
+  EXPECT_EQ(other.instr(7, 3, 0).Opcode, 6);
+  EXPECT_EQ(other.DCCTotal, 35);  // tables rebuilt after the load
 }
 
 TEST(ConfigFile, FullFileListsEveryPinWithItsLayout) {
@@ -221,37 +241,6 @@ TEST(ConfigFile, InstructionCodesAndServoFlagsAreConverted) {
             ConfigLoadStatus::Loaded);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(back.instr(0, 0, i).Opcode, opcodes[i]);
   EXPECT_TRUE(prompter.entries.empty());
-}
-
-TEST(ConfigFile, CompactFileKeepsDescribedPinsAndAspectsWithPrograms) {
-  ConfigModel m;
-  GeneralSettings g;
-  m.pin(7).Description = "Lamp";
-  m.pin(7).AspectConfig = kLayout12x3;
-  m.aspect(7, 0).Description = "On";
-  m.instr(7, 0, 1).Opcode = 5;
-  m.instr(7, 3, 0).Opcode = 6;          // undescribed aspect with a program
-  m.pin(8).AspectConfig = kLayout12x3;  // no description: not in a compact file
-  m.instr(8, 0, 0).Opcode = 5;
-  const std::string text = WriteConfigText(m, g, ConfigFileMode::Compact);
-  const auto lines = Lines(text);
-  const std::vector<std::string> tail(lines.begin() + 71, lines.end());
-  EXPECT_EQ(tail,
-            (std::vector<std::string>{"\"Pin\",7,2,0,\"Lamp\"", "  \"Dev\",0,\"\"", "  \"Cfg\",0",
-                                      "  \"PAM\",1,1,1", "  \"Asp\",0,\"On\"", "    \"Ins\",1,5,0,0,0,0",
-                                      "  \"Asp\",3,\"\"", "    \"Ins\",0,6,0,0,0,0", "\"End\""}));
-
-  // Loading it elsewhere leaves the pins it does not mention as they were.
-  ConfigModel other;
-  other.pin(8).Description = "kept";
-  other.pin(8).DCCCount = 4;
-  other.instr(8, 2, 2).Par3 = 99;
-  const PinData pin8 = other.pin(8);
-  RecordingPrompter prompter;
-  ASSERT_EQ(ReadConfigText(text, other, g, prompter), ConfigLoadStatus::Loaded);
-  EXPECT_TRUE(other.pin(8) == pin8);
-  EXPECT_EQ(other.instr(7, 3, 0).Opcode, 6);
-  EXPECT_EQ(other.DCCTotal, 35);  // tables rebuilt after the load
 }
 
 TEST(ConfigFile, DamagedFilesAreRejectedAndChangeNothing) {
