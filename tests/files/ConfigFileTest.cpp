@@ -178,20 +178,15 @@ TEST(ConfigFile, OlderVersionsReadTheFieldsTheyHave) {
   ASSERT_EQ(ReadConfigText(v31, m, g, prompter), ConfigLoadStatus::Loaded);
   EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Data File Version = 31"});
   EXPECT_EQ(prompter.entries[0].icon, Icon::Information);
-  EXPECT_EQ(g.DCCAddress, 12);
-  EXPECT_EQ(g.XDCCAddress, 77);
-  EXPECT_EQ(g.DCCRetention, 1);
-  EXPECT_TRUE(g.DCCStateInvert);
-  EXPECT_EQ(m.pin(4).DCCCount, 3);
-  EXPECT_EQ(m.pin(4).XDCCCount, 1);
-  EXPECT_EQ(m.pin(4).SerialCount, 0);
+  EXPECT_EQ(std::tuple(g.DCCAddress, g.XDCCAddress, g.DCCRetention, g.DCCStateInvert),
+            std::tuple(12, 77, 1, true));
+  EXPECT_EQ(std::tuple(m.pin(4).DCCCount, m.pin(4).XDCCCount, m.pin(4).SerialCount), std::tuple(3, 1, 0));
 
   // Version 22: "DCC" holds the address only; the next field is a tag again. Hand-made
   // files may end lines with LF alone and hold blank lines.
   const std::string v22 = "\"VornConfiguration 0022\"\n\"DCC\", 40\n\r\n\"ID$\",\"old\"\n\"End\"\n";
   ASSERT_EQ(ReadConfigText(v22, m, g, prompter), ConfigLoadStatus::Loaded);
-  EXPECT_EQ(g.DCCAddress, 40);
-  EXPECT_EQ(g.IDString, "old");
+  EXPECT_EQ(std::tuple(g.DCCAddress, g.IDString), std::tuple(40, "old"));
 
   // Below 20: PWM pins get the default fade range instead of reading it.
   const std::string v19 =
@@ -217,8 +212,7 @@ TEST(ConfigFile, InstructionCodesAndServoFlagsAreConverted) {
   EXPECT_EQ(m.instr(0, 1, 0), (Instruction{9, 1, 1, 2, 3, 4}));
   EXPECT_EQ(m.instr(0, 1, 1), (Instruction{35, 0, 0, 0, 0, 0}));
   EXPECT_EQ(m.instr(0, 1, 2), (Instruction{120, 1, 0, 0, 0, 0}));
-  EXPECT_EQ(m.pin(6).PinConfig[2], 42);
-  EXPECT_EQ(m.pin(7).PinConfig[2], 24);
+  EXPECT_EQ(std::tuple(m.pin(6).PinConfig[2], m.pin(7).PinConfig[2]), std::tuple(42, 24));
 
   // A stale fade flag (a hand-made file can leave one on any code) never makes the writer
   // name another instruction or a code its own reader refuses; saving a servo drops its
