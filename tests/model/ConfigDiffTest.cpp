@@ -111,11 +111,8 @@ TEST(ConfigDiff, NumberingFollowsTheBaseAndDeviceChangesMarkTheirPins) {
   EXPECT_EQ(from0[0].text, "Pin 4 \"Servo\": description \"Point servo\" -> \"Servo\" (file only)");
   EXPECT_EQ(from0[1].text, "Pin 9: initial aspect none -> 0");
   EXPECT_EQ(from0[2].text, "Pin 6: event-on for input 0: aspect 0 -> none");
-  const auto marked = PinsWithDeviceChanges(from0);
-  EXPECT_FALSE(marked[4]);  // a description is not on the Vorn
-  EXPECT_TRUE(marked[6]);
-  EXPECT_TRUE(marked[9]);
-  EXPECT_EQ(std::count(marked.begin(), marked.end(), true), 2);
+  const auto marked = PinsWithDeviceChanges(from0);  // a description is not on the Vorn
+  EXPECT_TRUE(marked[6] && marked[9] && std::count(marked.begin(), marked.end(), true) == 2);
 }
 
 }  // namespace

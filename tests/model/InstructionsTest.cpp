@@ -20,10 +20,9 @@ TEST(InstrCatalogue, CodesBeyondTheTableAreSafeAndNamedByNumber) {
     const Instruction unknown = In(code, 1, 5, 6, 7, 3);
     EXPECT_EQ(NormalisedSlot(unknown), unknown);
   }
-  EXPECT_EQ(InstrListName(200), "Code 200");
-  EXPECT_EQ(InstrListName(2), "Code 2");
-  EXPECT_EQ(InstrListName(0), "-");
-  EXPECT_EQ(InstrListName(38), "Set Level");
+  const std::vector<std::string> names{InstrListName(200), InstrListName(2), InstrListName(0),
+                                       InstrListName(38)};
+  EXPECT_EQ(names, (std::vector<std::string>{"Code 200", "Code 2", "-", "Set Level"}));
 }
 
 TEST(CodeByte, OnlyNineteenToSixtyThreeWithBitFourAreFadeVariants) {

@@ -25,20 +25,15 @@ TEST(ServoFlags, DecodeAndEncode) {
 }
 
 TEST(FirmwareCorrections, OldServoFormat) {
-  const struct {
-    PinConfigBytes In;
-    uint8_t Element2;
-    bool Changed;
-  } cases[] = {
+  const std::tuple<PinConfigBytes, uint8_t, bool> cases[] = {
       {{1, 64, 0x12}, 41, true},                                   // old format: range S, suspended
       {{1, 64, 0x1A}, 0x1A, false},                                // bit 3 set: current format
       {{1, 64, 15}, 15, false},                                    // below 16
       {{1, 64, 0x30}, 43, true},    {{2, 64, 0x12}, 0x12, false},  // only servos
   };
-  for (const auto& c : cases) {
-    PinConfigBytes cfg = c.In;
-    EXPECT_EQ(ApplyOldServoFormat(cfg), c.Changed);
-    EXPECT_EQ(cfg[2], c.Element2);
+  for (auto [cfg, element2, changed] : cases) {
+    EXPECT_EQ(ApplyOldServoFormat(cfg), changed);
+    EXPECT_EQ(cfg[2], element2);
   }
 }
 
@@ -46,11 +41,9 @@ TEST(FirmwareCorrections, ShortPwmReply) {
   PinConfigBytes cfg{2, 10, 0, 5, 9, 9};
   EXPECT_TRUE(ApplyShortPwmReply(cfg, 4));
   EXPECT_EQ(cfg, (PinConfigBytes{2, 10, 0, 5, 0, 31}));
-  PinConfigBytes full{3, 10, 0, 5, 9, 9};
-  EXPECT_FALSE(ApplyShortPwmReply(full, 6));
+  PinConfigBytes full{3, 10, 0, 5, 9, 9}, servo{1, 10, 0, 5, 9, 9};
+  EXPECT_FALSE(ApplyShortPwmReply(full, 6) || ApplyShortPwmReply(servo, 4));
   EXPECT_EQ(full[5], 9);
-  PinConfigBytes servo{1, 10, 0, 5, 9, 9};
-  EXPECT_FALSE(ApplyShortPwmReply(servo, 4));
 
   EXPECT_FALSE(ShortPwmReplyMismatch(2, 4, PinConfigBytes{2, 0, 0, 0, 0, 31}));
   EXPECT_TRUE(ShortPwmReplyMismatch(2, 4, PinConfigBytes{2, 0, 0, 0, 1, 31}));
