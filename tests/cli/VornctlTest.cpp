@@ -114,6 +114,7 @@ TEST_F(VornctlTest, DiffListsDifferencesAndExitsZeroOneOrTwo) {
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
             "Enable map: event-on of input 0 at start unknown -> disabled");
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8);  // also the bits that agree
   EXPECT_EQ(Ctl({"diff", maps, b}).code, 0);
 }
 

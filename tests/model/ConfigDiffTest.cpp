@@ -89,16 +89,6 @@ TEST(ConfigDiff, EqualGivesNothingAndBeyondLayoutOrTypeIsIgnored) {
   after.model.eventOn(3, 4) = 9;                      // element 4 is unused
   after.model.CurPin = 9;
   EXPECT_TRUE(CompareConfigurations(Base(), after, 1).empty());
-
-  // Maps nobody knows on the newer side are left alone; maps known only there all go.
-  VornConfiguration unknown = Base();
-  unknown.enableMapsKnown = false;
-  unknown.initEnable[0] = false;
-  EXPECT_TRUE(CompareConfigurations(Base(), unknown, 1).empty());
-  const auto all = CompareConfigurations(unknown, Base(), 1);
-  ASSERT_EQ(all.size(), 8u);
-  EXPECT_EQ(all[0].text, "Enable map: event-on of input 0 at start unknown -> enabled");
-  EXPECT_EQ(all[0].item, ChangeItem::EnableMaps);
 }
 
 TEST(ConfigDiff, NumberingFollowsTheBaseAndDeviceChangesMarkTheirPins) {
