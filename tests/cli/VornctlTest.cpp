@@ -2,13 +2,13 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <csignal>
 
 #include "RecordingPrompter.h"
-#include "RunProgram.h"
 #include "SimProcess.h"
 #include "files/ConfigFile.h"
 #include "files/FileAccess.h"
@@ -16,15 +16,35 @@
 namespace vorn {
 namespace {
 
-using test::ProgramRun;
 using test::SimProcess;
+
+struct ProgramRun {
+  int code = -1;  // -1 when it crashed or did not end within 30 s
+  std::string out;
+  std::string err;
+};
+
+// Runs one of the project's programs to its end and keeps its exit status and output.
+ProgramRun RunProgram(const QString& program, const QStringList& args,
+                      const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                      const std::string& input = {}) {
+  QProcess p;
+  p.setProcessEnvironment(env);
+  p.start(program, args);
+  p.write(input.data(), static_cast<qint64>(input.size()));
+  p.closeWriteChannel();
+  if (!p.waitForFinished(30000)) p.kill();
+  p.waitForFinished();
+  if (p.exitStatus() != QProcess::NormalExit) return {};
+  return {p.exitCode(), p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+}
 
 class VornctlTest : public ::testing::Test {
  protected:
   static ProgramRun Ctl(const std::vector<std::string>& args, const std::string& input = {}) {
     QStringList list;
     for (const auto& a : args) list << QString::fromStdString(a);
-    return test::RunProgram(VORNCTL_PATH, list, QProcessEnvironment::systemEnvironment(), input);
+    return RunProgram(VORNCTL_PATH, list, QProcessEnvironment::systemEnvironment(), input);
   }
   std::string path(const std::string& name) {
     return dir.filePath(QString::fromStdString(name)).toStdString();
@@ -270,6 +290,32 @@ TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
   ASSERT_TRUE(stuck.ok()) << stuck.error();
   r = Ctl({"read", "--port", stuck.path(), "--all-modules", "--out", out + "-stuck"});
   EXPECT_EQ(r.code, 1) << r.out << r.err;
+}
+
+// The manual pages are made from --version and --help on build machines without a display.
+TEST(Versions, EveryProgramPrintsVersionAndHelpWithoutADisplay) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(v);
+  for (const char* program : {VORNCONFIG_PATH, VORNCTL_PATH, VORNSIM_PATH}) {
+    const std::string name = QFileInfo(program).fileName().toStdString();
+    const ProgramRun r = RunProgram(program, {"--version"}, env);
+    EXPECT_EQ(r.code, 0) << name << r.err;
+    EXPECT_EQ(r.out.rfind(name + " (VornConfig) " VORN_PROJECT_VERSION "\n", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("GPL-3.0-or-later"), std::string::npos) << r.out;
+  }
+  const ProgramRun help = RunProgram(VORNCONFIG_PATH, {"--help"}, env);
+  EXPECT_EQ(help.code, 0) << help.err;
+  EXPECT_EQ(help.out.rfind("Usage: vornconfig [options]\n", 0), 0u) << help.out;
+  EXPECT_NE(help.out.find("VORNCONFIG_PORTS"), std::string::npos) << help.out;
+}
+
+TEST(Versions, WindowRefusesStrayArguments) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  const ProgramRun stray = RunProgram(VORNCONFIG_PATH, {"layout.dat"}, env);
+  EXPECT_EQ(stray.code, 2);
+  EXPECT_NE(stray.err.find("unexpected argument 'layout.dat'"), std::string::npos) << stray.err;
+  EXPECT_TRUE(stray.out.empty());
 }
 
 }  // namespace
