@@ -1,25 +1,17 @@
-// The window against the simulated Vorn on a pseudo-terminal, through the real serial port.
-#include <gtest/gtest.h>
-
+// The window against the simulated Vorn on a pseudo-terminal, through the real serial port;
+// and the pictures of its tabs.
 #include <QCheckBox>
-#include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QTabWidget>
-#include <QTest>
 #include <QTimer>
-#include <functional>
-#include <memory>
+#include <cstdlib>
 
-#include "RecordingPrompter.h"
-#include "SimProcess.h"
-#include "link/QtSerialPort.h"
-#include "ui/MainWindow.h"
+#include "Fixtures.h"
 #include "ui/SecondaryWindows.h"
 
 namespace vorn::test {
@@ -34,32 +26,23 @@ void postClick(QWidget* w) {
                                                  Qt::NoButton, Qt::NoModifier));
 }
 
-class DeviceWindowTest : public ::testing::Test {
+class DeviceWindowTest : public ::testing::Test, public Controls {
  protected:
-  void start(std::vector<std::string> simArgs) {
+  // The window on a simulated Vorn started with `simArgs`, its port picked from the list.
+  void start(std::vector<std::string> simArgs, QSize size = {}) {
     sim = std::make_unique<SimProcess>(std::move(simArgs));
     ASSERT_TRUE(sim->ok()) << sim->error();
     const std::string path = sim->path();
     window = std::make_unique<MainWindow>(port, SystemClock(), &prompter, [path] {
-      PortListing l;
-      l.entries.push_back({1, path, "1  " + path});
-      return l;
+      return PortListing{{{1, path, "1  " + path}}, {}};
     });
     window->setUnsavedQuestion([] { return QMessageBox::Discard; });
+    root = window.get();
+    if (size.isValid()) window->resize(size);
     window->show();
-    auto* combo = window->findChild<QComboBox*>("ComboPort");
-    combo->setCurrentIndex(0);
-    emit combo->activated(0);
+    w<QComboBox>("ComboPort")->setCurrentIndex(0);
+    emit w<QComboBox>("ComboPort")->activated(0);
     ASSERT_TRUE(port.isOpen()) << port.errorText();
-  }
-  template <class W = QWidget>
-  W* find(const QString& name) {
-    return window->findChild<W*>(name);
-  }
-  void clickButton(const QString& name) {
-    auto* b = find<QAbstractButton>(name);
-    ASSERT_TRUE(b && b->isVisible() && b->isEnabled()) << name.toStdString();
-    QTest::mouseClick(b, Qt::LeftButton);
   }
 
   // Clicks a job button and runs the job as Timer1 does; `during` runs once inside the job,
@@ -76,7 +59,7 @@ class DeviceWindowTest : public ::testing::Test {
       during();
     });
     poll.start();
-    QTest::mouseClick(find(button), Qt::LeftButton);
+    QTest::mouseClick(w(button), Qt::LeftButton);
     window->timer1Tick();
     poll.stop();
     EXPECT_TRUE(acted) << "the job ended before the test could act";
@@ -92,20 +75,20 @@ class DeviceWindowTest : public ::testing::Test {
 // one after an edit of the window.
 TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
   start({"--demo"});
-  clickButton("CommandReadAll");
-  EXPECT_TRUE(find("LabelAction")->isVisible());
+  click("CommandReadAll");
+  EXPECT_TRUE(w("LabelAction")->isVisible());
   window->timer1Tick();
   ASSERT_TRUE(prompter.entries.empty()) << prompter.last();
-  EXPECT_FALSE(find("LabelAction")->isVisible());
-  EXPECT_EQ(find<QLabel>("LabelGenVersionString")->text(), "3.0.1.12");
-  EXPECT_EQ(find<QLineEdit>("TextGenIDString")->text(), "Demo Layout");
-  EXPECT_EQ(find<QLineEdit>("TextGenXDCCAddress")->text(), "1500");
-  EXPECT_TRUE(find<QCheckBox>("ChkGenHWCSource_3")->isChecked());
-  EXPECT_FALSE(find<QCheckBox>("ChkGenHWCSource_0")->isChecked());
-  EXPECT_EQ(find<QCheckBox>("CheckLCOrange_7")->checkState(), Qt::PartiallyChecked);
-  EXPECT_EQ(find<QLineEdit>("TextGenPalkaddr")->text(), "41");
-  EXPECT_TRUE(find<QRadioButton>("OptionGenSerialParity_3")->isChecked());
-  EXPECT_FALSE(find<QCheckBox>("CheckInitEE_7")->isChecked());
+  EXPECT_FALSE(w("LabelAction")->isVisible());
+  EXPECT_EQ(w<QLabel>("LabelGenVersionString")->text(), "3.0.1.12");
+  EXPECT_EQ(w<QLineEdit>("TextGenIDString")->text(), "Demo Layout");
+  EXPECT_EQ(w<QLineEdit>("TextGenXDCCAddress")->text(), "1500");
+  EXPECT_TRUE(w<QCheckBox>("ChkGenHWCSource_3")->isChecked());
+  EXPECT_FALSE(w<QCheckBox>("ChkGenHWCSource_0")->isChecked());
+  EXPECT_EQ(w<QCheckBox>("CheckLCOrange_7")->checkState(), Qt::PartiallyChecked);
+  EXPECT_EQ(w<QLineEdit>("TextGenPalkaddr")->text(), "41");
+  EXPECT_TRUE(w<QRadioButton>("OptionGenSerialParity_3")->isChecked());
+  EXPECT_FALSE(w<QCheckBox>("CheckInitEE_7")->isChecked());
   EXPECT_TRUE(window->statusText().startsWith("Read All finished: 32 pins in "))
       << window->statusText().toStdString();
 
@@ -116,12 +99,12 @@ TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
     if (auto* r = window->reportWindow(); r && r->isVisible()) r->accept();
   });
   closer.start();
-  clickButton("CommandVerifyAll");
+  click("CommandVerifyAll");
   window->timer1Tick();
   ASSERT_NE(window->reportWindow(), nullptr);
   EXPECT_EQ(window->statusText(), "Verify OK") << window->reportWindow()->reportText().toStdString();
   window->session().general.IDString = "Elsewhere";
-  clickButton("CommandVerifyAll");
+  click("CommandVerifyAll");
   window->timer1Tick();
   EXPECT_EQ(window->statusText(), "Verification found 1 difference")
       << window->reportWindow()->reportText().toStdString();
@@ -130,21 +113,21 @@ TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
 TEST_F(DeviceWindowTest, AVanishedPortEndsTheJobOnceAndStopsTheMonitor) {
   start({"--demo"});
   prompter.answers = {true};
-  QTest::mouseClick(find("Release"), Qt::RightButton);  // expert mode for the Test tab
-  find<QTabWidget>("SSTab_Main")->setCurrentIndex(3);
+  QTest::mouseClick(w("Release"), Qt::RightButton);  // expert mode for the Test tab
+  w<QTabWidget>("SSTab_Main")->setCurrentIndex(3);
   window->activateWindow();
-  clickButton("CommandFBM_1");
-  ASSERT_TRUE(find<QPlainTextEdit>("textFBM")->toPlainText().startsWith("Start Monitoring"));
+  click("CommandFBM_1");
+  ASSERT_TRUE(w<QPlainTextEdit>("textFBM")->toPlainText().startsWith("Start Monitoring"));
   sim->stop();
-  clickButton("CommandReadAll");
+  click("CommandReadAll");
   window->timer1Tick();
-  EXPECT_FALSE(find("LabelAction")->isVisible());
+  EXPECT_FALSE(w("LabelAction")->isVisible());
   EXPECT_FALSE(port.isOpen());
   EXPECT_LE(prompter.entries.size(), 3u) << "one failure, not a stack of boxes";
   const size_t before = prompter.entries.size();
   for (int i = 0; i < 5; ++i) QTest::qWait(110);  // Timer2 ticks with the port gone
   EXPECT_EQ(prompter.entries.size(), before);
-  EXPECT_TRUE(find<QPlainTextEdit>("textFBM")->toPlainText().contains("Monitoring Stopped"));
+  EXPECT_TRUE(w<QPlainTextEdit>("textFBM")->toPlainText().contains("Monitoring Stopped"));
 }
 
 TEST_F(DeviceWindowTest, ClicksDuringReadAllAreDroppedAndStopLeavesEverythingAsItWas) {
@@ -152,17 +135,17 @@ TEST_F(DeviceWindowTest, ClicksDuringReadAllAreDroppedAndStopLeavesEverythingAsI
   const ConfigModel before = window->session().model;
   const GeneralSettings generalBefore = window->session().general;
   runJob("CommandReadAll", "Reading pin", 2, [&] {
-    postClick(find("CommandWriteAll"));
-    QCoreApplication::postEvent(find("TextGenIDString"),
+    postClick(w("CommandWriteAll"));
+    QCoreApplication::postEvent(w("TextGenIDString"),
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x"));
-    postClick(find("CommandStop"));
+    postClick(w("CommandStop"));
   });
   EXPECT_TRUE(window->jobs().lastStopped());
   EXPECT_EQ(window->statusText(), "Read All stopped; nothing was changed");
   EXPECT_TRUE(window->session().model.Pins == before.Pins);
   EXPECT_TRUE(window->session().model.EventOn == before.EventOn);
   EXPECT_TRUE(window->session().general == generalBefore);
-  EXPECT_EQ(window->findChild<QLineEdit*>("TextGenIDString")->text(), "");
+  EXPECT_EQ(text("TextGenIDString"), "");
   EXPECT_FALSE(window->isWindowModified());
 
   // Nothing clicked during the read acts afterwards.
@@ -171,7 +154,7 @@ TEST_F(DeviceWindowTest, ClicksDuringReadAllAreDroppedAndStopLeavesEverythingAsI
   EXPECT_EQ(window->jobs().lastJob(), "ReadAll");
   for (const std::string& line : sim->logLines("VORN "))
     EXPECT_EQ(line.find("data=96,"), std::string::npos) << line;
-  EXPECT_FALSE(find("CommandStop")->isVisible());
+  EXPECT_FALSE(w("CommandStop")->isVisible());
   EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
 }
 
@@ -210,6 +193,41 @@ TEST_F(DeviceWindowTest, EscapeStopsWriteAllAfterAWholePinAndSaysWhichWereWritte
   }
   EXPECT_GT(changed, 0) << "the demo's first pins hold programs";
   EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
+}
+
+// Not a check: when VORN_SCREENSHOT_DIR is set (scripts/screenshots.sh), saves a picture of
+// each tab after a Read All from the demo Vorn.
+using Screenshots = DeviceWindowTest;
+
+TEST_F(Screenshots, EachTabAfterReadAll) {
+  const char* out = std::getenv("VORN_SCREENSHOT_DIR");
+  if (!out) GTEST_SKIP() << "VORN_SCREENSHOT_DIR not set";
+  prompter.answers = {true};  // "Expert Mode?"
+  start({"--demo"}, QSize(1280, 860));
+  QTest::mouseClick(w("Release"), Qt::RightButton);
+  window->requestJob("ReadAll");
+  window->timer1Tick();
+  EXPECT_TRUE(prompter.texts() == std::vector<std::string>{"Expert Mode?"}) << prompter.last();
+  auto save = [&](const QString& name) {
+    QTest::qWait(150);
+    EXPECT_TRUE(window->grab().save(QDir(out).filePath(name))) << name.toStdString();
+  };
+  const char* names[4] = {"tab-general.png", "tab-event-control.png", "tab-device-configuration.png",
+                          "tab-test.png"};
+  for (int i = 0; i < 4; ++i) {
+    w<QTabWidget>("SSTab_Main")->setCurrentIndex(i);
+    save(names[i]);
+  }
+  // The device tab with details at screen sizes ("WxH ..." in VORN_SCREENSHOT_SIZES).
+  w<QTabWidget>("SSTab_Main")->setCurrentIndex(2);
+  w<QAbstractButton>("CheckPAspShowDetails")->setChecked(true);
+  const char* sizes = std::getenv("VORN_SCREENSHOT_SIZES");
+  for (const QString& size : QString(sizes ? sizes : "1366x768").split(' ', Qt::SkipEmptyParts)) {
+    const QStringList wh = size.split('x');
+    ASSERT_EQ(wh.size(), 2) << size.toStdString();
+    window->resize(wh[0].toInt(), wh[1].toInt());
+    save("window-" + size + "-details.png");
+  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <QPushButton>
 
-#include "DeviceConfigFixture.h"
+#include "Fixtures.h"
 #include "ui/EditDialogs.h"
 
 namespace vorn::test {

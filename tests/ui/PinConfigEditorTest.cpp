@@ -1,7 +1,7 @@
 #include <QSlider>
 #include <QTabWidget>
 
-#include "DeviceConfigFixture.h"
+#include "Fixtures.h"
 #include "model/PinConfigParams.h"
 #include "ui/PinConfigEditor.h"
 
@@ -17,6 +17,11 @@ class PinConfigEditorTest : public DeviceTabTest {
   QTabWidget* tabs() { return w<QTabWidget>("SSTabPCFG"); }
   PinData& pin() { return s.model.pin(s.model.CurPin); }
   void selectTab(int i) { tabs()->setCurrentIndex(i); }
+  // Types into a box and clicks it (validation on click).
+  void typeAndClick(const char* name, const char* value) {
+    w<QLineEdit>(name)->setText(value);
+    QTest::mouseClick(w(name), Qt::LeftButton);
+  }
 };
 
 TEST_F(PinConfigEditorTest, TabChangeInstallsTheKindDefaults) {
@@ -101,9 +106,9 @@ TEST_F(PinConfigEditorTest, LiveValuesBecomeInitialValues) {
   EXPECT_EQ(text("TextPWMInitLevel"), "12");
   EXPECT_EQ(pin().PinConfig[1], 12);
   // Typed initial levels store at once while in range.
-  box("TextPWMInitLevel")->setText("40");
+  w<QLineEdit>("TextPWMInitLevel")->setText("40");
   EXPECT_EQ(pin().PinConfig[1], 12);
-  box("TextPWMInitLevel")->setText("3");
+  w<QLineEdit>("TextPWMInitLevel")->setText("3");
   EXPECT_EQ(pin().PinConfig[1], 3);
   // The level button clamps and moves the slider; the port is closed, so nothing is sent.
   w<QLineEdit>("TextPWMLevel")->setText("40");

@@ -1,0 +1,154 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakeClock.h"
+#include "FakeSerialPort.h"
+#include "RecordingPrompter.h"
+#include "SimProcess.h"
+#include "link/QtSerialPort.h"
+#include "operations/Jobs.h"
+#include "operations/Session.h"
+#include "ui/DeviceConfigTab.h"
+#include "ui/DeviceConfigWidgets.h"
+#include "ui/MainWindow.h"
+#include "ui/PinEditor.h"
+
+namespace vorn::test {
+
+// Finds, clicks and types into the controls under `root` by object name.
+struct Controls {
+  template <class T = QWidget>
+  T* w(const QString& name) const {
+    T* found = root->findChild<T*>(name);
+    EXPECT_NE(found, nullptr) << "no control " << name.toStdString();
+    return found;
+  }
+  QString text(const QString& name) const { return w<QLineEdit>(name)->text(); }
+  // Types into a box and presses Enter (entry boxes validate on Enter).
+  void enter(const QString& name, const QString& value) const {
+    auto* b = w<QLineEdit>(name);
+    b->setFocus();
+    b->selectAll();
+    QTest::keyClicks(b, value);
+    QTest::keyClick(b, Qt::Key_Return);
+  }
+  void click(const QString& name) const {
+    QWidget* b = w(name);
+    ASSERT_TRUE(b->isVisible()) << name.toStdString() << " is hidden";
+    ASSERT_TRUE(b->isEnabled()) << name.toStdString() << " is disabled";
+    // Near the left edge: check and option buttons react only on their indicator and text.
+    QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(qMin(8, b->width() / 2), b->height() / 2));
+    QApplication::processEvents();
+  }
+  QWidget* root = nullptr;
+};
+
+// The main window over an in-memory port, with recorded message boxes and the port list
+// `listing` ("1  /dev/fake1", "2  /dev/fake2").
+class WindowTest : public ::testing::Test, public Controls {
+ protected:
+  void makeWindow() {
+    window = std::make_unique<MainWindow>(port, clock, &prompter, [this] { return listing; });
+    window->setUnsavedQuestion([this] {
+      ++unsavedAsked;
+      return unsavedAnswer;
+    });
+    window->show();
+    window->activateWindow();
+    root = window.get();
+    QApplication::processEvents();
+  }
+  void SetUp() override { makeWindow(); }
+  void showTab(int index) { w<QTabWidget>("SSTab_Main")->setCurrentIndex(index); }
+  void pickPort(int index) {
+    w<QComboBox>("ComboPort")->setCurrentIndex(index);
+    emit w<QComboBox>("ComboPort")->activated(index);
+  }
+  Session& session() { return window->session(); }
+
+  FakeClock clock;
+  FakeSerialPort port{clock};
+  RecordingPrompter prompter;
+  PortListing listing{{{1, "/dev/fake1", "1  /dev/fake1"}, {2, "/dev/fake2", "2  /dev/fake2"}}, {}};
+  int unsavedAsked = 0;  // the Save / Discard / Cancel question, answered with unsavedAnswer
+  QMessageBox::StandardButton unsavedAnswer = QMessageBox::Discard;
+  std::unique_ptr<MainWindow> window;
+};
+
+// The device tab on a session with an in-memory port; the help and edit dialogs are handed
+// to `answer` instead of running.
+class DeviceTabTest : public ::testing::Test, public Controls {
+ protected:
+  void SetUp() override {
+    tab = std::make_unique<DeviceConfigTab>(s, [this](const std::string& j) { jobs.push_back(j); });
+    tab->pinEditor().runDialog = [this](QDialog& d) {
+      ++dialogsRun;
+      lastDialog = &d;
+      if (answer) answer(d);
+    };
+    tab->resize(1200, 900);
+    tab->show();
+    root = tab.get();
+  }
+  void doubleClick(const QString& name) { QTest::mouseDClick(w(name), Qt::LeftButton); }
+  void goToPin(int shownPin) { enter("TextPAspOutput", QString::number(shownPin)); }
+  void chooseLayout(int index) { click(QString("OptionPAspConf_%1").arg(index)); }
+  void chooseInstruction(int row, int opcode) {
+    auto* c = w<QComboBox>(QString("ComboPAspInst_%1").arg(row));
+    c->setCurrentIndex(c->findData(opcode));
+  }
+  void setDetails(bool on) {
+    auto* c = w<QAbstractButton>("CheckPAspShowDetails");
+    if (c->isChecked() != on) QTest::mouseClick(c, Qt::LeftButton);
+  }
+  Instruction& slot(int row) { return s.model.instr(s.model.CurPin, s.model.CurAspect, row); }
+
+  FakeClock clock;
+  FakeSerialPort port{clock};
+  RecordingPrompter prompter;
+  Session s{port, clock, prompter};
+  std::vector<std::string> jobs;
+  std::unique_ptr<DeviceConfigTab> tab;
+  std::function<void(QDialog&)> answer;
+  int dialogsRun = 0;
+  QDialog* lastDialog = nullptr;
+};
+
+// The device tab on a session linked to the simulated Vorn over a pseudo-terminal; the jobs
+// its buttons ask for run at once, as the window's timer tick would.
+struct SimTab : Controls {
+  explicit SimTab(std::vector<std::string> simArgs = {}) : sim(std::move(simArgs)) {
+    s.onShowReport = [this] { shownReport = s.report.text(); };
+    s.onDisplayRefresh = [this] { tab.refreshAll(); };
+    s.onPinConfigRefresh = [this] { tab.refreshPinConfig(); };
+    if (sim.ok()) s.link.openDevice(sim.path());
+    root = &tab;
+  }
+  bool run(const char* job) { return jobs.request(job) && jobs.tick() && jobs.lastResult(); }
+
+  SimProcess sim;
+  QtSerialPort port;
+  RecordingPrompter prompter;
+  Session s{port, SystemClock(), prompter};
+  JobRunner jobs{s};
+  std::string shownReport;
+  std::vector<bool> results;
+  DeviceConfigTab tab{s, [this](const std::string& name) {
+                        if (jobs.request(name) && jobs.tick()) results.push_back(jobs.lastResult());
+                      }};
+};
+
+}  // namespace vorn::test
