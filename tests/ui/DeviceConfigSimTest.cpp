@@ -1,19 +1,16 @@
-// The device tab, the erase questions and the Test tab against the simulated Vorn over a real
-// pseudo-terminal; and the device tab's pictures.
+// The device tab and the Test tab against the simulated Vorn over a real
+// pseudo-terminal; the act-or-keep message box; and the device tab's pictures.
 #include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 #include <QTableView>
 #include <QTimer>
-#include <algorithm>
 #include <cstdlib>
 
 #include "Fixtures.h"
-#include "operations/General.h"
 #include "operations/Live.h"
 #include "ui/MessageBoxPrompter.h"
 #include "ui/PinOverview.h"
@@ -188,63 +185,34 @@ TEST_F(DeviceConfigSimTest, PalkSendShowsTheValuesItSent) {
   EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
 }
 
-// The erase questions as real message boxes: only the Erase button sends the request, and a
-// closed port is said before any question.
-TEST(EraseBoxes, OnlyAnExplicitEraseSendsTheEraseRequest) {
-  SimProcess sim;
-  ASSERT_TRUE(sim.ok()) << sim.error();
-  QtSerialPort port;
+// The act-or-keep question (Erase Flash) as a real message box: Escape, closing it and Enter
+// (on the default button) keep; only the act button acts.
+TEST(MessageBoxes, OnlyTheActButtonActs) {
   MessageBoxPrompter prompter;
-  Session s{port, SystemClock(), prompter};
-  ASSERT_TRUE(s.link.openDevice(sim.path()));
-  // Answers each modal message box once as it shows up, with `answer`.
-  std::function<void(QMessageBox&)> answer;
-  std::vector<std::string> texts;
-  QPointer<QMessageBox> last;  // cleared when that box is gone, whatever reuses its address
+  std::function<void(QMessageBox&)> gesture;
   QTimer poll;
   poll.setInterval(10);
   QObject::connect(&poll, &QTimer::timeout, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible() || box == last) return;
-    last = box;
-    texts.push_back(box->text().toStdString());
-    if (box->text().endsWith("Continue?"))
-      box->button(QMessageBox::Ok)->click();
-    else
-      answer(*box);
+    if (!box || !box->isVisible()) return;
+    EXPECT_EQ(box->defaultButton()->text(), "Keep");
+    gesture(*box);
   });
   poll.start();
-
-  std::vector<std::function<void(QMessageBox&)>> gestures = {
+  const std::function<void(QMessageBox&)> keeps[] = {
       [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); },
       [](QMessageBox& box) { box.close(); },
       [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); },
-      [](QMessageBox& box) {
-        for (QAbstractButton* b : box.buttons())
-          if (b->text() == "Erase") b->click();
-      },
   };
-  for (size_t g = 0; g < gestures.size(); ++g) {
-    texts.clear();
-    answer = [&](QMessageBox& box) {
-      EXPECT_EQ(box.defaultButton()->text(), "Keep configuration");
-      gestures[g](box);
-    };
-    EXPECT_EQ(EraseFlash(s), g == 3) << g;
-    EXPECT_EQ(texts.size(), 2u) << g;
+  for (const auto& keep : keeps) {
+    gesture = keep;
+    EXPECT_FALSE(prompter.askToAct("Erase?", Icon::Warning, "Erase", "Keep"));
   }
-  ASSERT_TRUE(sim.waitForLog("ERASED m=0")) << "the simulator did not take the code";
-  const auto frames = sim.logLines("VORN ");
-  EXPECT_EQ(std::count_if(frames.begin(), frames.end(),
-                          [](const std::string& l) { return l.find("data=96,0,") != std::string::npos; }),
-            1)
-      << "only the explicit Erase sent the request";
-
-  s.link.closePort();
-  texts.clear();
-  answer = [](QMessageBox& box) { box.button(QMessageBox::Ok)->click(); };
-  EXPECT_FALSE(EraseFlash(s));
-  EXPECT_EQ(texts, std::vector<std::string>{"Select communications port"});
+  gesture = [](QMessageBox& box) {
+    for (QAbstractButton* b : box.buttons())
+      if (b->text() == "Erase") b->click();
+  };
+  EXPECT_TRUE(prompter.askToAct("Erase?", Icon::Warning, "Erase", "Keep"));
 }
 
 // Not a check: when VORN_SCREENSHOT_DIR is set (scripts/screenshots.sh), saves pictures of
