@@ -1,14 +1,8 @@
 // The device tab and the Test tab against the simulated Vorn over a real
 // pseudo-terminal; the act-or-keep message box; and the device tab's pictures.
 #include <QAction>
-#include <QDir>
-#include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QSlider>
 #include <QTableView>
-#include <QTimer>
-#include <cstdlib>
 
 #include "Fixtures.h"
 #include "operations/Live.h"
@@ -19,7 +13,32 @@
 namespace vorn::test {
 namespace {
 
-class DeviceConfigSimTest : public ::testing::Test, public SimTab {
+// The device tab on a session linked to the simulated Vorn; the jobs its buttons ask for run
+// at once, as the window's timer tick would.
+class SimTabTest : public ::testing::Test, public Controls {
+ protected:
+  explicit SimTabTest(std::vector<std::string> simArgs = {}) : sim(std::move(simArgs)) {
+    s.onShowReport = [this] { shownReport = s.report.text(); };
+    s.onDisplayRefresh = [this] { tab.refreshAll(); };
+    s.onPinConfigRefresh = [this] { tab.refreshPinConfig(); };
+    if (sim.ok()) s.link.openDevice(sim.path());
+    root = &tab;
+  }
+  bool run(const char* job) { return jobs.request(job) && jobs.tick() && jobs.lastResult(); }
+
+  SimProcess sim;
+  QtSerialPort port;
+  RecordingPrompter prompter;
+  Session s{port, SystemClock(), prompter};
+  JobRunner jobs{s};
+  std::string shownReport;
+  std::vector<bool> results;
+  DeviceConfigTab tab{s, [this](const std::string& name) {
+                        if (jobs.request(name) && jobs.tick()) results.push_back(jobs.lastResult());
+                      }};
+};
+
+class DeviceConfigSimTest : public SimTabTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(sim.ok()) << sim.error();
@@ -217,9 +236,9 @@ TEST(MessageBoxes, OnlyTheActButtonActs) {
 
 // Not a check: when VORN_SCREENSHOT_DIR is set (scripts/screenshots.sh), saves pictures of
 // the device tab with details on, as read from the demo Vorn.
-class DeviceTabScreenshots : public ::testing::Test, public SimTab {
+class DeviceTabScreenshots : public SimTabTest {
  protected:
-  DeviceTabScreenshots() : SimTab({"--demo"}) {}
+  DeviceTabScreenshots() : SimTabTest({"--demo"}) {}
   void SetUp() override {
     out = std::getenv("VORN_SCREENSHOT_DIR");
     if (!out) GTEST_SKIP() << "VORN_SCREENSHOT_DIR not set";

@@ -1,15 +1,10 @@
 // The window against the simulated Vorn on a pseudo-terminal, through the real serial port;
 // and the pictures of its tabs.
-#include <QCheckBox>
-#include <QDir>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QTimer>
-#include <cstdlib>
 
 #include "Fixtures.h"
 #include "ui/SecondaryWindows.h"
@@ -26,24 +21,9 @@ void postClick(QWidget* w) {
                                                  Qt::NoButton, Qt::NoModifier));
 }
 
-class DeviceWindowTest : public ::testing::Test, public Controls {
+class DeviceWindowTest : public WindowTest {
  protected:
-  // The window on a simulated Vorn started with `simArgs`, its port picked from the list.
-  void start(std::vector<std::string> simArgs, QSize size = {}) {
-    sim = std::make_unique<SimProcess>(std::move(simArgs));
-    ASSERT_TRUE(sim->ok()) << sim->error();
-    const std::string path = sim->path();
-    window = std::make_unique<MainWindow>(port, SystemClock(), &prompter, [path] {
-      return PortListing{{{1, path, "1  " + path}}, {}};
-    });
-    window->setUnsavedQuestion([] { return QMessageBox::Discard; });
-    root = window.get();
-    if (size.isValid()) window->resize(size);
-    window->show();
-    w<QComboBox>("ComboPort")->setCurrentIndex(0);
-    emit w<QComboBox>("ComboPort")->activated(0);
-    ASSERT_TRUE(port.isOpen()) << port.errorText();
-  }
+  void SetUp() override {}
 
   // Clicks a job button and runs the job as Timer1 does; `during` runs once inside the job,
   // at the first repaint after it got past `pins` pins of the step whose progress starts with
@@ -64,17 +44,12 @@ class DeviceWindowTest : public ::testing::Test, public Controls {
     poll.stop();
     EXPECT_TRUE(acted) << "the job ended before the test could act";
   }
-
-  RecordingPrompter prompter;
-  QtSerialPort port;
-  std::unique_ptr<SimProcess> sim;
-  std::unique_ptr<MainWindow> window;
 };
 
 // Read All fills the general tab from the demo Vorn; Verify All then finds no difference, and
 // one after an edit of the window.
 TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
-  start({"--demo"});
+  makeSimWindow({"--demo"});
   click("CommandReadAll");
   EXPECT_TRUE(w("LabelAction")->isVisible());
   window->timer1Tick();
@@ -109,7 +84,7 @@ TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
 }
 
 TEST_F(DeviceWindowTest, AVanishedPortEndsTheJobOnceAndStopsTheMonitor) {
-  start({"--demo"});
+  makeSimWindow({"--demo"});
   prompter.answers = {true};
   QTest::mouseClick(w("Release"), Qt::RightButton);  // expert mode for the Test tab
   w<QTabWidget>("SSTab_Main")->setCurrentIndex(3);
@@ -120,7 +95,7 @@ TEST_F(DeviceWindowTest, AVanishedPortEndsTheJobOnceAndStopsTheMonitor) {
   click("CommandReadAll");
   window->timer1Tick();
   EXPECT_FALSE(w("LabelAction")->isVisible());
-  EXPECT_FALSE(port.isOpen());
+  EXPECT_FALSE(serial.isOpen());
   EXPECT_LE(prompter.entries.size(), 3u) << "one failure, not a stack of boxes";
   const size_t before = prompter.entries.size();
   for (int i = 0; i < 5; ++i) QTest::qWait(110);  // Timer2 ticks with the port gone
@@ -129,7 +104,7 @@ TEST_F(DeviceWindowTest, AVanishedPortEndsTheJobOnceAndStopsTheMonitor) {
 }
 
 TEST_F(DeviceWindowTest, ClicksDuringReadAllAreDroppedAndStopLeavesEverythingAsItWas) {
-  start({"--demo", "--latency-ms", "3"});  // slow enough to act during the job
+  makeSimWindow({"--demo", "--latency-ms", "3"});  // slow enough to act during the job
   const ConfigModel before = window->session().model;
   const GeneralSettings generalBefore = window->session().general;
   runJob("CommandReadAll", "Reading pin", 2, [&] {
@@ -157,7 +132,7 @@ TEST_F(DeviceWindowTest, ClicksDuringReadAllAreDroppedAndStopLeavesEverythingAsI
 }
 
 TEST_F(DeviceWindowTest, EscapeStopsWriteAllAfterAWholePinAndSaysWhichWereWritten) {
-  start({"--demo", "--latency-ms", "3"});
+  makeSimWindow({"--demo", "--latency-ms", "3"});
   const std::vector<std::string> before = sim->dumpState();
   ASSERT_FALSE(before.empty());
   runJob("CommandWriteAll", "Writing pin", 3, [&] {
@@ -193,7 +168,8 @@ TEST_F(Screenshots, EachTabAfterReadAll) {
   const char* out = std::getenv("VORN_SCREENSHOT_DIR");
   if (!out) GTEST_SKIP() << "VORN_SCREENSHOT_DIR not set";
   prompter.answers = {true};  // "Expert Mode?"
-  start({"--demo"}, QSize(1280, 860));
+  size = QSize(1280, 860);
+  makeSimWindow({"--demo"});
   QTest::mouseClick(w("Release"), Qt::RightButton);
   window->requestJob("ReadAll");
   window->timer1Tick();

@@ -1,4 +1,3 @@
-#include <QPushButton>
 
 #include "Fixtures.h"
 #include "ui/EditDialogs.h"

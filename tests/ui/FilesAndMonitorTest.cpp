@@ -1,12 +1,9 @@
 // "Save File" on the mouse press, unsaved edits, the file dialogs keeping nothing, shortcuts.
-#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <cstdlib>
 
 #include "Fixtures.h"
 

@@ -4,11 +4,18 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -56,22 +63,32 @@ struct Controls {
   QWidget* root = nullptr;
 };
 
-// The main window over an in-memory port, with recorded message boxes and the port list
-// `listing` ("1  /dev/fake1", "2  /dev/fake2").
+// The main window over an in-memory port (or `serial` on a simulated Vorn, see makeWindow),
+// with recorded message boxes and the port list `listing`.
 class WindowTest : public ::testing::Test, public Controls {
  protected:
-  void makeWindow() {
-    window = std::make_unique<MainWindow>(port, clock, &prompter, [this] { return listing; });
+  void SetUp() override { makeWindow(port, clock); }
+  void makeWindow(SerialPort& p, Clock& c) {
+    window = std::make_unique<MainWindow>(p, c, &prompter, [this] { return listing; });
     window->setUnsavedQuestion([this] {
       ++unsavedAsked;
       return unsavedAnswer;
     });
+    if (size.isValid()) window->resize(size);
     window->show();
     window->activateWindow();
     root = window.get();
     QApplication::processEvents();
   }
-  void SetUp() override { makeWindow(); }
+  // The window on a simulated Vorn started with `simArgs`, its port picked from the list.
+  void makeSimWindow(std::vector<std::string> simArgs) {
+    sim = std::make_unique<SimProcess>(std::move(simArgs));
+    ASSERT_TRUE(sim->ok()) << sim->error();
+    listing = {{{1, sim->path(), "1  " + sim->path()}}, {}};
+    makeWindow(serial, SystemClock());
+    pickPort(0);
+    ASSERT_TRUE(serial.isOpen()) << serial.errorText();
+  }
   void showTab(int index) { w<QTabWidget>("SSTab_Main")->setCurrentIndex(index); }
   void pickPort(int index) {
     w<QComboBox>("ComboPort")->setCurrentIndex(index);
@@ -81,8 +98,11 @@ class WindowTest : public ::testing::Test, public Controls {
 
   FakeClock clock;
   FakeSerialPort port{clock};
+  QtSerialPort serial;
+  std::unique_ptr<SimProcess> sim;
   RecordingPrompter prompter;
   PortListing listing{{{1, "/dev/fake1", "1  /dev/fake1"}, {2, "/dev/fake2", "2  /dev/fake2"}}, {}};
+  QSize size;            // before the window shows, when valid
   int unsavedAsked = 0;  // the Save / Discard / Cancel question, answered with unsavedAnswer
   QMessageBox::StandardButton unsavedAnswer = QMessageBox::Discard;
   std::unique_ptr<MainWindow> window;
@@ -125,30 +145,6 @@ class DeviceTabTest : public ::testing::Test, public Controls {
   std::function<void(QDialog&)> answer;
   int dialogsRun = 0;
   QDialog* lastDialog = nullptr;
-};
-
-// The device tab on a session linked to the simulated Vorn over a pseudo-terminal; the jobs
-// its buttons ask for run at once, as the window's timer tick would.
-struct SimTab : Controls {
-  explicit SimTab(std::vector<std::string> simArgs = {}) : sim(std::move(simArgs)) {
-    s.onShowReport = [this] { shownReport = s.report.text(); };
-    s.onDisplayRefresh = [this] { tab.refreshAll(); };
-    s.onPinConfigRefresh = [this] { tab.refreshPinConfig(); };
-    if (sim.ok()) s.link.openDevice(sim.path());
-    root = &tab;
-  }
-  bool run(const char* job) { return jobs.request(job) && jobs.tick() && jobs.lastResult(); }
-
-  SimProcess sim;
-  QtSerialPort port;
-  RecordingPrompter prompter;
-  Session s{port, SystemClock(), prompter};
-  JobRunner jobs{s};
-  std::string shownReport;
-  std::vector<bool> results;
-  DeviceConfigTab tab{s, [this](const std::string& name) {
-                        if (jobs.request(name) && jobs.tick()) results.push_back(jobs.lastResult());
-                      }};
 };
 
 }  // namespace vorn::test

@@ -1,7 +1,3 @@
-#include <QCheckBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QSlider>
 
 #include "Fixtures.h"
 #include "ui/HelpTools.h"

@@ -1,7 +1,6 @@
 // The window outside the tabs: changes commands, expert switch and tab guard, size, the port
 // list and the link options.
 #include <QAction>
-#include <QLabel>
 
 #include "Fixtures.h"
 #include "ui/PinOverview.h"
@@ -103,7 +102,7 @@ TEST_F(WindowTest, PickingAPortClosesTheOldOneKeepsTheBitRateAndSaysWhyOneWillNo
 // Devices that exist but would not open are named beside the port list.
 TEST_F(WindowTest, RefusedDevicesAreNamedWithTheDialoutHintOnlyWhenPermissionIsTheCause) {
   listing.failures = {{3, "/dev/ttyUSB0", "Permission denied"}};
-  makeWindow();
+  makeWindow(port, clock);
   auto* label = w<QLabel>("lblPortProblems");
   EXPECT_TRUE(label->isVisible());
   EXPECT_TRUE(label->text().contains("/dev/ttyUSB0 (Permission denied)"));

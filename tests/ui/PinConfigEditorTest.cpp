@@ -1,4 +1,3 @@
-#include <QSlider>
 #include <QTabWidget>
 
 #include "Fixtures.h"

@@ -1,4 +1,3 @@
-#include <QLabel>
 
 #include "Fixtures.h"
 

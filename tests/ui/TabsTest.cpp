@@ -1,6 +1,4 @@
 // Field handlers of the general tab and the event-control editor, and the job buttons.
-#include <QCheckBox>
-#include <QLabel>
 
 #include "Fixtures.h"
 #include "ui/Readable.h"
@@ -81,7 +79,7 @@ TEST_F(WindowTest, WarningAndGreyedTextsReadInADarkTheme) {
   dark.setColor(QPalette::Text, QColor(220, 220, 220));
   dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
   QApplication::setPalette(dark);
-  makeWindow();
+  makeWindow(port, clock);
   enter("TextGenDCCAddress", "600");  // the range label warns
   showTab(1);
   enter("TextECoff_2", "-1");  // greyed: no action
