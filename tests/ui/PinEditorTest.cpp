@@ -7,22 +7,18 @@ namespace {
 constexpr int kSetLevel = 38;  // relative P.O., Par1 only
 constexpr int kJump = 1;       // uses Par2
 
-using PinEditorTest = DeviceTabTest;
+class PinEditorTest : public DeviceTabTest {
+ protected:
+  void SetUp() override {
+    DeviceTabTest::SetUp();
+    setDetails(true);
+    chooseLayout(1);
+  }
+};
 
-// The relative offset shows as typed (clamped to the pins) and is stored modulo 32.
-TEST_F(PinEditorTest, RelativeOffsetIsShownRelativeAndStoredModulo32) {
-  setDetails(true);
-  goToPin(21);  // pin 20 counted from 0
-  chooseLayout(1);
-  chooseInstruction(0, kSetLevel);
-  enter("TextPAspOffset_0", "-25");
-  EXPECT_EQ(text("TextPAspOffset_0"), "-20");
-  EXPECT_EQ(slot(0).PinOffset, 12);
-}
-
-TEST_F(PinEditorTest, UnusedParameterIsGreyedZeroedAndNotRestored) {
-  setDetails(true);
-  chooseLayout(1);
+// A parameter the instruction does not use is greyed, zeroed and not restored; the relative
+// offset shows as typed (clamped to the pins) and is stored modulo 32.
+TEST_F(PinEditorTest, StepBoxesStoreWhatTheInstructionUses) {
   chooseInstruction(2, kJump);
   enter("TextPAspPar2_2", "5");
   EXPECT_EQ(slot(2).Par2, 5);
@@ -37,14 +33,22 @@ TEST_F(PinEditorTest, UnusedParameterIsGreyedZeroedAndNotRestored) {
   EXPECT_EQ(text("TextPAspPar2_2"), "0");
   EXPECT_FALSE(w("CheckPAspFade_2")->isVisible());
   EXPECT_EQ(w<QLabel>("LabelPASpHParam2")->text(), "Ins#");
+
+  goToPin(21);  // pin 20 counted from 0
+  chooseLayout(1);
+  chooseInstruction(0, kSetLevel);
+  enter("TextPAspOffset_0", "-25");
+  EXPECT_EQ(text("TextPAspOffset_0"), "-20");
+  EXPECT_EQ(slot(0).PinOffset, 12);
 }
 
-TEST_F(PinEditorTest, FourLayoutClampsAspectShownFromTwelveLayout) {
+// The "4" layout clamps the aspect shown from a "12" layout pin; an initial aspect above its
+// four aspects becomes none.
+TEST_F(PinEditorTest, SwitchingLayoutsClampsTheAspects) {
   s.model.pin(0).AspectConfig = kLayout12x3;
   s.model.pin(1).AspectConfig = kLayout4x9;
   s.model.aspect(1, 3).Description = "three";
   tab->refreshAll();
-  setDetails(true);
   enter("TextPAspAspect", "8");
   EXPECT_EQ(s.model.CurAspect, 8);
   goToPin(2);
@@ -55,26 +59,18 @@ TEST_F(PinEditorTest, FourLayoutClampsAspectShownFromTwelveLayout) {
   EXPECT_EQ(s.model.aspect(1, 3).Description, "three!");
   EXPECT_EQ(w<UpDown>("UpDownPAspAspect")->maximum(), 3);
   EXPECT_TRUE(w("ComboPAspInst_8")->isVisibleTo(tab.get()));
-  // "12" layout: three rows.
-  chooseLayout(2);
+  chooseLayout(2);  // "12": three rows
   EXPECT_EQ(s.model.pin(1).AspectConfig, kLayout12x3);
   EXPECT_TRUE(w("ComboPAspInst_2")->isVisibleTo(tab.get()));
   EXPECT_FALSE(w("ComboPAspInst_3")->isVisibleTo(tab.get()));
-}
-
-TEST_F(PinEditorTest, InitialAspectAboveFourLayoutBecomesNone) {
-  EXPECT_FALSE(w("LabelPASPAdrCnt")->isVisible()) << "details off, counts unchanged";
-  chooseLayout(2);
   enter("TextPAspInit", "7");
-  EXPECT_EQ(s.model.pin(0).InitAspect, 8);
+  EXPECT_EQ(s.model.pin(1).InitAspect, 8);
   chooseLayout(1);
   EXPECT_EQ(text("TextPAspInit"), "-1");
-  EXPECT_EQ(s.model.pin(0).InitAspect, 0);
+  EXPECT_EQ(s.model.pin(1).InitAspect, 0);
 }
 
 TEST_F(PinEditorTest, AspectSpinnerStoresRowsIntoTheAspectLeft) {
-  setDetails(true);
-  chooseLayout(1);
   chooseInstruction(0, kSetLevel);
   w<QLineEdit>("TextPAspPar1_0")->setText("17");  // typed, not yet validated
   w<UpDown>("UpDownPAspAspect")->stepBy(1);
@@ -94,7 +90,6 @@ TEST_F(PinEditorTest, DescriptionsStoreOnEveryKeystrokeAsWindows1252) {
     for (const QChar c : text)
       QTest::sendKeyEvent(QTest::Click, w(box), Qt::Key_unknown, QString(c), Qt::NoModifier);
   };
-  chooseLayout(1);
   type("TextPAspDesc", QString::fromUtf8("Sig \u20AC\u201C"));
   EXPECT_EQ(s.model.pin(0).Description, "Sig \x80\x93");
   type("TextPAspAspDesc", "Stop");
