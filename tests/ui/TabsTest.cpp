@@ -61,7 +61,6 @@ TEST_F(WindowTest, DccAddressesClampAndShowTheRange) {
   EXPECT_EQ(range->palette().color(QPalette::WindowText), QColor(Qt::red));
   enter("TextGenDCCAddress", "0");
   EXPECT_EQ(text("TextGenDCCAddress"), "1");
-  EXPECT_EQ(range->text(), "Output 1 .. 32");
   EXPECT_NE(range->palette().color(QPalette::WindowText), QColor(Qt::red));
   click("ChkGenDCCAllow0");
   enter("TextGenDCCAddress", "-4");
@@ -119,13 +118,6 @@ TEST_F(WindowTest, EventEditorClampsAndGreysNoAction) {
   enter("TextECoff_2", "-5");
   EXPECT_EQ(text("TextECoff_2"), "-1");
   EXPECT_EQ(session().model.eventOff(0, 2), -1);
-  EXPECT_EQ(w("TextECoff_2")->palette().color(QPalette::Base), QColor(224, 224, 224));
-  enter("TextECoff_2", "4");
-  EXPECT_EQ(w("TextECoff_2")->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
-
-  enter("TextECpin", "0");
-  EXPECT_EQ(text("TextECpin"), "1");
-  EXPECT_EQ(session().ec.CurECPin, 0);
   enter("TextECpin", "40");
   EXPECT_EQ(text("TextECpin"), "32");
   EXPECT_EQ(session().ec.CurECPin, 31);
