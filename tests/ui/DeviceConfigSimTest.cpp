@@ -1,8 +1,5 @@
 // The device tab and the Test tab against the simulated Vorn over a real
 // pseudo-terminal; the act-or-keep message box; and the device tab's pictures.
-#include <QAction>
-#include <QMessageBox>
-#include <QTableView>
 
 #include "Fixtures.h"
 #include "operations/Live.h"

@@ -1,9 +1,5 @@
 // The window against the simulated Vorn on a pseudo-terminal, through the real serial port;
 // and the pictures of its tabs.
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QRadioButton>
-#include <QRegularExpression>
 
 #include "Fixtures.h"
 #include "ui/SecondaryWindows.h"

@@ -1,9 +1,4 @@
 // "Save File" on the mouse press, unsaved edits, the file dialogs keeping nothing, shortcuts.
-#include <QDirIterator>
-#include <QFile>
-#include <QFileDialog>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include "Fixtures.h"
 

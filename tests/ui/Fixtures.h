@@ -2,19 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialog>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSlider>
-#include <QTabWidget>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 #include <cstdlib>
 #include <functional>
 #include <memory>

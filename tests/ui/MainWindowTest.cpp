@@ -1,6 +1,5 @@
 // The window outside the tabs: changes commands, expert switch and tab guard, size, the port
 // list and the link options.
-#include <QAction>
 
 #include "Fixtures.h"
 #include "ui/PinOverview.h"

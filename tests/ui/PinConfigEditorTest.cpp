@@ -1,4 +1,3 @@
-#include <QTabWidget>
 
 #include "Fixtures.h"
 #include "model/PinConfigParams.h"
