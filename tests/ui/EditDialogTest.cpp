@@ -91,7 +91,7 @@ TEST_F(EditDialogTest, AspectCopyPasteAndStepDialog) {
   s.model.pin(0).AspectConfig = kLayout4x9;
   s.model.aspect(0, 0) = Numbered();
   tab->refreshAll();
-  setDetails(true);
+  showDetails();
   answer = [](QDialog& d) { d.findChild<QPushButton*>("CommandCopy")->click(); };
   click("LabelPAspAspect");
   enter("TextPAspAspect", "2");

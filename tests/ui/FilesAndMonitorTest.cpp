@@ -1,4 +1,4 @@
-// "Save File" on the mouse press, unsaved edits, the file dialogs keeping nothing, shortcuts.
+// "Save File" on the mouse press, unsaved edits, and the file dialogs keeping nothing.
 
 #include "Fixtures.h"
 
@@ -153,21 +153,6 @@ TEST_F(NoSettingsChild, OpensCancelsAndSaves) {
   EXPECT_TRUE(QFile::exists(target));
   window.reset();
   EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
-}
-
-TEST_F(WindowTest, KeyboardShortcutsReachLoadSaveAndReadAll) {
-  std::vector<bool> asked;
-  window->setFileChooser([&](bool save) {
-    asked.push_back(save);
-    return QString();  // cancelled
-  });
-  QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
-  QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
-  QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(asked, (std::vector<bool>{false, true, true}));
-  QTest::keyClick(window.get(), Qt::Key_F5);
-  EXPECT_EQ(window->jobs().PendingJob(), "ReadAll");
-  EXPECT_TRUE(w("LabelAction")->isVisible());
 }
 
 }  // namespace

@@ -102,10 +102,9 @@ class WindowTest : public ::testing::Test, public Controls {
 class DeviceTabTest : public ::testing::Test, public Controls {
  protected:
   void SetUp() override {
-    tab = std::make_unique<DeviceConfigTab>(s, [this](const std::string& j) { jobs.push_back(j); });
+    tab = std::make_unique<DeviceConfigTab>(s, [](const std::string&) {});
     tab->pinEditor().runDialog = [this](QDialog& d) {
       ++dialogsRun;
-      lastDialog = &d;
       if (answer) answer(d);
     };
     tab->resize(1200, 900);
@@ -119,21 +118,26 @@ class DeviceTabTest : public ::testing::Test, public Controls {
     auto* c = w<QComboBox>(QString("ComboPAspInst_%1").arg(row));
     c->setCurrentIndex(c->findData(opcode));
   }
-  void setDetails(bool on) {
-    auto* c = w<QAbstractButton>("CheckPAspShowDetails");
-    if (c->isChecked() != on) QTest::mouseClick(c, Qt::LeftButton);
-  }
+  void showDetails() { click("CheckPAspShowDetails"); }
   Instruction& slot(int row) { return s.model.instr(s.model.CurPin, s.model.CurAspect, row); }
 
   FakeClock clock;
   FakeSerialPort port{clock};
   RecordingPrompter prompter;
   Session s{port, clock, prompter};
-  std::vector<std::string> jobs;
   std::unique_ptr<DeviceConfigTab> tab;
   std::function<void(QDialog&)> answer;
   int dialogsRun = 0;
-  QDialog* lastDialog = nullptr;
+};
+
+// The device tab with the details shown and pin 1 on the "4" layout.
+class EditorTest : public DeviceTabTest {
+ protected:
+  void SetUp() override {
+    DeviceTabTest::SetUp();
+    showDetails();
+    chooseLayout(1);
+  }
 };
 
 }  // namespace vorn::test

@@ -7,14 +7,7 @@ namespace {
 constexpr int kSetLevel = 38;  // relative P.O., Par1 only
 constexpr int kJump = 1;       // uses Par2
 
-class PinEditorTest : public DeviceTabTest {
- protected:
-  void SetUp() override {
-    DeviceTabTest::SetUp();
-    setDetails(true);
-    chooseLayout(1);
-  }
-};
+using PinEditorTest = EditorTest;
 
 // A parameter the instruction does not use is greyed, zeroed and not restored; the relative
 // offset shows as typed (clamped to the pins) and is stored modulo 32.
