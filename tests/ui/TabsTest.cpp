@@ -70,21 +70,23 @@ TEST_F(WindowTest, DccAddressesClampAndShowTheRange) {
   EXPECT_TRUE(w<QLabel>("LabelGenXDCCOutput")->text().endsWith(" .. OVERFLOW"));
 }
 
-// With a dark palette every text coloured only to mean "warning" or "greyed" stays readable.
+// After a change to a dark palette every text coloured only to mean "warning" or "greyed" stays
+// readable.
 TEST_F(WindowTest, WarningAndGreyedTextsReadInADarkTheme) {
   const QPalette light = QApplication::palette();
   QPalette dark(QColor(53, 53, 53));
   dark.setColor(QPalette::Base, QColor(35, 35, 35));
   dark.setColor(QPalette::Text, QColor(220, 220, 220));
   dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
-  QApplication::setPalette(dark);
-  makeWindow(port, clock);
   enter("TextGenDCCAddress", "600");  // the range label warns
   showTab(1);
   enter("TextECoff_2", "-1");  // greyed: no action
   showTab(2);
   click("CheckPAspShowDetails");
   click("OptionPAspConf_1");  // empty steps: parameter boxes greyed
+  // The theme changes while the window is open.
+  QApplication::setPalette(dark);
+  QApplication::processEvents();
   for (const char* name : {"LabelAction", "lblPortProblems", "LabelGenDCCOutput", "LabelSrvHWCWarn"}) {
     const QPalette p = w(name)->palette();
     EXPECT_GE(ContrastRatio(p.color(QPalette::WindowText), p.color(QPalette::Window)), kReadableContrast)
