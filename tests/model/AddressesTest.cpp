@@ -70,12 +70,15 @@ TEST(PinAddress, SerialAndPinAddressTexts) {
   c = SerialAddressContext{};
   m.NumberBase = 1;
   for (int p = 0; p < kPinsInUse; ++p) m.pin(p).SerialCount = 6;
+  m.pin(0).SerialCount = 2;
   m.RecalcSerialStart();
-  m.CurPin = 6;  // starts at 36
-  EXPECT_EQ(SerialAddressText(m, c), (SerialAddressTexts{"-", "1.37"}));
+  m.CurPin = 6;  // starts at 32
+  EXPECT_EQ(SerialAddressText(m, c), (SerialAddressTexts{"-", "1.33"}));
   c.PalkFlexEnabled = true;
   m.PalkFlexStart = 10;
-  EXPECT_EQ(SerialAddressText(m, c), (SerialAddressTexts{"77", "1.37"}));
+  EXPECT_EQ(SerialAddressText(m, c), (SerialAddressTexts{"73", "1.33"}));
+  m.pin(0).SerialCount = 6;
+  m.RecalcSerialStart();
   m.CurPin = 21;  // starts at 126; pin addresses end at 127
   EXPECT_EQ(SerialAddressText(m, c).Pin, "1.127");
   m.CurPin = 22;

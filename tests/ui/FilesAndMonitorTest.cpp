@@ -78,6 +78,10 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutFirst) {
     EXPECT_EQ(session().general.IDString, edit.toStdString());
 
     unsavedAnswer = QMessageBox::Save;
+    window->setFileChooser([](bool) { return QString(); });  // the save is given up
+    a.run();
+    EXPECT_FALSE(a.wentOn()) << "nothing saved, so nothing may be lost";
+    window->setFileChooser([&](bool) { return path; });
     a.run();
     EXPECT_TRUE(a.wentOn());
     const QByteArray saved = ReadAll(path);
