@@ -7,7 +7,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -57,42 +56,23 @@ class RawPort {
   bool write(const ByteList& bytes) {
     return ::write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
   }
-  // Reads until `count` bytes arrived or `timeoutMs` passed (blocking in poll meanwhile).
+  // Reads byte by byte until `count` bytes arrived or `timeoutMs` passed (blocking in poll meanwhile).
   ByteList read(std::size_t count, int timeoutMs = 2000) {
     ByteList got;
-    const std::size_t fromPending = std::min(count, pending_.size());
-    got.assign(pending_.begin(), pending_.begin() + static_cast<long>(fromPending));
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(fromPending));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    hungUp_ = false;
     while (got.size() < count) {
       const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
-              .count();
-      if (left <= 0) break;
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
-      std::uint8_t buf[256];
-      const ssize_t n = ::read(fd_, buf, sizeof buf);
-      if (n <= 0) {
-        hungUp_ = (p.revents & (POLLHUP | POLLERR)) != 0;
-        if (hungUp_) break;
-        continue;
-      }
-      got.insert(got.end(), buf, buf + n);
-    }
-    if (got.size() > count) {  // keep what belongs to the next read
-      pending_.insert(pending_.begin(), got.begin() + static_cast<long>(count), got.end());
-      got.resize(count);
+      if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) < 0) break;
+      std::uint8_t b = 0;
+      if (::read(fd_, &b, 1) == 1) got.push_back(b);
     }
     return got;
   }
-  bool hungUp() const { return hungUp_; }
 
  private:
   int fd_ = -1;
-  ByteList pending_;
-  bool hungUp_ = false;
 };
 
 }  // namespace vorn::test

@@ -12,11 +12,21 @@
 
 namespace vorn::test {
 
+// Tunnel frame: start byte codes the size (40 + s below 8, s - 8 up to 15, 16 + (s - 16) above).
+inline ByteList tunnelFrame(const ByteList& payload, bool toggle) {
+  const std::size_t s = payload.size();
+  ByteList f{static_cast<std::uint8_t>((toggle ? 64 : 0) + (s < 8 ? 40 + s : s < 16 ? s - 8 : s))};
+  for (auto b : payload) f.push_back(static_cast<std::uint8_t>(128 + b));
+  f.push_back(check7(f));
+  return f;
+}
+
 struct SimSession {
-  explicit SimSession(std::vector<std::string> args = {}) : sim(std::move(args)) {
+  // `kestro`: the simulator is asked through the tunnel, so no resynchronisation first.
+  explicit SimSession(std::vector<std::string> args = {}, bool kestro = false) : sim(std::move(args)) {
     if (!sim.ok()) return;
     port = std::make_unique<RawPort>(sim.path());
-    resync(0);
+    if (!kestro) resync(0);
   }
   // As the host does on opening the port and on changing the module address: the pattern,
   // then an empty frame with toggle 0 that needs no answer.
@@ -31,14 +41,15 @@ struct SimSession {
   // Reads one reply frame (start byte to check byte), skipping bytes with bit 7 set before it.
   ByteList readFrame(int timeoutMs = 2000) {
     ByteList frame;
-    while (true) {
+    std::size_t expected = 0;
+    while (frame.size() < 2 || frame.size() < expected) {
       ByteList b = port->read(1, timeoutMs);
       if (b.empty()) return {};
       if (frame.empty() && b[0] >= 128) continue;
       frame.push_back(b[0]);
       if (frame.size() == 2) expected = 2 + ((frame[1] & 0x10) ? 1 : 0) + (frame[1] & 0x0F) + 1;
-      if (frame.size() >= 2 && frame.size() == expected) return frame;
     }
+    return frame;
   }
 
   // Sends data to a module and returns the data bytes of its reply (nullopt without reply).
@@ -52,8 +63,8 @@ struct SimSession {
     EXPECT_EQ(reply[0], request[0]) << "reply start byte";
     EXPECT_EQ(reply.back(), check7(ByteList(reply.begin(), reply.end() - 1))) << "reply check byte";
     EXPECT_GE(reply[1] & 0x7F, 96) << "reply header";
-    ByteList out;
     const std::size_t first = (reply[1] & 0x10) ? 3 : 2;
+    ByteList out;
     for (std::size_t i = first; i + 1 < reply.size(); ++i) out.push_back(reply[i] & 0x7F);
     return out;
   }
@@ -61,11 +72,28 @@ struct SimSession {
   // Sends a write-style request and waits for its acknowledgement, so later reads see it.
   void tell(const ByteList& data, int module = 0) { ASSERT_TRUE(ask(data, module).has_value()); }
 
+  // Sends one tunnel frame and returns the payload of the answer (nullopt: none, or a bad one).
+  std::optional<ByteList> send(const ByteList& payload) {
+    port->write(tunnelFrame(payload, toggle));
+    toggle = !toggle;
+    const ByteList start = port->read(1);
+    if (start.empty() || start[0] >= 128) return std::nullopt;
+    const int t = start[0];
+    const std::size_t s = (t & 8) ? t % 8 : 8 + t % 8 + 8 * ((t >> 4) & 1);
+    ByteList all = start;
+    const ByteList rest = port->read(s + 1);
+    all.insert(all.end(), rest.begin(), rest.end());
+    if (all.size() != s + 2 || all.back() != check7(ByteList(all.begin(), all.end() - 1)))
+      return std::nullopt;
+    ByteList answer;
+    for (std::size_t i = 1; i <= s; ++i) answer.push_back(all[i] & 0x7F);
+    return answer;
+  }
+
   SimProcess sim;
   std::unique_ptr<RawPort> port;
   int module = 0;
   bool toggle = true;
-  std::size_t expected = 0;
 };
 
 }  // namespace vorn::test
