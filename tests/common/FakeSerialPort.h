@@ -52,7 +52,6 @@ class FakeSerialPort : public SerialPort {
       return false;
     }
     clock_.advance(ms / 1000.0);
-    ++waits;
     return false;
   }
   std::string errorText() const override { return error; }
@@ -69,7 +68,6 @@ class FakeSerialPort : public SerialPort {
   bool vanishOnWait = false;
   std::string error;
   int openCount = 0;
-  int waits = 0;  // waits that ran out without data
 
  private:
   FakeClock& clock_;

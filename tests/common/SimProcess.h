@@ -35,9 +35,7 @@ class SimProcess {
   bool ok() const { return !path_.empty(); }           // started and serving
   const std::string& error() const { return error_; }  // why not, when !ok()
   const std::string& path() const { return path_; }    // the pseudo-terminal to open
-  const std::string& logPath() const { return logPath_; }
-  void allowRefusals() { allowRefusals_ = true; }  // the test sends bad requests on purpose
-  pid_t pid() const { return pid_; }
+  void allowRefusals() { allowRefusals_ = true; }      // the test sends bad requests on purpose
 
   std::string stderrText() const;  // what the simulator said on stderr (for failure messages)
 
