@@ -49,21 +49,16 @@ TEST(LinkSim, MutedDeviceWaitsTheWindowWithoutSpinning) {
   EXPECT_LT(cpu, 0.1) << "the wait must block, not poll";
 }
 
-TEST(LinkSim, TunnelEnablingReadsAndMonitorThroughKestro) {
+TEST(LinkSim, TunnelEnablingReadAndMonitorThroughKestro) {
   SimLink s({"--kestro", "lintor", "--protocol", "3.2", "--module", "5"});
   ASSERT_TRUE(s.open()) << s.sim.error();
   s.link.setModuleAddress(5);
   const auto r = CheckKestroEnable(s.link, true, true);
   EXPECT_TRUE(r.checked);
   EXPECT_FALSE(r.setTMVisible);
-  for (uint8_t item : {0, 1, 10}) {
-    EXPECT_TRUE(s.link.Transact(true, {112, item}));
-    ASSERT_TRUE(s.link.ReplyOk);
-    EXPECT_EQ(s.link.reply(0), 23);
-    EXPECT_EQ(s.link.reply(2), 112);
-    EXPECT_EQ(s.link.reply(3), item);
-  }
-  EXPECT_NE(s.link.log.text().find("< "), std::string::npos);
+  EXPECT_TRUE(s.link.Transact(true, {112, 10}));
+  EXPECT_EQ(s.link.reply(0), 23);
+  EXPECT_EQ(s.link.reply(3), 10);
 
   // The simulated Vorn answers each empty frame with a poll counter and its input states.
   FeedbackMonitor monitor{s.link};

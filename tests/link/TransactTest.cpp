@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "FakeSerialPort.h"
 #include "FrameBuilder.h"
 #include "RecordingPrompter.h"
+#include "link/FeedbackMonitor.h"
 #include "link/Link.h"
 
 using namespace vorn;
@@ -155,29 +158,69 @@ TEST_F(DirectLink, PortVanishingEndsTransactionOnceAndClosesPort) {
   ASSERT_EQ(prompter.entries.size(), 1u);
   EXPECT_NE(prompter.last().find("/dev/fake0"), std::string::npos);
   EXPECT_TRUE(link.opts.CheckVornBD);  // not the device's fault
-
-  // A write failure behaves the same way, and a new pick brings the port back.
-  prompter.clear();
-  port.vanishOnWait = false;
   open();
   EXPECT_FALSE(link.portLost());
-  port.failWrite = true;
-  EXPECT_FALSE(link.Transact(true, {112, 0}));
-  EXPECT_FALSE(port.isOpen());
+}
+
+// The feedback monitor sends an empty frame each tick and lists four-byte answers.
+TEST_F(DirectLink, MonitorListsFourByteAnswersAndSaysOnceWhenNoneAreAskedFor) {
+  FeedbackMonitor monitor{link};
+  Bytes feedback{0, 5, 127, 3};
+  answer([&](uint8_t start) { return ReplyFrame(start, feedback); });
+  EXPECT_FALSE(monitor.start());
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select Comm-port"});
+  open();
+  EXPECT_TRUE(monitor.start());
+  EXPECT_TRUE(monitor.start());
+  monitor.tick();
+  feedback = {1, 2, 3};  // not four bytes: nothing listed
+  monitor.tick();
+  link.opts.CheckVornBD = false;
+  for (int i = 0; i < 3; ++i) monitor.tick();
+  monitor.stop();
+  EXPECT_FALSE(monitor.running());
+  EXPECT_EQ(monitor.text(),
+            "Start Monitoring\n<0> <5> <127> <3> \nNo feedback: \"Bidirectional Comm.\" is off, so the Vorn "
+            "is not asked to answer\nMonitoring Stopped\n");
   EXPECT_EQ(prompter.entries.size(), 1u);
 }
 
-TEST_F(DirectLink, BitRateChangeReopensPickedPortOnly) {
-  link.setBitRateIndex(2);
-  EXPECT_FALSE(port.isOpen());
-  EXPECT_EQ(port.baudRate(), 38400);
+TEST_F(DirectLink, MonitorKeepsTheLastLinesAndReportsEachAppend) {
   open();
-  link.LinkToggle = 0;
-  link.setBitRateIndex(0);
-  EXPECT_TRUE(port.isOpen());
-  EXPECT_EQ(port.baudRate(), 9600);
-  EXPECT_EQ(link.LinkToggle, 128);
-  EXPECT_EQ(port.openCount, 2);
+  FeedbackMonitor monitor{link};
+  Bytes feedback{0, 5, 127, 3};
+  answer([&](uint8_t start) { return ReplyFrame(start, feedback); });
+  std::string shown;
+  monitor.onAppend = [&](const std::string& piece) { shown += piece; };
+  monitor.start();
+  const size_t ticks = FeedbackMonitor::kMaxLines + 20;
+  for (size_t i = 0; i < ticks; ++i) {
+    feedback[0] = static_cast<uint8_t>(i % 128);
+    monitor.tick();
+  }
+  const std::string& t = monitor.text();
+  EXPECT_EQ(static_cast<size_t>(std::count(t.begin(), t.end(), '\n')), FeedbackMonitor::kMaxLines);
+  EXPECT_EQ(t.substr(0, 4), "<" + std::to_string((ticks - FeedbackMonitor::kMaxLines) % 128) + ">");
+  // The display saw every line once, in order; the text is its tail.
+  EXPECT_EQ(static_cast<size_t>(std::count(shown.begin(), shown.end(), '\n')), ticks + 1);
+  EXPECT_EQ(shown.substr(shown.size() - t.size()), t);
+}
+
+// A port that goes away, or a silent Kestro system: one message, then the monitor stops.
+TEST_F(DirectLink, MonitorStopsWhenPortGoesAwayInsteadOfNaggingEveryTick) {
+  FeedbackMonitor monitor{link};
+  for (bool kestro : {false, true}) {
+    prompter.clear();
+    monitor.clear();
+    open();
+    port.vanishOnWait = !kestro;
+    link.opts.CheckKestro = kestro;
+    monitor.start();
+    for (int i = 0; i < 5; ++i) monitor.tick();
+    EXPECT_FALSE(monitor.running());
+    EXPECT_EQ(prompter.entries.size(), 1u) << prompter.last();
+    EXPECT_EQ(monitor.text(), "Start Monitoring\nMonitoring Stopped\n");
+  }
 }
 
 }  // namespace
