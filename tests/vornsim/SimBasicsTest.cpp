@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "SimSession.h"
-#include "link/QtSerialPort.h"
 
 namespace vorn::test {
 namespace {
@@ -45,26 +44,6 @@ TEST(SimLine, CorruptAndNoisyRepliesStillCarryAGoodCopy) {
     EXPECT_GE(f.back(), 128) << "still a byte with bit 7 set";
     EXPECT_EQ(f.back() == check7(ByteList(f.begin(), f.end() - 1)), good);
   }
-}
-
-// The host opens and closes the port again and again with odd parity, as the program does;
-// a pty keeps the previous session's settings unless the simulator puts them back.
-TEST(SimLine, HostCanReopenWithOddParityAndFindsNoStaleBytes) {
-  SimProcess sim({"--latency-ms", "100"});
-  ASSERT_TRUE(sim.ok()) << sim.error();
-  QtSerialPort port;
-  port.setDevice(sim.path());
-  port.setBaudRate(19200);
-  for (int round = 0; round < 3; ++round) {
-    ASSERT_TRUE(port.open()) << "round " << round << ": " << port.errorText();
-    const ByteList frame = vornFrame(0, true, {112, 0});
-    ASSERT_TRUE(port.writeBytes(frame.data(), frame.size()));
-    port.close();  // before the delayed reply is sent
-    ASSERT_TRUE(sim.waitForLog("HOST-CLOSED", static_cast<std::size_t>(round + 1)));
-  }
-  ASSERT_TRUE(port.open()) << port.errorText();
-  EXPECT_FALSE(port.waitForData(300)) << "a reply meant for a closed session was delivered";
-  port.close();
 }
 
 }  // namespace
