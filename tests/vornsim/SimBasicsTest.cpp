@@ -22,21 +22,19 @@ TEST(SimProcess, ServesAPseudoTerminalAndReportsBadOptions) {
 // The worked example: module 5, toggle 64, read general item 0. The reply carries the same
 // start byte, header 224 + count and the version of the default state, 3.0.1.7.
 TEST(SimFrames, AnswersTheVersionRequestOfTheAddressedModule) {
-  SimProcess sim({"--module", "5"});
-  ASSERT_TRUE(sim.ok()) << sim.error();
-  RawPort port(sim.path());
-  ASSERT_TRUE(port.isOpen());
+  SimSession s({"--module", "5"}, false);
+  ASSERT_TRUE(s.ok()) << s.sim.error();
   const ByteList request = vornFrame(5, true, {112, 0});
   ASSERT_EQ(request, (ByteList{87, 226, 240, 128, 215}));
-  ASSERT_TRUE(port.write(request));
-  EXPECT_EQ(port.read(9), (ByteList{87, 230, 240, 128, 131, 128, 129, 135, 200}));
+  s.write(request);
+  EXPECT_EQ(s.read(9), (ByteList{87, 230, 240, 128, 131, 128, 129, 135, 200}));
 }
 
 TEST(SimLine, CorruptAndNoisyRepliesStillCarryAGoodCopy) {
   SimSession s({"--corrupt-every", "1", "--noise"});
   ASSERT_TRUE(s.ok()) << s.sim.error();
-  s.port->write(vornFrame(0, s.toggle, {112, 5}));
-  const ByteList noise = s.port->read(3);
+  s.write(vornFrame(0, s.toggle, {112, 5}));
+  const ByteList noise = s.read(3);
   EXPECT_EQ(std::count_if(noise.begin(), noise.end(), [](auto b) { return b >= 128; }), 3);
   for (bool good : {false, true}) {
     const ByteList f = s.readFrame();

@@ -53,9 +53,9 @@ TEST(SimCommands, StoredAndActiveConfigurationsAreKeptApart) {
 TEST(SimCommands, AnswersOnlyFramesThatAskForOneAndOnlyItsOwnModules) {
   SimSession s({"--modules", "0,3"});
   ASSERT_TRUE(s.ok()) << s.sim.error();
-  s.port->write(vornFrame(0, true, {96, 10, 'X'}, /*reply=*/false));
+  s.write(vornFrame(0, true, {96, 10, 'X'}, /*reply=*/false));
   s.toggle = false;
-  EXPECT_TRUE(s.port->read(1, 200).empty());
+  EXPECT_TRUE(s.read(1, 200).empty());
   EXPECT_EQ(s.ask({112, 10}, 0), (ByteList{112, 10, 'X'}));
   EXPECT_EQ(s.ask({112, 10}, 3), (ByteList{112, 10, 'V', 'O', 'R', 'N', '-', '3', '2'}))
       << "each module keeps its own state";
@@ -65,9 +65,9 @@ TEST(SimCommands, AnswersOnlyFramesThatAskForOneAndOnlyItsOwnModules) {
 TEST(SimCommands, AnswersOnlyItsOwnExtendedAddress) {
   SimSession s({"--xaddr", "5"});
   ASSERT_TRUE(s.ok()) << s.sim.error();
-  s.port->write(vornFrame(0, true, {112, 2}, true, 5));
+  s.write(vornFrame(0, true, {112, 2}, true, 5));
   EXPECT_EQ(s.readFrame(), (ByteList{67, 243, 133, 240, 130, 133, check7({67, 243, 133, 240, 130, 133})}));
-  s.port->write(vornFrame(0, false, {112, 2}, true, 6));
+  s.write(vornFrame(0, false, {112, 2}, true, 6));
   EXPECT_TRUE(s.readFrame(200).empty());
 }
 

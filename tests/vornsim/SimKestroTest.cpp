@@ -6,12 +6,12 @@ namespace vorn::test {
 namespace {
 
 TEST(SimKestro, AnswersPollsAndTheVersionQueriesAndRefusesARepeatedToggle) {
-  SimSession k({"--kestro", "lintor", "--protocol", "3.1", "--iface-version", "1.020"}, true);
+  SimSession k({"--kestro", "lintor", "--protocol", "3.1", "--iface-version", "1.020"}, false);
   ASSERT_TRUE(k.ok()) << k.sim.error();
-  k.port->write({40, 216});
-  EXPECT_EQ(k.port->read(2), (ByteList{40, 216})) << "empty poll, toggle 0";
-  k.port->write({104, 152});
-  EXPECT_EQ(k.port->read(2), (ByteList{104, 152}));
+  k.write({40, 216});
+  EXPECT_EQ(k.read(2), (ByteList{40, 216})) << "empty poll, toggle 0";
+  k.write({104, 152});
+  EXPECT_EQ(k.read(2), (ByteList{104, 152}));
   k.toggle = false;
   EXPECT_EQ(k.send({1, 2}), (ByteList{1, 2, 25, 0}));
   EXPECT_EQ(k.send({1, 10}), (ByteList{1, 10, 2, 8, 16}));
@@ -27,7 +27,7 @@ TEST(SimKestro, AnswersPollsAndTheVersionQueriesAndRefusesARepeatedToggle) {
 // With extended addressing a tunnelled reply carries the address byte after the header, once;
 // a command for another extended address gets an empty answer and nothing with the next poll.
 TEST(SimKestro, TunnelledRepliesCarryTheExtendedAddress) {
-  SimSession k({"--kestro", "lintor", "--xaddr", "7"}, true);
+  SimSession k({"--kestro", "lintor", "--xaddr", "7"}, false);
   ASSERT_TRUE(k.ok()) << k.sim.error();
   EXPECT_EQ(k.send({0, 96, 112 + 2, 7, 112, 0}), ByteList{});
   EXPECT_EQ(k.send({}), (ByteList{0, 96, 96 + 16 + 6, 7, 112, 0, 3, 0, 1, 7}));
@@ -37,12 +37,12 @@ TEST(SimKestro, TunnelledRepliesCarryTheExtendedAddress) {
 }
 
 TEST(SimKestro, SwitchesToTransparentModeAndThenSpeaksVornFrames) {
-  SimSession k({"--kestro", "corvel"}, true);
+  SimSession k({"--kestro", "corvel"}, false);
   ASSERT_TRUE(k.ok()) << k.sim.error();
   EXPECT_EQ(k.send({1, 5, 16}), ByteList{});
   k.resync(0);
-  k.port->write(vornFrame(0, true, {112, 0}));
-  EXPECT_EQ(k.port->read(9), (ByteList{67, 230, 240, 128, 131, 128, 129, 135, 220}));
+  k.write(vornFrame(0, true, {112, 0}));
+  EXPECT_EQ(k.read(9), (ByteList{67, 230, 240, 128, 131, 128, 129, 135, 220}));
 }
 
 }  // namespace

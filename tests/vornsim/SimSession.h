@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,45 +39,6 @@ inline ByteList vornFrame(int module, bool toggle, const ByteList& data, bool re
 
 inline const ByteList kResyncBytes{0, 0, 0, 255, 255, 255, 170, 170, 170};
 
-class RawPort {
- public:
-  explicit RawPort(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd_ < 0) return;
-    termios t{};
-    ::tcgetattr(fd_, &t);
-    ::cfmakeraw(&t);
-    ::tcsetattr(fd_, TCSANOW, &t);
-  }
-  ~RawPort() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  RawPort(const RawPort&) = delete;
-  RawPort& operator=(const RawPort&) = delete;
-
-  bool isOpen() const { return fd_ >= 0; }
-  bool write(const ByteList& bytes) {
-    return ::write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  }
-  // Reads byte by byte until `count` bytes arrived or `timeoutMs` passed (blocking in poll meanwhile).
-  ByteList read(std::size_t count, int timeoutMs = 2000) {
-    ByteList got;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (got.size() < count) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      pollfd p{fd_, POLLIN, 0};
-      if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) < 0) break;
-      std::uint8_t b = 0;
-      if (::read(fd_, &b, 1) == 1) got.push_back(b);
-    }
-    return got;
-  }
-
- private:
-  int fd_ = -1;
-};
-
 // Tunnel frame: start byte codes the size (40 + s below 8, s - 8 up to 15, 16 + (s - 16) above).
 inline ByteList tunnelFrame(const ByteList& payload, bool toggle) {
   const std::size_t s = payload.size();
@@ -89,28 +49,54 @@ inline ByteList tunnelFrame(const ByteList& payload, bool toggle) {
 }
 
 struct SimSession {
-  // `kestro`: the simulator is asked through the tunnel, so no resynchronisation first.
-  explicit SimSession(std::vector<std::string> args = {}, bool kestro = false) : sim(std::move(args)) {
+  // `resyncFirst`: as the host does on opening the port (tunnel tests and the worked example go without).
+  explicit SimSession(std::vector<std::string> args = {}, bool resyncFirst = true) : sim(std::move(args)) {
     if (!sim.ok()) return;
-    port = std::make_unique<RawPort>(sim.path());
-    if (!kestro) resync(0);
+    fd = ::open(sim.path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios t{};
+    ::tcgetattr(fd, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(fd, TCSANOW, &t);
+    if (resyncFirst) resync(0);
   }
+  ~SimSession() {
+    if (fd >= 0) ::close(fd);
+  }
+  bool ok() const { return sim.ok() && fd >= 0; }
+
+  void write(const ByteList& bytes) {
+    EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  // Reads byte by byte until `count` bytes arrived or `timeoutMs` passed (blocking in poll meanwhile).
+  ByteList read(std::size_t count, int timeoutMs = 2000) {
+    ByteList got;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (got.size() < count) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      pollfd p{fd, POLLIN, 0};
+      if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) < 0) break;
+      std::uint8_t b = 0;
+      if (::read(fd, &b, 1) == 1) got.push_back(b);
+    }
+    return got;
+  }
+
   // As the host does on opening the port and on changing the module address: the pattern,
   // then an empty frame with toggle 0 that needs no answer.
   void resync(int toModule) {
     module = toModule;
-    port->write(kResyncBytes);
-    port->write(vornFrame(module, false, {}, false));
+    write(kResyncBytes);
+    write(vornFrame(module, false, {}, false));
     toggle = true;
   }
-  bool ok() const { return sim.ok() && port && port->isOpen(); }
 
   // Reads one reply frame (start byte to check byte), skipping bytes with bit 7 set before it.
   ByteList readFrame(int timeoutMs = 2000) {
     ByteList frame;
     std::size_t expected = 0;
     while (frame.size() < 2 || frame.size() < expected) {
-      ByteList b = port->read(1, timeoutMs);
+      ByteList b = read(1, timeoutMs);
       if (b.empty()) return {};
       if (frame.empty() && b[0] >= 128) continue;
       frame.push_back(b[0]);
@@ -124,7 +110,7 @@ struct SimSession {
     if (toModule != module) resync(toModule);
     const ByteList request = vornFrame(module, toggle, data);
     toggle = !toggle;
-    port->write(request);
+    write(request);
     const ByteList reply = readFrame(timeoutMs);
     if (reply.empty()) return std::nullopt;
     EXPECT_EQ(reply[0], request[0]) << "reply start byte";
@@ -141,14 +127,13 @@ struct SimSession {
 
   // Sends one tunnel frame and returns the payload of the answer (nullopt: none, or a bad one).
   std::optional<ByteList> send(const ByteList& payload) {
-    port->write(tunnelFrame(payload, toggle));
+    write(tunnelFrame(payload, toggle));
     toggle = !toggle;
-    const ByteList start = port->read(1);
-    if (start.empty() || start[0] >= 128) return std::nullopt;
-    const int t = start[0];
+    ByteList all = read(1);
+    if (all.empty() || all[0] >= 128) return std::nullopt;
+    const int t = all[0];
     const std::size_t s = (t & 8) ? t % 8 : 8 + t % 8 + 8 * ((t >> 4) & 1);
-    ByteList all = start;
-    const ByteList rest = port->read(s + 1);
+    const ByteList rest = read(s + 1);
     all.insert(all.end(), rest.begin(), rest.end());
     if (all.size() != s + 2 || all.back() != check7(ByteList(all.begin(), all.end() - 1)))
       return std::nullopt;
@@ -158,7 +143,7 @@ struct SimSession {
   }
 
   SimProcess sim;
-  std::unique_ptr<RawPort> port;
+  int fd = -1;
   int module = 0;
   bool toggle = true;
 };

@@ -44,13 +44,13 @@ TEST(SimStrict, RefusesWhatAVornCannotTakeAndSaysWhy) {
   s.tell({'b', 1, 3});
   std::size_t refused = 0;
   for (const Case& c : cases) {
-    s.port->write(vornFrame(0, s.toggle, c.request));
+    s.write(vornFrame(0, s.toggle, c.request));
     s.toggle = !s.toggle;
     ASSERT_TRUE(s.sim.waitForLog("REFUSED ", ++refused)) << c.reason;
     const std::string line = s.sim.logLines("REFUSED ").back();
     EXPECT_NE(line.find("reason=" + std::string(c.reason)), std::string::npos) << line;
   }
-  EXPECT_TRUE(s.port->read(1, 100).empty()) << "a refused request gets no reply";
+  EXPECT_TRUE(s.read(1, 100).empty()) << "a refused request gets no reply";
   EXPECT_EQ(s.ask({'r', 2}), (ByteList{'r', 2, 0})) << "nothing was carried out";
   EXPECT_EQ(s.ask({'q', 2}), (ByteList{'q', 2, 0}));
   EXPECT_EQ(s.sim.stop(), 3) << "--strict tells through the exit status";
@@ -70,13 +70,13 @@ TEST(SimStrict, TogglesAlternateFromTheResynchronisationOn) {
   ASSERT_EQ(s.sim.logLines("REFUSED ").size(), 1u);
   EXPECT_NE(s.sim.logLines("REFUSED ")[0].find("toggle not flipped"), std::string::npos);
 
-  s.port->write(kResyncBytes);  // and no closing frame: toggle 1 now repeats
+  s.write(kResyncBytes);  // and no closing frame: toggle 1 now repeats
   EXPECT_EQ(s.ask({112, 5}, 0, 200), std::nullopt);
   EXPECT_EQ(s.sim.logLines("REFUSED ").size(), 2u);
 
   // A Palk frame closes a resynchronisation as well; the next Vorn frame carries toggle 1.
-  s.port->write(kResyncBytes);
-  s.port->write(palkFrame(0, 0, 0, 0));
+  s.write(kResyncBytes);
+  s.write(palkFrame(0, 0, 0, 0));
   s.toggle = true;
   EXPECT_EQ(s.ask({112, 5}), (ByteList{112, 5, 0}));
   EXPECT_EQ(s.sim.logLines("REFUSED ").size(), 2u);
@@ -89,7 +89,7 @@ TEST(SimStrict, ReadsEveryPalkCommandAndServesSerialOffsetsPast31) {
   ASSERT_TRUE(s.ok()) << s.sim.error();
   s.tell({'f', 20, 0, 16 + 7, 64});
   s.tell({'f', 21, 0, 16 + 7, 64});
-  for (int c : {2, 64, 66, 98, 100, 127}) s.port->write(palkFrame(1, c, 7, 30));
+  for (int c : {2, 64, 66, 98, 100, 127}) s.write(palkFrame(1, c, 7, 30));
   ASSERT_TRUE(s.sim.waitForLog("PALK ", 6));
   const auto palk = s.sim.logLines("PALK ");
   EXPECT_EQ(palk[1], "PALK a=7 c=64 p1=7 p2=30");
