@@ -133,13 +133,10 @@ std::vector<std::string> SimProcess::dumpState(int timeoutMs) {
   const std::size_t before = logLines("DUMP-END").size();
   if (!running() || ::kill(pid_, SIGUSR1) != 0) return {};
   if (!waitForLog("DUMP-END", before + 1, timeoutMs)) return {};
-  std::vector<std::string> dump;
-  std::size_t ends = 0;
+  std::vector<std::string> dump;  // the lines of the last dump, ours
   for (const std::string& line : logLines()) {
-    if (line == "DUMP-END")
-      ++ends;
-    else if (ends == before && (line.rfind("GEN ", 0) == 0 || line.rfind("PIN ", 0) == 0))
-      dump.push_back(line);
+    if (line == "DUMP") dump.clear();
+    if (line.rfind("GEN ", 0) == 0 || line.rfind("PIN ", 0) == 0) dump.push_back(line);
   }
   return dump;
 }

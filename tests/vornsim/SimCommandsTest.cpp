@@ -50,8 +50,8 @@ TEST(SimCommands, StoredAndActiveConfigurationsAreKeptApart) {
   EXPECT_EQ(fb->size(), 4u) << "the empty frame answers with the feedback bytes";
 }
 
-TEST(SimCommands, AnswersOnlyFramesThatAskForOneAndOnlyItsOwnModules) {
-  SimSession s({"--modules", "0,3"});
+TEST(SimCommands, AnswersOnlyWhenAskedAndOnlyItsOwnModulesAndExtendedAddress) {
+  SimSession s({"--modules", "0,3", "--xaddr", "5"});
   ASSERT_TRUE(s.ok()) << s.sim.error();
   s.write(vornFrame(0, true, {96, 10, 'X'}, /*reply=*/false));
   s.toggle = false;
@@ -60,11 +60,7 @@ TEST(SimCommands, AnswersOnlyFramesThatAskForOneAndOnlyItsOwnModules) {
   EXPECT_EQ(s.ask({112, 10}, 3), (ByteList{112, 10, 'V', 'O', 'R', 'N', '-', '3', '2'}))
       << "each module keeps its own state";
   EXPECT_FALSE(s.ask({112, 0}, 1, 200).has_value());
-}
-
-TEST(SimCommands, AnswersOnlyItsOwnExtendedAddress) {
-  SimSession s({"--xaddr", "5"});
-  ASSERT_TRUE(s.ok()) << s.sim.error();
+  s.resync(0);
   s.write(vornFrame(0, true, {112, 2}, true, 5));
   EXPECT_EQ(s.readFrame(), (ByteList{67, 243, 133, 240, 130, 133, check7({67, 243, 133, 240, 130, 133})}));
   s.write(vornFrame(0, false, {112, 2}, true, 6));
