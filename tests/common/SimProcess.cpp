@@ -42,11 +42,8 @@ SimProcess::SimProcess(std::vector<std::string> args, int startTimeoutMs) {
   }
   tempDir_ = tmpl;
   logPath_ = tempDir_ + "/vornsim.log";
-  for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-    if (args[i] == "--log") logPath_ = args[i + 1];
-  }
   std::vector<std::string> argv{VORNSIM_PATH, "--strict", "--log", logPath_};
-  argv.insert(argv.end(), args.begin(), args.end());  // a --log of the test's own comes last and wins
+  argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> cargv;
   for (auto& a : argv) cargv.push_back(a.data());
   cargv.push_back(nullptr);

@@ -1,8 +1,8 @@
 #pragma once
 // Starts vornsim for a test, waits for the pseudo-terminal path it prints, and stops it again.
 //
-// Unless the arguments already hold "--log", the simulator writes its log into a temporary
-// folder that lives as long as this object; logLines() reads it back. One line per event:
+// The simulator writes its log into a temporary folder that lives as long as this object;
+// logLines() reads it back. One line per event:
 //   SERVING <path>, HOST-OPEN, HOST-CLOSED, RESYNC, TRANSPARENT, EXIT, VANISH frames=N
 //   VORN m=<module> t=<toggle 0/1, - via tunnel> b=<reply asked 0/1> x=<ext byte or ->
 //        data=<d1,d2,..> then raw=<frame bytes> or via=tunnel

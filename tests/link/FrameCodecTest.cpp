@@ -17,18 +17,6 @@ typename Receiver::Event FeedAll(Receiver& rx, const Bytes& bytes) {
 
 }  // namespace
 
-// The empty frame after the resync pattern is A, 192, 192 - A; a Palk frame of zeros A, 128 x3, 256 - A.
-TEST(FrameCodec, EmptyFrameAndZeroPalkFrame) {
-  for (int m : {0, 5, 15}) {
-    VornFrameParams p;
-    p.moduleAddress = m;
-    p.wantAnswer = false;
-    const uint8_t a = VornAddressByte(m);
-    EXPECT_EQ(BuildVornFrame(p, {}), (Bytes{a, 192, static_cast<uint8_t>(192 - a)}));
-    EXPECT_EQ(BuildPalkFrame(a, 0, 0, 0), (Bytes{a, 128, 128, 128, static_cast<uint8_t>(256 - a)}));
-  }
-}
-
 TEST(ReplyReceiver, NewStartByteAbandonsFrameInProgress) {
   std::array<uint8_t, 21> buf{};
   ReplyReceiver rx(buf);

@@ -5,17 +5,6 @@
 namespace vorn::test {
 namespace {
 
-TEST(SimCommands, EraseKeepsOnlyTheFirmware) {
-  SimSession s({"--demo"});
-  ASSERT_TRUE(s.ok()) << s.sim.error();
-  ASSERT_NE(s.ask({'r', 0}), (ByteList{'r', 0, 0}));
-  s.tell({96, 0, 0x2A, 0x55, 0x13, 0x6C, 0x07, 0x71, 0x3E, 0x49});  // erase, with its code
-  EXPECT_EQ(s.ask({112, 10}), (ByteList{112, 10}));
-  EXPECT_EQ(s.ask({112, 0}), (ByteList{112, 0, 3, 0, 1, 12})) << "the firmware survives";
-  EXPECT_EQ(s.ask({'r', 0}), (ByteList{'r', 0, 0})) << "programs are gone";
-  EXPECT_EQ(s.sim.logLines("ERASED").size(), 1u);
-}
-
 TEST(SimCommands, LayoutsShareTheSlotsAndAddressBytesSpillToTheNextPin) {
   SimSession s;
   ASSERT_TRUE(s.ok()) << s.sim.error();
