@@ -154,6 +154,19 @@ TEST_F(DirectLink, PortVanishingEndsTransactionOnceAndClosesPort) {
   EXPECT_FALSE(link.portLost());
 }
 
+TEST_F(DirectLink, BitRateChangeReopensPickedPortOnly) {
+  link.setBitRateIndex(2);
+  EXPECT_FALSE(port.isOpen());
+  EXPECT_EQ(port.baudRate(), 38400);
+  open();
+  link.LinkToggle = 0;
+  link.setBitRateIndex(0);
+  EXPECT_TRUE(port.isOpen());
+  EXPECT_EQ(port.baudRate(), 9600);
+  EXPECT_EQ(link.LinkToggle, 128);
+  EXPECT_EQ(port.openCount, 2);
+}
+
 // The feedback monitor sends an empty frame each tick and lists four-byte answers.
 struct Monitor : DirectLink {
   FeedbackMonitor monitor{link};

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "SimSession.h"
+#include "link/QtSerialPort.h"
 
 namespace vorn::test {
 namespace {
@@ -39,6 +40,22 @@ TEST(SimLine, CorruptAndNoisyRepliesStillCarryAGoodCopy) {
     EXPECT_GE(f.back(), 128) << "still a byte with bit 7 set";
     EXPECT_EQ(f.back() == check7(ByteList(f.begin(), f.end() - 1)), good);
   }
+}
+
+// The host closes the port before a delayed reply is sent and opens it again (with odd parity,
+// as the program does): nothing of the old session may arrive.
+TEST(SimLine, HostReopeningFindsNoStaleBytes) {
+  SimProcess sim({"--latency-ms", "100"});
+  ASSERT_TRUE(sim.ok()) << sim.error();
+  QtSerialPort port;
+  port.setDevice(sim.path());
+  ASSERT_TRUE(port.open()) << port.errorText();
+  const ByteList frame = vornFrame(0, true, {112, 0});
+  ASSERT_TRUE(port.writeBytes(frame.data(), frame.size()));
+  port.close();
+  ASSERT_TRUE(sim.waitForLog("HOST-CLOSED"));
+  ASSERT_TRUE(port.open()) << port.errorText();
+  EXPECT_FALSE(port.waitForData(300)) << "a reply meant for a closed session was delivered";
 }
 
 }  // namespace
