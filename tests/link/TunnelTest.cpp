@@ -101,6 +101,17 @@ TEST_F(Tunnel, CommandsArePolledAndRepliesReshapedIntoDirectOnes) {
   EXPECT_EQ(link.log.text().substr(0, 14), "> 2D065627001C");
 }
 
+// The reply of another module is not ours: the polls go on until the window ends.
+TEST_F(Tunnel, ReplyOfAnotherModuleEndsAsNoReplyWithinTheWindow) {
+  link.opts.ModuleAddress = 5;
+  kestro(26, {}, {0, 102, 99, 112, 0, 9});
+  const double t0 = clock.now();
+  EXPECT_FALSE(link.Transact(true, {112, 0}));
+  EXPECT_LE(clock.now() - t0, 2.1);
+  EXPECT_EQ(prompter.texts(),
+            std::vector<std::string>{"No response received from module 5 through the Kestro interface"});
+}
+
 TEST_F(Tunnel, SilentKestroAndBadChecksum) {
   EXPECT_FALSE(link.Transact(true, {112, 0}));
   EXPECT_EQ(prompter.texts(), std::vector<std::string>{"No answer from Kestro"});

@@ -27,7 +27,7 @@ TEST(SimStrict, RefusesWhatAVornCannotTakeAndSaysWhy) {
       {{'r', 32}, "no pin 0..31"},
       {{'q', 4, 0}, "q of 3 bytes"},
       {{'s', 7, 0, 0}, "aspect 0 slot 0 outside layout 0"},
-      {{'b', 7, 9}, "layout 9"},
+      {{'b', 7, 4}, "layout 4"},
       {{'d', 3, 0x12}, "initial-aspect byte 18"},
       {{'e', 3, 0x1F, 0x0F, 0x2F, 0x3F}, "event-off actions"},
       {{'f', 2, 16, 10, 93}, "address bytes"},
