@@ -52,10 +52,14 @@ TEST(LinkSim, TunnelEnablingReadAndMonitorThroughKestro) {
   FeedbackMonitor monitor{s.link};
   ASSERT_TRUE(monitor.start());
   for (int i = 0; i < 3; ++i) monitor.tick();
-  monitor.stop();
+  ASSERT_TRUE(s.prompter.entries.empty()) << s.prompter.last();
+  // Then the interface goes away: the monitor stops, and says why.
+  s.sim.stop();
+  monitor.tick();
   EXPECT_EQ(monitor.text(),
             "Start Monitoring\n<1> <0> <0> <0> \n<2> <0> <0> <0> \n<3> <0> <0> <0> \nMonitoring Stopped\n");
-  EXPECT_TRUE(s.prompter.entries.empty()) << s.prompter.last();
+  ASSERT_EQ(s.prompter.entries.size(), 1u);
+  EXPECT_NE(s.prompter.last().find("stopped working"), std::string::npos) << s.prompter.last();
 }
 
 }  // namespace
