@@ -1,14 +1,22 @@
 #pragma once
-// Small helpers shared by the soak and report benches: CPU and memory figures, a port that
-// counts the bytes crossing it, and a fully programmed Vorn.
+// Small helpers shared by the benches: CPU and memory figures, a port that counts the bytes
+// crossing it, a fully programmed Vorn, and a session on vornsim ready for the jobs.
 
 #include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "RecordingPrompter.h"
+#include "SimProcess.h"
+#include "link/Kestro.h"
+#include "link/QtSerialPort.h"
 #include "link/SerialPort.h"
 #include "model/ConfigModel.h"
+#include "operations/Jobs.h"
+#include "operations/Session.h"
 
 namespace vorn::bench {
 
@@ -81,5 +89,40 @@ inline void FillFullyProgrammed(ConfigModel& m) {
     for (int j = 0; j < 4; ++j) m.eventOn(p, j) = static_cast<int16_t>(j);
   }
 }
+
+// A session on vornsim over a pseudo-terminal, counting the bytes it moves. start() opens the
+// port (through the Kestro tunnel when asked), settles the general settings from the device
+// with a Read All, so that Write All writes what it holds, and fills the model.
+struct SimBench {
+  explicit SimBench(const std::vector<std::string>& simArgs) : sim(simArgs) {}
+
+  bool start(int bitRateIndex = 1, bool tunnel = false) {
+    if (!sim.ok()) {
+      std::fprintf(stderr, "vornsim did not start: %s\n", sim.error().c_str());
+      return false;
+    }
+    s.link.setBitRateIndex(bitRateIndex, false);
+    if (!s.link.openDevice(sim.path())) {
+      std::fprintf(stderr, "cannot open %s\n", sim.path().c_str());
+      return false;
+    }
+    if (tunnel && !CheckKestroEnable(s.link, true, true).checked) {
+      std::fprintf(stderr, "tunnel not enabled: %s\n", prompter.last().c_str());
+      return false;
+    }
+    if (!RunReadAll(s)) {
+      std::fprintf(stderr, "initial Read All failed: %s\n", prompter.last().c_str());
+      return false;
+    }
+    FillFullyProgrammed(s.model);
+    return true;
+  }
+
+  test::SimProcess sim;
+  QtSerialPort qport;
+  CountingPort port{qport};
+  test::RecordingPrompter prompter;
+  Session s{port, SystemClock(), prompter};
+};
 
 }  // namespace vorn::bench

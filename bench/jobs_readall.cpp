@@ -11,11 +11,6 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "RecordingPrompter.h"
-#include "SimProcess.h"
-#include "link/QtSerialPort.h"
-#include "operations/Jobs.h"
-#include "operations/Session.h"
 
 namespace {
 
@@ -45,25 +40,9 @@ Figures timeJob(CountingPort& port, const std::function<bool()>& job) {
 }
 
 bool runMode(const char* label, const std::vector<std::string>& simArgs) {
-  test::SimProcess sim(simArgs);
-  if (!sim.ok()) {
-    std::fprintf(stderr, "vornsim did not start: %s\n", sim.error().c_str());
-    return false;
-  }
-  QtSerialPort qport;
-  CountingPort port(qport);
-  test::RecordingPrompter prompter;
-  Session s(port, SystemClock(), prompter);
-  if (!s.link.openDevice(sim.path())) {
-    std::fprintf(stderr, "cannot open %s\n", sim.path().c_str());
-    return false;
-  }
-  // Settle the general tab from the device first, so that Write All writes what it holds.
-  if (!RunReadAll(s)) {
-    std::fprintf(stderr, "initial Read All failed: %s\n", prompter.last().c_str());
-    return false;
-  }
-  bench::FillFullyProgrammed(s.model);
+  bench::SimBench b(simArgs);
+  if (!b.start()) return false;
+  Session& s = b.s;
 
   struct Row {
     const char* name;
@@ -76,7 +55,7 @@ bool runMode(const char* label, const std::vector<std::string>& simArgs) {
   };
   bool allOk = true;
   for (const Row& row : rows) {
-    const Figures f = timeJob(port, row.job);
+    const Figures f = timeJob(b.port, row.job);
     const double wire = static_cast<double>(f.tx + f.rx) * 11.0 / 19200.0;
     std::printf(
         "%-9s %-10s %s  wall %7.3f s  cpu %6.3f s (%4.1f%%)  bytes out %6zu in %6zu  "
@@ -85,7 +64,7 @@ bool runMode(const char* label, const std::vector<std::string>& simArgs) {
         f.wall / wire);
     allOk = allOk && f.ok;
   }
-  if (!prompter.entries.empty()) std::printf("messages: %s\n", prompter.last().c_str());
+  if (!b.prompter.entries.empty()) std::printf("messages: %s\n", b.prompter.last().c_str());
   return allOk;
 }
 

@@ -16,12 +16,7 @@
 
 #include "BenchSupport.h"
 #include "RecordingPrompter.h"
-#include "SimProcess.h"
 #include "files/ConfigFile.h"
-#include "link/Kestro.h"
-#include "link/QtSerialPort.h"
-#include "operations/Jobs.h"
-#include "operations/Session.h"
 
 using namespace vorn;
 
@@ -34,29 +29,11 @@ bool jobRows(bool tunnel, int baud) {
     args.push_back("--baud");
     args.push_back(std::to_string(baud));
   }
-  test::SimProcess sim(args);
-  if (!sim.ok()) {
-    std::fprintf(stderr, "vornsim did not start: %s\n", sim.error().c_str());
-    return false;
-  }
-  QtSerialPort qport;
-  bench::CountingPort port(qport);
-  test::RecordingPrompter prompter;
-  Session s(port, SystemClock(), prompter);
-  if (baud) s.link.setBitRateIndex(baud == 19200 ? 1 : 2);
-  if (!s.link.openDevice(sim.path())) {
-    std::fprintf(stderr, "cannot open %s\n", sim.path().c_str());
-    return false;
-  }
-  if (tunnel && !CheckKestroEnable(s.link, true, true).checked) {
-    std::fprintf(stderr, "tunnel not enabled: %s\n", prompter.last().c_str());
-    return false;
-  }
-  if (!RunReadAll(s)) {  // the general settings as the device has them
-    std::fprintf(stderr, "initial Read All failed: %s\n", prompter.last().c_str());
-    return false;
-  }
-  bench::FillFullyProgrammed(s.model);
+  bench::SimBench b(args);
+  if (!b.start(baud == 38400 ? 2 : 1, tunnel)) return false;
+  Session& s = b.s;
+  bench::CountingPort& port = b.port;
+  test::RecordingPrompter& prompter = b.prompter;
 
   struct Row {
     const char* name;

@@ -10,11 +10,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "RecordingPrompter.h"
-#include "SimProcess.h"
-#include "link/QtSerialPort.h"
 #include "operations/Jobs.h"
-#include "operations/Session.h"
 #include "operations/WriteChanges.h"
 
 namespace {
@@ -38,28 +34,16 @@ Figures timeJob(bench::CountingPort& port, const std::function<bool()>& job) {
 }
 
 bool runAt(int baud, int bitRateIndex) {
-  test::SimProcess sim({"--baud", std::to_string(baud)});
-  if (!sim.ok()) {
-    std::fprintf(stderr, "vornsim did not start: %s\n", sim.error().c_str());
-    return false;
-  }
-  QtSerialPort qport;
-  bench::CountingPort port(qport);
-  test::RecordingPrompter prompter;
-  Session s(port, SystemClock(), prompter);
-  s.link.opts.BitRateIndex = bitRateIndex;
-  if (!s.link.openDevice(sim.path()) || !RunReadAll(s)) {
-    std::fprintf(stderr, "initial Read All failed: %s\n", prompter.last().c_str());
-    return false;
-  }
-  bench::FillFullyProgrammed(s.model);
+  bench::SimBench b({"--baud", std::to_string(baud)});
+  if (!b.start(bitRateIndex)) return false;
+  Session& s = b.s;
 
-  const Figures all = timeJob(port, [&] { return RunWriteAll(s); });
+  const Figures all = timeJob(b.port, [&] { return RunWriteAll(s); });
   // One pin's aspect program changes: aspect 2 of pin 7, all nine steps.
   for (int i = 0; i < 9; ++i)
     s.model.instr(7, 2, i) = Instruction{102, 0, 0, 0, static_cast<uint8_t>(i + 1), 1};
   const size_t lines = s.changesToDevice().size();
-  const Figures changes = timeJob(port, [&] { return RunWriteChanges(s); });
+  const Figures changes = timeJob(b.port, [&] { return RunWriteChanges(s); });
 
   for (const auto& [name, f] : {std::pair{"Write All", all}, std::pair{"Write Changes", changes}}) {
     const double wire = static_cast<double>(f.bytes) * 11.0 / baud;
@@ -68,7 +52,7 @@ bool runAt(int baud, int bitRateIndex) {
   }
   std::printf("(Write Changes listed %zu differences; %.1fx faster than Write All)\n", lines,
               changes.wall > 0 ? all.wall / changes.wall : 0.0);
-  if (!prompter.entries.empty()) std::printf("messages: %s\n", prompter.last().c_str());
+  if (!b.prompter.entries.empty()) std::printf("messages: %s\n", b.prompter.last().c_str());
   return all.ok && changes.ok;
 }
 

@@ -1,11 +1,11 @@
 // Device library reader: any .def text, read at start-up as the standard library, then every
 // device it names applied at a pin chosen by the input.
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -13,31 +13,22 @@
 
 namespace {
 
-const std::string& LibraryDir();
-
-void RemoveLibraryDir() {
-  std::remove((LibraryDir() + "/" + vorn::kStandardDeviceFile).c_str());
-  rmdir(LibraryDir().c_str());
-}
-
 // One private folder per process holding the library under its standard name.
-const std::string& LibraryDir() {
-  static const std::string dir = [] {
+struct LibraryDir {
+  LibraryDir() {
     char templ[] = "/tmp/vorn-fuzz-def-XXXXXX";
-    const char* made = mkdtemp(templ);
-    VORN_FUZZ_CHECK(made != nullptr);
-    return std::string(made);
-  }();
-  // Registered once the name exists, so the clean-up runs before the name is destroyed.
-  static const bool cleanup = std::atexit(RemoveLibraryDir) == 0;
-  (void)cleanup;
-  return dir;
-}
+    VORN_FUZZ_CHECK(mkdtemp(templ) != nullptr);
+    path = templ;
+  }
+  ~LibraryDir() { std::filesystem::remove_all(path); }
+  std::string path;
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string path = LibraryDir() + "/" + vorn::kStandardDeviceFile;
+  static const LibraryDir dir;
+  const std::string path = dir.path + "/" + vorn::kStandardDeviceFile;
   {
     FILE* f = std::fopen(path.c_str(), "wb");
     VORN_FUZZ_CHECK(f != nullptr);
@@ -46,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   vorn::fuzz::SilentPrompter prompter;
   vorn::DeviceLibrary library;
-  library.LoadAtStart(LibraryDir(), {}, prompter);
+  library.LoadAtStart(dir.path, {}, prompter);
   VORN_FUZZ_CHECK(library.Names.size() == library.DevDefFiles.size());
 
   const int pin = size > 0 ? data[0] % vorn::kPinsInUse : 0;

@@ -70,9 +70,10 @@ void Link::portFailed() {
   prompter_.message(text, Icon::Warning);
 }
 
+// Every caller checked that the port was open before the exchange began: a port found
+// closed here was closed by the port itself on an error (a drained read, say).
 bool Link::writeAll(const std::vector<uint8_t>& bytes) {
-  if (!port_.isOpen()) return false;
-  if (port_.writeBytes(bytes.data(), bytes.size())) return true;
+  if (port_.isOpen() && port_.writeBytes(bytes.data(), bytes.size())) return true;
   portFailed();
   return false;
 }
@@ -246,7 +247,6 @@ bool Link::SendPalkFrame(uint8_t a, uint8_t c, uint8_t p1, uint8_t p2) {
 }
 
 bool Link::TunnelSend(const std::vector<uint8_t>& payload) {
-  if (!port_.isOpen()) return false;
   while (port_.bytesWaiting() > 0) port_.readByte();
   const std::vector<uint8_t> frame = BuildTunnelFrame(TunnelToggle, payload);
   std::string line = "> ";

@@ -68,8 +68,11 @@ bool VerifyGeneralSettings(Session& s) {
   line("Start General Settings Verification");
   s.link.opts.CheckVornBD = true;
 
-  // 1. Identity string; an unanswered frame is skipped.
-  if (Stage st(s, 10); st.answered()) {
+  // 1. Identity string; an unanswered frame is skipped, but said, so that the report is not
+  // taken for a clean one.
+  if (Stage st(s, 10); !st.answered()) {
+    line("ID String not verified: no response");
+  } else {
     if (st.count() <= 1 || !st.echoOk()) return stop("ReadIDString: No valid response");
     std::string device;
     for (int k = 4; k <= st.count() + 1; ++k) device += static_cast<char>(st.at(k));
@@ -80,8 +83,10 @@ bool VerifyGeneralSettings(Session& s) {
     }
   }
 
-  // 2. Hardware configuration; an unanswered frame is skipped.
-  if (Stage st(s, 1); st.answered()) {
+  // 2. Hardware configuration; the same.
+  if (Stage st(s, 1); !st.answered()) {
+    line("Hardware configuration not verified: no response");
+  } else {
     if (st.count() != 6) return stop("HWCRead: No valid response size");
     if (!st.echoOk()) return stop("HWCRead: No valid response type");
     for (int i = 0; i < 4; ++i) {

@@ -64,11 +64,7 @@ QString FromModelText(const std::string& s) { return FromCodePage(s); }
 std::string ToModelText(const QString& s) { return ToCodePageBytes(s); }
 
 void SetGreyed(QLineEdit* box, bool greyed) {
-  QPalette p = box->palette();
-  const QPalette app = QApplication::palette(box);
-  p.setColor(QPalette::Base,
-             greyed ? GreyedBase(app, app.color(QPalette::Button)) : app.color(QPalette::Base));
-  box->setPalette(p);
+  SetGreyedBase(box, greyed, QApplication::palette(box).color(QPalette::Button));
   box->setProperty("greyed", greyed);
 }
 

@@ -593,6 +593,13 @@ bool MainWindow::settleUnsavedEdits() {
   return false;
 }
 
+// A theme change (light to dark, say) gives a new application palette: the warning and
+// greyed colours were worked out for the old one.
+void MainWindow::changeEvent(QEvent* e) {
+  if (e->type() == QEvent::PaletteChange) RefreshReadableColours(this);
+  QMainWindow::changeEvent(e);
+}
+
 void MainWindow::closeEvent(QCloseEvent* e) {
   // A running job is asked to stop and the window stays; unsaved edits are asked about.
   if (inTick_ || jobs_.running()) {

@@ -162,6 +162,7 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void changeEvent(QEvent* e) override;
 };
 
 }  // namespace vorn

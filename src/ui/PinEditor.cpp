@@ -159,10 +159,6 @@ void PinEditor::build() {
     caption->setBuddy(count_[k]);
     static_cast<QHBoxLayout*>(pair->layout())->insertWidget(0, caption);
     static_cast<QHBoxLayout*>(pair->layout())->insertSpacing(1, 3);
-    // A box hidden by the display rules keeps its place, so the others do not move.
-    QSizePolicy keep = pair->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    pair->setSizePolicy(keep);
     midRow->addWidget(pair);
     connect(count_[k], &ValidatedEdit::validate, this, [this, k] { validateCount(k); });
     connect(countSpin_[k], &UpDown::stepped, this, [this, k] { validateCount(k); });
@@ -414,7 +410,13 @@ void PinEditor::ShowAddressCounts(bool show) {
   for (int k = 0; k < 3; ++k) texts[k] = count_[k]->text().toStdString();
   AddressCountVisibility v = AddressCountsVisible({texts[0], texts[1], texts[2]}, show);
   for (int k = 0; k < 3; ++k) {
-    count_[k]->parentWidget()->setVisible(v.Box[k]);
+    // A hidden box keeps its place while another one shows, so that those do not move; with
+    // none shown the row closes up.
+    QWidget* pair = count_[k]->parentWidget();
+    QSizePolicy keep = pair->sizePolicy();
+    keep.setRetainSizeWhenHidden(v.Heading);
+    pair->setSizePolicy(keep);
+    pair->setVisible(v.Box[k]);
   }
   adrCntHeading_->setVisible(v.Heading);
 }

@@ -14,6 +14,11 @@ double luminance(const QColor& c) {
   return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
 
+// Each widget remembers the light colour it was given (an invalid colour for none), so that the
+// colours can be worked out again when the application's palette changes.
+const char* const kWarningLight = "vornWarningLight";
+const char* const kGreyedLight = "vornGreyedLight";
+
 QColor mix(const QColor& a, const QColor& b, double t) {
   return QColor::fromRgbF(static_cast<float>(a.redF() + (b.redF() - a.redF()) * t),
                           static_cast<float>(a.greenF() + (b.greenF() - a.greenF()) * t),
@@ -52,6 +57,7 @@ QColor GreyedBase(const QPalette& palette, const QColor& light) {
 }
 
 void SetWarningText(QWidget* w, std::optional<QColor> light) {
+  w->setProperty(kWarningLight, light.value_or(QColor()));
   const QPalette app = QApplication::palette(w);
   QPalette p = w->palette();
   for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) {
@@ -62,10 +68,24 @@ void SetWarningText(QWidget* w, std::optional<QColor> light) {
 }
 
 void SetGreyedBase(QWidget* w, bool greyed, const QColor& light) {
+  w->setProperty(kGreyedLight, greyed ? light : QColor());
   const QPalette app = QApplication::palette(w);
   QPalette p = w->palette();
   p.setColor(QPalette::Base, greyed ? GreyedBase(app, light) : app.color(QPalette::Base));
   w->setPalette(p);
+}
+
+void RefreshReadableColours(QWidget* top) {
+  for (QWidget* w : top->findChildren<QWidget*>()) {
+    if (const QVariant v = w->property(kWarningLight); v.isValid()) {
+      const QColor light = v.value<QColor>();
+      SetWarningText(w, light.isValid() ? std::optional<QColor>(light) : std::nullopt);
+    }
+    if (const QVariant v = w->property(kGreyedLight); v.isValid()) {
+      const QColor light = v.value<QColor>();
+      SetGreyedBase(w, light.isValid(), light);
+    }
+  }
 }
 
 }  // namespace vorn

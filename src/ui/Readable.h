@@ -27,5 +27,8 @@ QColor GreyedBase(const QPalette& palette, const QColor& light);
 void SetWarningText(QWidget* w, std::optional<QColor> light);
 // Greys a box's background (its Base colour) or gives it the palette's base again.
 void SetGreyedBase(QWidget* w, bool greyed, const QColor& light);
+// Sets the colours of every widget under `top` given one of the two above again, from the
+// application's palette as it is now (after a change of theme).
+void RefreshReadableColours(QWidget* top);
 
 }  // namespace vorn

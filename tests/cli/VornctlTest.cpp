@@ -2,13 +2,13 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <csignal>
 
 #include "RecordingPrompter.h"
-#include "RunProgram.h"
 #include "SimProcess.h"
 #include "files/ConfigFile.h"
 #include "files/FileAccess.h"
@@ -18,30 +18,51 @@ namespace {
 
 using test::SimProcess;
 
-using CtlRun = test::ProgramRun;
+struct ProgramRun {
+  int code = -1;  // -1 when it crashed or did not end within 30 s
+  std::string out;
+  std::string err;
+};
 
-CtlRun Vornctl(const std::vector<std::string>& args,
-               const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
-  QStringList list;
-  for (const auto& a : args) list << QString::fromStdString(a);
-  return test::RunProgram(VORNCTL_PATH, list, env);
-}
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+// Runs one of the project's programs to its end and keeps its exit status and output.
+ProgramRun RunProgram(const QString& program, const QStringList& args,
+                      const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                      const std::string& input = {}) {
+  QProcess p;
+  p.setProcessEnvironment(env);
+  p.start(program, args);
+  p.write(input.data(), static_cast<qint64>(input.size()));
+  p.closeWriteChannel();
+  if (!p.waitForFinished(30000)) p.kill();
+  p.waitForFinished();
+  if (p.exitStatus() != QProcess::NormalExit) return {};
+  return {p.exitCode(), p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
 }
 
 class VornctlTest : public ::testing::Test {
  protected:
-  std::string path(const char* name) { return dir.filePath(name).toStdString(); }
+  static ProgramRun Ctl(const std::vector<std::string>& args, const std::string& input = {}) {
+    QStringList list;
+    for (const auto& a : args) list << QString::fromStdString(a);
+    return RunProgram(VORNCTL_PATH, list, QProcessEnvironment::systemEnvironment(), input);
+  }
+  std::string path(const std::string& name) {
+    return dir.filePath(QString::fromStdString(name)).toStdString();
+  }
+  bool exists(const std::string& name) { return QFile::exists(QString::fromStdString(path(name))); }
+  // Saves a full file of `m` and `g` under `name` and gives its path.
+  std::string save(const std::string& name, ConfigModel& m, const GeneralSettings& g,
+                   const std::optional<EnableMapBytes>& maps = std::nullopt) {
+    EXPECT_TRUE(SaveConfigFile(path(name), m, g, ConfigFileMode::Full, quiet, maps));
+    return path(name);
+  }
   QTemporaryDir dir;
+  test::RecordingPrompter quiet;
 };
 
-TEST_F(VornctlTest, BadUsageExitsWithTwoAndSaysWhy) {
-  struct Case {
-    std::vector<std::string> args;
-    const char* says;
-  } cases[] = {
+TEST_F(VornctlTest, BadUsageOrFilesExitWithTwoAndSayWhy) {
+  ASSERT_TRUE(SaveFileBytes(path("cut.dat"), "\"VornConfiguration 0032\"\r\n\"Pin\",4,2,0,\"x\"\r\n"));
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{}, "no command given"},
       {{"fetch"}, "unknown command 'fetch'"},
       {{"read", "--port", "/dev/null"}, "read needs --out FILE"},
@@ -52,49 +73,39 @@ TEST_F(VornctlTest, BadUsageExitsWithTwoAndSaysWhy) {
       {{"convert", "--in", "a", "--out", "b", "--port", "p"}, "'--port' is not an option of convert"},
       {{"read", "--port", "p", "--all-modules", "--module", "2", "--out", "d"}, "exclude each other"},
       {{"verify", "--port", "p", "--in"}, "--in needs a value"},
+      {{"convert", "--in", path("cut.dat"), "--out", path("never.dat")}, "Invalid configuration file\n"},
+      {{"diff", path("cut.dat"), path("missing.dat")}, path("cut.dat") + " not loaded"},
+      {{"diff", path("never.dat")}, "diff needs"},
   };
-  for (const auto& c : cases) {
-    const CtlRun r = Vornctl(c.args);
-    EXPECT_EQ(r.code, 2) << c.says;
-    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  for (const auto& [args, says] : cases) {
+    const ProgramRun r = Ctl(args);
+    EXPECT_EQ(r.code, 2) << says;
+    EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
   }
-  const CtlRun help = Vornctl({"--help"});
+  EXPECT_FALSE(exists("never.dat"));
+  const ProgramRun help = Ctl({"read", "--help"});
   EXPECT_EQ(help.code, 0);
-  EXPECT_NE(help.out.find("--all-modules"), std::string::npos);
-  const CtlRun readHelp = Vornctl({"read", "--help"});
-  EXPECT_EQ(readHelp.code, 0);
-  EXPECT_NE(readHelp.out.find("module-NN.dat"), std::string::npos);
+  EXPECT_NE(help.out.find("module-NN.dat"), std::string::npos);
 }
 
 TEST_F(VornctlTest, ConvertReadsOldVersionsAndRefusesDamagedFiles) {
   ASSERT_TRUE(SaveFileBytes(
       path("old.dat"), "\"VornConfiguration 0031\"\r\n\"DCC\",12,5\r\n\"Pin\",4,2,0,\"x\"\r\n\"End\"\r\n"));
-  CtlRun r = Vornctl({"convert", "--in", path("old.dat"), "--out", path("new.dat"), "--compact"});
+  ProgramRun r = Ctl({"convert", "--in", path("old.dat"), "--out", path("new.dat"), "--compact"});
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.err, "Data File Version = 31\n");
   const std::string saved = ReadFileBytes(path("new.dat")).value_or("");
   EXPECT_EQ(saved.rfind("\"VornConfiguration 0032\"\r\n", 0), 0u);
-  EXPECT_NE(saved.find("\"Pin\",4,2,0,\"x\"\r\n"), std::string::npos);
-
-  EXPECT_EQ(saved.find("\"Ena\""), std::string::npos);  // none is made up
+  EXPECT_TRUE(saved.ends_with(
+      "\"Pin\",4,2,0,\"x\"\r\n  \"Dev\",0,\"\"\r\n  \"Cfg\",0\r\n  \"PAM\",1,1,1\r\n\"End\"\r\n"))
+      << saved;  // and no enable maps made up
 
   // Standard input to standard output keeps the maps.
   const std::string withMaps = "\"VornConfiguration 0032\"\r\n\"Ena\",9,6\r\n\"End\"\r\n";
-  QProcess p;
-  p.start(VORNCTL_PATH, {"convert", "--in", "-", "--out", "-", "--compact"});
-  p.write(withMaps.data(), static_cast<qint64>(withMaps.size()));
-  p.closeWriteChannel();
-  ASSERT_TRUE(p.waitForFinished(30000));
-  EXPECT_EQ(p.exitCode(), 0);
-  const std::string converted = p.readAllStandardOutput().toStdString();
-  EXPECT_TRUE(EndsWith(converted, "\"Eof\",31,0,0,0,0\r\n\"Ena\",9,6\r\n\"End\"\r\n")) << converted;
-
-  ASSERT_TRUE(SaveFileBytes(path("cut.dat"), "\"VornConfiguration 0032\"\r\n\"Pin\",4,2,0,\"x\"\r\n"));
-  r = Vornctl({"convert", "--in", path("cut.dat"), "--out", path("never.dat")});
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "Invalid configuration file\n");
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(path("never.dat"))));
-  EXPECT_EQ(Vornctl({"convert", "--in", path("missing.dat"), "--out", path("never.dat")}).code, 2);
+  r = Ctl({"convert", "--in", "-", "--out", "-", "--compact"}, withMaps);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_TRUE(r.out.ends_with("\"Eof\",31,0,0,0,0\r\n\"Ena\",9,6\r\n\"End\"\r\n")) << r.out;
 }
 
 TEST_F(VornctlTest, DiffListsDifferencesAndExitsZeroOneOrTwo) {
@@ -102,38 +113,29 @@ TEST_F(VornctlTest, DiffListsDifferencesAndExitsZeroOneOrTwo) {
   GeneralSettings g;
   m.pin(4).Description = "Point servo";
   m.pin(4).AspectConfig = kLayout4x9;
-  test::RecordingPrompter quiet;
-  ASSERT_TRUE(SaveConfigFile(path("a.dat"), m, g, ConfigFileMode::Full, quiet));
+  const std::string a = save("a.dat", m, g);
   ASSERT_TRUE(SaveConfigFile(path("same.dat"), m, g, ConfigFileMode::Compact, quiet));
   m.instr(4, 2, 3) = Instruction{1, 0, 0, 2, 0, 0};
   g.DCCAddress = 14;
-  ASSERT_TRUE(SaveConfigFile(path("b.dat"), m, g, ConfigFileMode::Full, quiet));
-  ASSERT_TRUE(SaveFileBytes(path("bad.dat"), "\"VornConfig 32\"\r\n"));
+  const std::string b = save("b.dat", m, g);
 
-  CtlRun r = Vornctl({"diff", path("a.dat"), path("same.dat")});
+  ProgramRun r = Ctl({"diff", a, path("same.dat")});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "");
-  r = Vornctl({"diff", path("a.dat"), path("b.dat"), "--number-from", "0"});
+  r = Ctl({"diff", a, b, "--number-from", "0"});
   EXPECT_EQ(r.code, 1) << r.err;
   EXPECT_EQ(r.out,
             "General: DCC address 1 -> 14\n"
             "Pin 4 \"Point servo\": aspect 2 step 3: empty -> Jump 0, 2, 0\n");
-  for (const std::string& other : {path("bad.dat"), path("missing.dat")}) {
-    r = Vornctl({"diff", path("a.dat"), other});
-    EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find(other + " not loaded"), std::string::npos) << r.err;
-    EXPECT_EQ(r.out, "");
-  }
-  EXPECT_EQ(Vornctl({"diff", path("a.dat")}).code, 2);
 
   // Enable maps count only where the newer file has them.
-  ASSERT_TRUE(SaveConfigFile(path("maps.dat"), m, g, ConfigFileMode::Full, quiet, EnableMapBytes{1, 0}));
-  r = Vornctl({"diff", path("b.dat"), path("maps.dat")});
+  const std::string maps = save("maps.dat", m, g, EnableMapBytes{1, 0});
+  r = Ctl({"diff", b, maps});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
             "Enable map: event-on of input 0 at start unknown -> disabled");
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8);
-  EXPECT_EQ(Vornctl({"diff", path("maps.dat"), path("b.dat")}).code, 0);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8);  // also the bits that agree
+  EXPECT_EQ(Ctl({"diff", maps, b}).code, 0);
 }
 
 TEST_F(VornctlTest, WriteVerifyAndReadBackAgainstTheSimulator) {
@@ -146,54 +148,49 @@ TEST_F(VornctlTest, WriteVerifyAndReadBackAgainstTheSimulator) {
   m.pin(2).AspectConfig = kLayout12x3;
   m.pin(2).PinConfig = {2, 0, 0, 28, 0, 31, 0, 0, 0, 0, 0, 0, 0};
   m.instr(2, 0, 0) = Instruction{38, 1, 0, 31, 0, 0};
-  test::RecordingPrompter quiet;
   // Enable maps other than the start-up ones: input 0 and 2 events on, input 1 events off
   // disabled at start.
-  ASSERT_TRUE(SaveConfigFile(path("mine.dat"), m, g, ConfigFileMode::Full, quiet, EnableMapBytes{5, 2}));
-  ASSERT_TRUE(SaveConfigFile(path("nomaps.dat"), m, g, ConfigFileMode::Full, quiet));
+  const std::string mine = save("mine.dat", m, g, EnableMapBytes{5, 2});
 
-  CtlRun r = Vornctl({"write", "--port", sim.path(), "--in", path("mine.dat")});
+  ProgramRun r = Ctl({"write", "--port", sim.path(), "--in", mine});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  r = Vornctl({"verify", "--port", sim.path(), "--in", path("mine.dat")});
+  r = Ctl({"verify", "--port", sim.path(), "--in", mine});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(EndsWith(r.out, "Verify OK\n")) << r.out;
+  EXPECT_TRUE(r.out.ends_with("Verify OK\n")) << r.out;
   EXPECT_NE(r.out.find("Note: Numbering starts at 1"), std::string::npos);
-  r = Vornctl({"verify", "--port", sim.path(), "--in", path("mine.dat"), "--number-from", "0"});
-  EXPECT_EQ(r.out.find("Note: Numbering starts at 1"), std::string::npos);
-
-  // Read then verify of the unchanged Vorn; the file goes to standard output just the same.
-  r = Vornctl({"read", "--port", sim.path(), "--out", path("back.dat")});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(ReadFileBytes(path("back.dat")) == ReadFileBytes(path("mine.dat")));
-  EXPECT_EQ(Vornctl({"verify", "--port", sim.path(), "--in", path("back.dat")}).code, 0);
-  r = Vornctl({"read", "--port", sim.path(), "--out", "-"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(r.out == ReadFileBytes(path("mine.dat")));
 
   // A file without maps leaves the Vorn's alone and does not check them, and says so once.
-  const std::string once = "The file holds no enable maps: they were left as they are on the Vorn\n";
+  const std::string noMaps = save("nomaps.dat", m, g);
   for (const char* command : {"write", "verify"}) {
-    r = Vornctl({command, "--port", sim.path(), "--in", path("nomaps.dat")});
+    r = Ctl({command, "--port", sim.path(), "--in", noMaps});
     EXPECT_EQ(r.code, 0) << command << r.err << r.out;
-    EXPECT_EQ(r.err, once) << command;
+    EXPECT_EQ(r.err, "The file holds no enable maps: they were left as they are on the Vorn\n") << command;
   }
-  r = Vornctl({"read", "--port", sim.path(), "--out", path("back.dat")});
-  EXPECT_TRUE(ReadFileBytes(path("back.dat")) == ReadFileBytes(path("mine.dat")));
+  // What is read back (here to standard output) is the written file, maps included.
+  r = Ctl({"read", "--port", sim.path(), "--out", "-"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(r.out == ReadFileBytes(mine));
 
   // A file that differs from the device: exit 1 and the report says where it stopped.
-  g.IDString = "Depot";
   m.instr(2, 0, 0).Par1 = 7;
-  ASSERT_TRUE(SaveConfigFile(path("other.dat"), m, g, ConfigFileMode::Full, quiet));
-  r = Vornctl({"verify", "--port", sim.path(), "--in", path("other.dat")});
+  r = Ctl({"verify", "--port", sim.path(), "--in", save("other.dat", m, g)});
   EXPECT_EQ(r.code, 1);
-  EXPECT_TRUE(EndsWith(r.out, "Verification Stopped\n")) << r.out;
+  EXPECT_TRUE(r.out.ends_with("Verification Stopped\n")) << r.out;
 }
 
-TEST_F(VornctlTest, UnansweredEnableMapsKeepTheRestOfTheRead) {
-  SimProcess sim({"--ignore-request", "112,11"});
-  ASSERT_TRUE(sim.ok()) << sim.error();
-  const CtlRun r = Vornctl({"read", "--port", sim.path(), "--out", path("part.dat")});
+TEST_F(VornctlTest, ReadOfASilentDeviceFailsAndUnansweredMapsKeepTheRest) {
+  SimProcess mute({"--mute"});
+  ASSERT_TRUE(mute.ok()) << mute.error();
+  ProgramRun r = Ctl({"read", "--port", mute.path(), "--out", path("none.dat")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.rfind("No response received, resetting bidirectional communication\n", 0), 0u) << r.err;
+  EXPECT_FALSE(exists("none.dat"));
+  EXPECT_EQ(Ctl({"read", "--port", path("no-such-port"), "--out", path("none.dat")}).code, 1);
+
+  SimProcess noMaps({"--ignore-request", "112,11"});
+  ASSERT_TRUE(noMaps.ok()) << noMaps.error();
+  r = Ctl({"read", "--port", noMaps.path(), "--out", path("part.dat")});
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.err,
             "No response received, resetting bidirectional communication\n"
@@ -201,77 +198,54 @@ TEST_F(VornctlTest, UnansweredEnableMapsKeepTheRestOfTheRead) {
             "saved files, Write All and Verify All until they are read or set\n");
   const std::string saved = ReadFileBytes(path("part.dat")).value_or("");
   EXPECT_EQ(saved.find("\"Ena\""), std::string::npos);
-  EXPECT_TRUE(EndsWith(saved, "\"End\"\r\n"));
-}
-
-TEST_F(VornctlTest, SilentDeviceFailsAndWritesNoFile) {
-  SimProcess sim({"--mute"});
-  ASSERT_TRUE(sim.ok()) << sim.error();
-  const CtlRun r = Vornctl({"read", "--port", sim.path(), "--out", path("none.dat")});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err.rfind("No response received, resetting bidirectional communication\n", 0), 0u) << r.err;
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(path("none.dat"))));
-  EXPECT_EQ(Vornctl({"read", "--port", path("no-such-port"), "--out", path("none.dat")}).code, 1);
+  EXPECT_TRUE(saved.ends_with("\"End\"\r\n"));
 }
 
 // SIGINT and SIGTERM stop a job between two exchanges, as Stop does in the window.
 TEST_F(VornctlTest, SignalsStopTheJobAndSayHowFarItGot) {
-  test::RecordingPrompter quiet;
   ConfigModel m;
-  ASSERT_TRUE(SaveConfigFile(path("in.dat"), m, GeneralSettings(), ConfigFileMode::Full, quiet));
-  struct Case {
-    std::vector<std::string> args;
-    int signal;
-    const char* says;
-  } cases[] = {
+  const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
       {{"read", "--out", path("out.dat")}, SIGINT, "Read All stopped; nothing was changed\n"},
-      {{"write", "--in", path("in.dat")}, SIGTERM, "Write All stopped after pin "},
+      {{"write", "--in", save("in.dat", m, GeneralSettings())}, SIGTERM, "Write All stopped after pin "},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args[0]);
+  for (const auto& [args, signal, says] : cases) {
+    SCOPED_TRACE(args[0]);
     SimProcess sim({"--demo", "--latency-ms", "5"});
     ASSERT_TRUE(sim.ok()) << sim.error();
+    QStringList list{QString::fromStdString(args[0]), "--port", QString::fromStdString(sim.path())};
+    for (std::size_t i = 1; i < args.size(); ++i) list << QString::fromStdString(args[i]);
     QProcess p;
-    QStringList args{"--port", QString::fromStdString(sim.path())};
-    for (const auto& a : c.args) args << QString::fromStdString(a);
-    args.move(2, 0);  // the command first
-    p.start(VORNCTL_PATH, args);
+    p.start(VORNCTL_PATH, list);
     ASSERT_TRUE(sim.waitForLog("VORN ", 40, 10000)) << "the job never got going";
-    ::kill(static_cast<pid_t>(p.processId()), c.signal);
+    ::kill(static_cast<pid_t>(p.processId()), signal);
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 1);
     const std::string err = p.readAllStandardError().toStdString();
-    EXPECT_NE(err.find(c.says), std::string::npos) << err;
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(path("out.dat"))));
+    EXPECT_NE(err.find(says), std::string::npos) << err;
+    EXPECT_FALSE(exists("out.dat"));
   }
 }
 
 TEST_F(VornctlTest, ModuleAddressAndKestroTunnel) {
-  SimProcess five({"--module", "5"});
-  ASSERT_TRUE(five.ok()) << five.error();
-  EXPECT_EQ(Vornctl({"read", "--port", five.path(), "--module", "5", "--out", path("m5.dat")}).code, 0);
-
   SimProcess ext({"--xaddr", "7"});
   ASSERT_TRUE(ext.ok()) << ext.error();
-  EXPECT_EQ(Vornctl({"read", "--port", ext.path(), "--xaddr", "7", "--out", path("x.dat")}).code, 0);
+  EXPECT_EQ(Ctl({"read", "--port", ext.path(), "--xaddr", "7", "--out", path("x.dat")}).code, 0);
   const auto frames = ext.logLines("VORN ");
   EXPECT_TRUE(std::any_of(frames.begin(), frames.end(),
                           [](const std::string& l) { return l.find(" x=7 ") != std::string::npos; }));
 
   SimProcess kestro({"--kestro", "lintor"});
   ASSERT_TRUE(kestro.ok()) << kestro.error();
-  EXPECT_EQ(Vornctl({"read", "--port", kestro.path(), "--kestro", "--out", path("k.dat")}).code, 0);
-
+  EXPECT_EQ(Ctl({"read", "--port", kestro.path(), "--kestro", "--out", path("k.dat")}).code, 0);
   // A module that never answers through the tunnel is named, as the user counts it.
-  CtlRun silent =
-      Vornctl({"read", "--port", kestro.path(), "--kestro", "--module", "3", "--out", path("k3.dat")});
-  EXPECT_EQ(silent.code, 1);
-  EXPECT_EQ(silent.err, "No response received from module 4 through the Kestro interface\n");
+  ProgramRun r = Ctl({"read", "--port", kestro.path(), "--kestro", "--module", "3", "--out", path("k3.dat")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "No response received from module 4 through the Kestro interface\n");
 
   SimProcess old({"--kestro", "lintor", "--protocol", "3.1"});
   ASSERT_TRUE(old.ok()) << old.error();
-  const CtlRun r = Vornctl({"read", "--port", old.path(), "--kestro", "--out", path("k.dat")});
+  r = Ctl({"read", "--port", old.path(), "--kestro", "--out", path("k.dat")});
   EXPECT_EQ(r.code, 1);
   // A message with a line break stays on one line.
   EXPECT_NE(r.err.find("Your system does not support this function / Protocol = 3."), std::string::npos)
@@ -281,10 +255,10 @@ TEST_F(VornctlTest, ModuleAddressAndKestroTunnel) {
 TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
   SimProcess sim({"--modules", "0,3"});
   ASSERT_TRUE(sim.ok()) << sim.error();
-  const std::string out = dir.path().toStdString() + "/bus";  // created by the read
+  const std::string out = path("bus");  // created by the read
   QElapsedTimer clock;
   clock.start();
-  CtlRun r = Vornctl({"read", "--port", sim.path(), "--all-modules", "--out", out});
+  ProgramRun r = Ctl({"read", "--port", sim.path(), "--all-modules", "--out", out});
   // Fourteen silent modules with the full 2 s reply window would take half a minute.
   EXPECT_LT(clock.elapsed(), 10000);
   ASSERT_EQ(r.code, 0) << r.err;
@@ -293,31 +267,55 @@ TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
                        "/module-00.dat\nmodule 03: version 3.0.1.7, saved " + out + "/module-03.dat\n");
   EXPECT_EQ(QDir(QString::fromStdString(out)).entryList(QDir::Files).join(",").toStdString(),
             "module-00.dat,module-03.dat");
-
-  r = Vornctl({"verify", "--port", sim.path(), "--all-modules", "--in", out});
+  r = Ctl({"verify", "--port", sim.path(), "--all-modules", "--in", out});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "module 00: Verify OK\nmodule 03: Verify OK\n");
 
   // Module 3 differs from its file now, and module 5 has a file but no Vorn.
   ConfigModel m;
   GeneralSettings g;
-  test::RecordingPrompter quiet;
   std::optional<EnableMapBytes> maps;
   ASSERT_EQ(LoadConfigFile(out + "/module-03.dat", m, g, quiet, &maps), ConfigLoadStatus::Loaded);
   g.IDString = "Changed";
-  ASSERT_TRUE(SaveConfigFile(out + "/module-03.dat", m, g, ConfigFileMode::Full, quiet, maps));
-  ASSERT_TRUE(SaveConfigFile(out + "/module-05.dat", m, g, ConfigFileMode::Full, quiet, maps));
-  r = Vornctl({"verify", "--port", sim.path(), "--all-modules", "--in", out});
+  save("bus/module-03.dat", m, g, maps);
+  save("bus/module-05.dat", m, g, maps);
+  r = Ctl({"verify", "--port", sim.path(), "--all-modules", "--in", out});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out.rfind("module 00: Verify OK\nmodule 03: Verification Stopped, ", 0), 0u) << r.out;
-  EXPECT_TRUE(EndsWith(r.out, " report lines\nmodule 05: no answer\n")) << r.out;
+  EXPECT_TRUE(r.out.ends_with(" report lines\nmodule 05: no answer\n")) << r.out;
 
   // A module that answers but cannot be read fails the whole run.
   SimProcess stuck({"--ignore-request", "114,7"});
   ASSERT_TRUE(stuck.ok()) << stuck.error();
-  r = Vornctl({"read", "--port", stuck.path(), "--all-modules", "--out", out + "-stuck"});
+  r = Ctl({"read", "--port", stuck.path(), "--all-modules", "--out", out + "-stuck"});
   EXPECT_EQ(r.code, 1) << r.out << r.err;
+}
+
+// The manual pages are made from --version and --help on build machines without a display.
+TEST(Versions, EveryProgramPrintsVersionAndHelpWithoutADisplay) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(v);
+  for (const char* program : {VORNCONFIG_PATH, VORNCTL_PATH, VORNSIM_PATH}) {
+    const std::string name = QFileInfo(program).fileName().toStdString();
+    const ProgramRun r = RunProgram(program, {"--version"}, env);
+    EXPECT_EQ(r.code, 0) << name << r.err;
+    EXPECT_EQ(r.out.rfind(name + " (VornConfig) " VORN_PROJECT_VERSION "\n", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("GPL-3.0-or-later"), std::string::npos) << r.out;
+  }
+  const ProgramRun help = RunProgram(VORNCONFIG_PATH, {"--help"}, env);
+  EXPECT_EQ(help.code, 0) << help.err;
+  EXPECT_EQ(help.out.rfind("Usage: vornconfig [options]\n", 0), 0u) << help.out;
+  EXPECT_NE(help.out.find("VORNCONFIG_PORTS"), std::string::npos) << help.out;
+}
+
+TEST(Versions, WindowRefusesStrayArguments) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  const ProgramRun stray = RunProgram(VORNCONFIG_PATH, {"layout.dat"}, env);
+  EXPECT_EQ(stray.code, 2);
+  EXPECT_NE(stray.err.find("unexpected argument 'layout.dat'"), std::string::npos) << stray.err;
+  EXPECT_TRUE(stray.out.empty());
 }
 
 }  // namespace

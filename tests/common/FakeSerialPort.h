@@ -24,17 +24,15 @@ class FakeSerialPort : public SerialPort {
   int baudRate() const override { return baud_; }
   bool open() override {
     if (failOpen) return false;
-    open_ = true;
     ++openCount;
-    return true;
+    return open_ = true;
   }
   void close() override { open_ = false; }
   bool isOpen() const override { return open_; }
   bool writeBytes(const uint8_t* data, size_t n) override {
     if (!open_ || failWrite) return false;
-    std::vector<uint8_t> chunk(data, data + n);
-    written.insert(written.end(), chunk.begin(), chunk.end());
-    if (responder) responder(chunk);
+    written.insert(written.end(), data, data + n);
+    if (responder) responder(std::vector<uint8_t>(data, data + n));
     return true;
   }
   int bytesWaiting() override { return static_cast<int>(incoming.size()); }
@@ -52,7 +50,6 @@ class FakeSerialPort : public SerialPort {
       return false;
     }
     clock_.advance(ms / 1000.0);
-    ++waits;
     return false;
   }
   std::string errorText() const override { return error; }
@@ -69,7 +66,6 @@ class FakeSerialPort : public SerialPort {
   bool vanishOnWait = false;
   std::string error;
   int openCount = 0;
-  int waits = 0;  // waits that ran out without data
 
  private:
   FakeClock& clock_;

@@ -44,38 +44,24 @@ class HostFrameParser {
   std::vector<HostFrame> feed(const std::vector<uint8_t>& bytes) {
     std::vector<HostFrame> done;
     for (uint8_t b : bytes) {
-      if (b < 128) {
-        cur_ = HostFrame{};
-        cur_.start = b;
-        sum_ = b;
-        state_ = 1;
-        continue;
+      if (b < 128) raw_.clear();
+      if (b >= 128 && raw_.empty()) continue;  // no frame started
+      raw_.push_back(b);
+      if (raw_.size() < 2 || raw_.size() < 3u + ((raw_[1] & 0x10) ? 1 : 0) + raw_[1] % 16) continue;
+      if (FrameCheckByte({raw_.begin(), raw_.end() - 1}) == raw_.back()) {
+        HostFrame f{raw_[0], static_cast<uint8_t>(raw_[1] & 0x7F), std::nullopt, {}};
+        const size_t first = (raw_[1] & 0x10) ? 3 : 2;
+        if (first == 3) f.extAddress = raw_[2] & 0x7F;
+        for (size_t i = first; i + 1 < raw_.size(); ++i) f.data.push_back(raw_[i] & 0x7F);
+        done.push_back(f);
       }
-      if (state_ == 0) continue;
-      sum_ += b;
-      if (state_ == 1) {
-        cur_.header = b & 0x7F;
-        remaining_ = b % 16;
-        state_ = (b & 0x10) ? 3 : 2;
-      } else if (state_ == 3) {
-        cur_.extAddress = b & 0x7F;
-        state_ = 2;
-      } else if (remaining_ > 0) {
-        cur_.data.push_back(b & 0x7F);
-        --remaining_;
-      } else {
-        if (sum_ % 128 == 0) done.push_back(cur_);
-        state_ = 0;
-      }
+      raw_.clear();
     }
     return done;
   }
 
  private:
-  HostFrame cur_;
-  unsigned sum_ = 0;
-  int state_ = 0;  // 0 idle, 1 header, 3 extended address, 2 data/check
-  int remaining_ = 0;
+  std::vector<uint8_t> raw_;  // the frame so far, from its start byte
 };
 
 }  // namespace vorn::test

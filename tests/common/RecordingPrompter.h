@@ -19,20 +19,12 @@ class RecordingPrompter : public Prompter {
   };
 
   void message(const std::string& text, Icon icon) override { entries.push_back({text, icon, 'm'}); }
-  bool askOkCancel(const std::string& text, Icon icon) override {
-    entries.push_back({text, icon, 'o'});
-    return nextAnswer();
-  }
-  bool askYesNo(const std::string& text, Icon icon) override {
-    entries.push_back({text, icon, 'y'});
-    return nextAnswer();
-  }
-
+  bool askOkCancel(const std::string& text, Icon icon) override { return ask({text, icon, 'o'}); }
+  bool askYesNo(const std::string& text, Icon icon) override { return ask({text, icon, 'y'}); }
   bool askToAct(const std::string& text, Icon icon, const std::string& act,
                 const std::string& keep) override {
-    entries.push_back({text, icon, 'a'});
     actions.push_back({act, keep});
-    return nextAnswer();
+    return ask({text, icon, 'a'});
   }
 
   std::vector<std::string> texts() const {
@@ -48,9 +40,10 @@ class RecordingPrompter : public Prompter {
   std::vector<std::pair<std::string, std::string>> actions;  // captions of each act/keep question
 
  private:
-  bool nextAnswer() {
+  bool ask(const Entry& e) {
+    entries.push_back(e);
     if (answers.empty()) return true;
-    bool a = answers.front();
+    const bool a = answers.front();
     answers.pop_front();
     return a;
   }

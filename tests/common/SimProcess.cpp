@@ -9,10 +9,10 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -21,47 +21,33 @@ namespace vorn::test {
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
-
-int msLeft(SteadyClock::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
-  return left < 0 ? 0 : static_cast<int>(left);
+// Polls `done` every 5 ms for at most `timeoutMs`; true once it held.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
 }
 
 }  // namespace
 
 SimProcess::SimProcess(std::vector<std::string> args, int startTimeoutMs) {
   char tmpl[] = "/tmp/vornsim-test-XXXXXX";
-  if (::mkdtemp(tmpl) == nullptr) {
-    error_ = std::string("mkdtemp: ") + std::strerror(errno);
+  int out[2];
+  if (::mkdtemp(tmpl) == nullptr || ::pipe2(out, O_CLOEXEC) != 0) {
+    error_ = std::strerror(errno);
     return;
   }
   tempDir_ = tmpl;
-  bool hasLog = false;
-  for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-    if (args[i] == "--log") {
-      hasLog = true;
-      logPath_ = args[i + 1];
-    }
-  }
-  if (!hasLog) {
-    logPath_ = tempDir_ + "/vornsim.log";
-    args.push_back("--log");
-    args.push_back(logPath_);
-  }
-  const std::string errPath = tempDir_ + "/stderr.txt";
-
-  int out[2];
-  if (::pipe2(out, O_CLOEXEC) != 0) {
-    error_ = std::string("pipe: ") + std::strerror(errno);
-    return;
-  }
-  std::vector<std::string> argv{VORNSIM_PATH, "--strict"};
+  logPath_ = tempDir_ + "/vornsim.log";
+  std::vector<std::string> argv{VORNSIM_PATH, "--strict", "--log", logPath_};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> cargv;
   for (auto& a : argv) cargv.push_back(a.data());
   cargv.push_back(nullptr);
+  const std::string errPath = tempDir_ + "/stderr.txt";
   const pid_t parent = ::getpid();
 
   pid_ = ::fork();
@@ -70,48 +56,33 @@ SimProcess::SimProcess(std::vector<std::string> args, int startTimeoutMs) {
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) ::_exit(127);
     ::dup2(out[1], STDOUT_FILENO);
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (err >= 0) ::dup2(err, STDERR_FILENO);
-    const int devnull = ::open("/dev/null", O_RDONLY);
-    if (devnull >= 0) ::dup2(devnull, STDIN_FILENO);
+    ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+    ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);
     ::execv(cargv[0], cargv.data());
     ::_exit(127);
   }
   ::close(out[1]);
-  if (pid_ < 0) {
-    error_ = std::string("fork: ") + std::strerror(errno);
-    ::close(out[0]);
-    return;
-  }
 
-  // Read the first line (the path), bounded.
+  // The first line on stdout is the path; bounded, and nothing more comes there.
   std::string line;
-  const auto deadline = SteadyClock::now() + std::chrono::milliseconds(startTimeoutMs);
-  bool eof = false;
-  while (line.find('\n') == std::string::npos && !eof) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(startTimeoutMs);
+  char c = 0;
+  while (pid_ > 0 && c != '\n') {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd pfd{out[0], POLLIN, 0};
-    const int r = ::poll(&pfd, 1, msLeft(deadline));
-    if (r == 0) break;
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    char buf[256];
-    const ssize_t n = ::read(out[0], buf, sizeof buf);
-    if (n <= 0)
-      eof = true;
-    else
-      line.append(buf, static_cast<std::size_t>(n));
+    if (left.count() <= 0 || ::poll(&pfd, 1, static_cast<int>(left.count())) <= 0) break;
+    if (::read(out[0], &c, 1) != 1) break;
+    line += c;
   }
-  ::close(out[0]);  // the simulator writes nothing more to stdout
-  const auto nl = line.find('\n');
-  if (nl == std::string::npos || nl == 0) {
+  ::close(out[0]);
+  if (c != '\n' || line.size() < 2) {
     const std::string text = stderrText();
     error_ = "vornsim did not report its path" + (text.empty() ? std::string() : ": " + text);
     stop(1000);
     return;
   }
-  path_ = line.substr(0, nl);
+  path_ = line.substr(0, line.size() - 1);
 }
 
 SimProcess::~SimProcess() {
@@ -126,31 +97,23 @@ SimProcess::~SimProcess() {
       ADD_FAILURE() << "vornsim refused " << refused.size() << " request(s):" << text;
     }
   }
-  if (!tempDir_.empty()) {
-    std::error_code ec;
-    std::filesystem::remove_all(tempDir_, ec);
-  }
+  std::error_code ec;
+  if (!tempDir_.empty()) std::filesystem::remove_all(tempDir_, ec);
 }
 
 bool SimProcess::running() {
-  if (pid_ <= 0) return false;
   int status = 0;
-  const pid_t r = ::waitpid(pid_, &status, WNOHANG);
+  const pid_t r = pid_ > 0 ? ::waitpid(pid_, &status, WNOHANG) : -1;
+  if (r == 0) return true;
   if (r == pid_) {
     status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     pid_ = -1;
-    return false;
   }
-  return r == 0;
+  return false;
 }
 
 bool SimProcess::waitForExit(int timeoutMs) {
-  const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
-  while (running()) {
-    if (msLeft(deadline) == 0) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+  return WaitUntil([this] { return !running(); }, timeoutMs);
 }
 
 int SimProcess::stop(int timeoutMs) {
@@ -167,13 +130,10 @@ std::vector<std::string> SimProcess::dumpState(int timeoutMs) {
   const std::size_t before = logLines("DUMP-END").size();
   if (!running() || ::kill(pid_, SIGUSR1) != 0) return {};
   if (!waitForLog("DUMP-END", before + 1, timeoutMs)) return {};
-  std::vector<std::string> dump;
-  std::size_t ends = 0;
+  std::vector<std::string> dump;  // the lines of the last dump, ours
   for (const std::string& line : logLines()) {
-    if (line == "DUMP-END")
-      ++ends;
-    else if (ends == before && (line.rfind("GEN ", 0) == 0 || line.rfind("PIN ", 0) == 0))
-      dump.push_back(line);
+    if (line == "DUMP") dump.clear();
+    if (line.rfind("GEN ", 0) == 0 || line.rfind("PIN ", 0) == 0) dump.push_back(line);
   }
   return dump;
 }
@@ -201,20 +161,14 @@ std::vector<std::string> SimProcess::logLines() const { return logLines(std::str
 std::vector<std::string> SimProcess::logLines(const std::string& prefix) const {
   std::vector<std::string> lines;
   std::ifstream in(logPath_);
-  std::string line;
-  while (std::getline(in, line)) {
+  for (std::string line; std::getline(in, line);) {
     if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line);
   }
   return lines;
 }
 
 bool SimProcess::waitForLog(const std::string& prefix, std::size_t count, int timeoutMs) const {
-  const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    if (logLines(prefix).size() >= count) return true;
-    if (msLeft(deadline) == 0) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  return WaitUntil([&] { return logLines(prefix).size() >= count; }, timeoutMs);
 }
 
 }  // namespace vorn::test

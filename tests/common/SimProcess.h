@@ -1,8 +1,8 @@
 #pragma once
 // Starts vornsim for a test, waits for the pseudo-terminal path it prints, and stops it again.
 //
-// Unless the arguments already hold "--log", the simulator writes its log into a temporary
-// folder that lives as long as this object; logLines() reads it back. One line per event:
+// The simulator writes its log into a temporary folder that lives as long as this object;
+// logLines() reads it back. One line per event:
 //   SERVING <path>, HOST-OPEN, HOST-CLOSED, RESYNC, TRANSPARENT, EXIT, VANISH frames=N
 //   VORN m=<module> t=<toggle 0/1, - via tunnel> b=<reply asked 0/1> x=<ext byte or ->
 //        data=<d1,d2,..> then raw=<frame bytes> or via=tunnel
@@ -35,9 +35,7 @@ class SimProcess {
   bool ok() const { return !path_.empty(); }           // started and serving
   const std::string& error() const { return error_; }  // why not, when !ok()
   const std::string& path() const { return path_; }    // the pseudo-terminal to open
-  const std::string& logPath() const { return logPath_; }
-  void allowRefusals() { allowRefusals_ = true; }  // the test sends bad requests on purpose
-  pid_t pid() const { return pid_; }
+  void allowRefusals() { allowRefusals_ = true; }      // the test sends bad requests on purpose
 
   std::string stderrText() const;  // what the simulator said on stderr (for failure messages)
 

@@ -1,32 +1,19 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <ctime>
 
 #include "RecordingPrompter.h"
 #include "SimProcess.h"
 #include "link/FeedbackMonitor.h"
 #include "link/Kestro.h"
 #include "link/Link.h"
-#include "link/PortList.h"
 #include "link/QtSerialPort.h"
 
 using namespace vorn;
 using namespace vorn::test;
 
 namespace {
-
-double CpuSeconds() {
-  rusage ru{};
-  getrusage(RUSAGE_SELF, &ru);
-  return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-         static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
-
-double WallSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 // Our link through a real QSerialPort on the simulator's pseudo-terminal.
 struct SimLink {
@@ -41,64 +28,38 @@ struct SimLink {
 TEST(LinkSim, MutedDeviceWaitsTheWindowWithoutSpinning) {
   SimLink s({"--mute"});
   ASSERT_TRUE(s.open()) << s.sim.error();
-  const double cpu0 = CpuSeconds();
-  const double t0 = WallSeconds();
+  const std::clock_t cpu0 = std::clock();
+  const auto t0 = std::chrono::steady_clock::now();
   EXPECT_TRUE(s.link.Transact(true, {112, 0}));
-  const double wall = WallSeconds() - t0;
-  const double cpu = CpuSeconds() - cpu0;
-  EXPECT_FALSE(s.link.ReplyOk);
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  const double cpu = static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
   EXPECT_NEAR(wall, 2.0, 0.3);
   EXPECT_LT(cpu, 0.1) << "the wait must block, not poll";
-  EXPECT_EQ(s.prompter.texts(),
-            std::vector<std::string>{"No response received, resetting bidirectional communication"});
-  EXPECT_FALSE(s.link.opts.CheckVornBD);
 }
 
-TEST(LinkSim, TunnelEnablingAndReadsThroughKestro) {
+TEST(LinkSim, TunnelEnablingReadAndMonitorThroughKestro) {
   SimLink s({"--kestro", "lintor", "--protocol", "3.2", "--module", "5"});
   ASSERT_TRUE(s.open()) << s.sim.error();
   s.link.setModuleAddress(5);
   const auto r = CheckKestroEnable(s.link, true, true);
   EXPECT_TRUE(r.checked);
   EXPECT_FALSE(r.setTMVisible);
-  ASSERT_TRUE(s.prompter.entries.empty()) << s.prompter.last();
-  for (uint8_t item : {0, 1, 10}) {
-    EXPECT_TRUE(s.link.Transact(true, {112, item}));
-    ASSERT_TRUE(s.link.ReplyOk);
-    EXPECT_EQ(s.link.reply(0), 23);
-    EXPECT_EQ(s.link.reply(2), 112);
-    EXPECT_EQ(s.link.reply(3), item);
-  }
-  EXPECT_TRUE(s.prompter.entries.empty()) << s.prompter.last();
-  EXPECT_NE(s.link.log.text().find("< "), std::string::npos);
-}
+  EXPECT_TRUE(s.link.Transact(true, {112, 10}));
+  EXPECT_EQ(s.link.reply(0), 23);
+  EXPECT_EQ(s.link.reply(3), 10);
 
-TEST(LinkSim, MonitorListsFeedbackThroughTheKestroTunnel) {
-  SimLink s({"--kestro", "lintor", "--module", "5"});
-  ASSERT_TRUE(s.open()) << s.sim.error();
-  s.link.setModuleAddress(5);
-  s.link.opts.CheckKestro = true;
-  s.link.TunnelToggle = 1;
+  // The simulated Vorn answers each empty frame with a poll counter and its input states.
   FeedbackMonitor monitor{s.link};
   ASSERT_TRUE(monitor.start());
   for (int i = 0; i < 3; ++i) monitor.tick();
-  monitor.stop();
-  // The simulated Vorn answers each empty frame with a poll counter and its input states.
+  ASSERT_TRUE(s.prompter.entries.empty()) << s.prompter.last();
+  // Then the interface goes away: the monitor stops, and says why.
+  s.sim.stop();
+  monitor.tick();
   EXPECT_EQ(monitor.text(),
             "Start Monitoring\n<1> <0> <0> <0> \n<2> <0> <0> <0> \n<3> <0> <0> <0> \nMonitoring Stopped\n");
-  EXPECT_TRUE(s.prompter.entries.empty()) << s.prompter.last();
-}
-
-TEST(LinkSim, WrongExtendedAddressThroughTunnelIsUnusable) {
-  SimLink s({"--kestro", "corvel", "--reply-xaddr", "9"});
-  ASSERT_TRUE(s.open()) << s.sim.error();
-  ASSERT_TRUE(CheckKestroEnable(s.link, true, true).checked) << s.prompter.last();
-  s.link.opts.CheckXaddress = true;
-  s.link.opts.ExtAddress = 7;
-  s.link.Transact(true, {112, 0});
-  EXPECT_EQ(s.link.reply(1), 0);
-  EXPECT_EQ(s.prompter.texts(),
-            std::vector<std::string>{"Incorrect eXtended Address byte \nReceived 9 Expected 7"});
+  ASSERT_EQ(s.prompter.entries.size(), 1u);
+  EXPECT_NE(s.prompter.last().find("stopped working"), std::string::npos) << s.prompter.last();
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "FakeSerialPort.h"
 #include "FrameBuilder.h"
 #include "RecordingPrompter.h"
+#include "link/FeedbackMonitor.h"
 #include "link/Link.h"
 
 using namespace vorn;
@@ -10,7 +13,8 @@ using namespace vorn::test;
 
 namespace {
 
-const std::vector<uint8_t> kResync{0, 0, 0, 255, 255, 255, 170, 170, 170};
+using Bytes = std::vector<uint8_t>;
+const Bytes kResync{0, 0, 0, 255, 255, 255, 170, 170, 170};
 
 struct DirectLink : ::testing::Test {
   FakeClock clock;
@@ -18,105 +22,87 @@ struct DirectLink : ::testing::Test {
   RecordingPrompter prompter;
   Link link{port, clock, prompter};
   HostFrameParser parser;
-  std::vector<HostFrame> frames;  // what the device side saw
 
-  // Answers every frame that asks for a reply with `data`, echoing its start byte.
-  void answerWith(std::vector<uint8_t> data) {
-    port.responder = [this, data](const std::vector<uint8_t>& bytes) {
-      for (const auto& f : parser.feed(bytes)) {
-        frames.push_back(f);
-        if (f.wantsReply()) port.queue(ReplyFrame(f.start, data));
-      }
+  // Answers every frame that asks for a reply with the bytes `reply` makes of its start byte.
+  void answer(std::function<Bytes(uint8_t)> reply) {
+    port.responder = [this, reply](const Bytes& bytes) {
+      for (const auto& f : parser.feed(bytes))
+        if (f.wantsReply()) port.queue(reply(f.start));
     };
   }
-  void open() {
-    ASSERT_TRUE(link.openDevice("/dev/fake0"));
-    port.written.clear();
-  }
+  void open() { ASSERT_TRUE(link.openDevice("/dev/fake0")); }
 };
 
-TEST_F(DirectLink, FirstFrameAfterOpenIsPrecededByResyncThenTogglesAlternate) {
+TEST_F(DirectLink, FirstFrameAfterOpenIsPrecededByResyncThenToggleSteps) {
   link.setModuleAddress(5);
   open();
-  answerWith({112, 0, 1, 2, 3});
+  answer([](uint8_t start) { return ReplyFrame(start, {112, 0, 1, 2, 3}); });
   ASSERT_TRUE(link.Transact(true, {112, 0}));
-  std::vector<uint8_t> expected = kResync;
+  Bytes expected = kResync;
   expected.insert(expected.end(), {23, 192, 169, 87, 226, 240, 128, 215});
   EXPECT_EQ(port.written, expected);
   EXPECT_TRUE(link.ReplyOk);
-  EXPECT_EQ(link.replyCount(), 5);
-  EXPECT_EQ(link.reply(4), 1);
-  EXPECT_EQ(link.TextResponse, "[57] [65] [70] [0] [1] [2] [3]");
+  EXPECT_EQ(link.TextResponse, "[57] [65] [70] [0] [1] [2] [3]");  // the reply as it was stored
 
   port.written.clear();
   ASSERT_TRUE(link.Transact(true, {112, 0}));
-  EXPECT_EQ(port.written.front(), 23);  // toggle 0, no resync
-  EXPECT_EQ(port.written.size(), 5u);
-  ASSERT_TRUE(link.Transact(true, {112, 0}));
-  EXPECT_EQ(port.written[5], 87);
+  EXPECT_EQ(port.written, (Bytes{23, 226, 240, 128, 151}));  // no resync, toggle 0
   EXPECT_TRUE(prompter.entries.empty());
 
   link.setModuleAddress(6);  // an address change resynchronises again
   port.written.clear();
   link.Transact(true, {112, 0});
-  EXPECT_EQ(std::vector<uint8_t>(port.written.begin(), port.written.begin() + 9), kResync);
+  EXPECT_EQ(Bytes(port.written.begin(), port.written.begin() + 9), kResync);
 }
 
-TEST_F(DirectLink, BadChecksumIgnoredAndFollowingGoodReplyAccepted) {
+// The start byte must echo the request's (toggle included) and the header be above 95; an
+// extended address byte is checked against the expected one but the reply is still taken.
+// A frame with a bad check byte and noise before the reply are skipped.
+TEST_F(DirectLink, RepliesAreCheckedForStartHeaderAndExtendedAddress) {
   open();
-  port.responder = [this](const std::vector<uint8_t>& bytes) {
-    for (const auto& f : parser.feed(bytes)) {
-      if (!f.wantsReply()) continue;
-      auto bad = ReplyFrame(f.start, {112, 3, 9});
-      bad.back() ^= 1;
-      port.queue(bad);
-      port.queue({0x80, 0xFF});  // noise with bit 7 set
-      port.queue(ReplyFrame(f.start, {112, 3, 10}));
-    }
+  link.opts.ExtAddress = 7;
+  const auto invalid = [](int header) {
+    return "Invalid response received, \nReceived: Addr = 67 Header = " + std::to_string(header) +
+           "\nExpected: Addr = 3 Header > 95 ";
   };
-  link.Transact(true, {112, 3});
-  EXPECT_TRUE(link.ReplyOk);
-  EXPECT_EQ(link.reply(4), 10);
-  EXPECT_TRUE(prompter.entries.empty());
-}
-
-TEST_F(DirectLink, InvalidRepliesGiveExactMessageAndKeepReply) {
-  open();
   struct Case {
-    int toggleFlip;  // answer with the other toggle bit
+    bool xaddr;
+    int toggleFlip;
     uint8_t header;
-    std::string text;
+    Bytes data;
+    bool ok;
+    std::vector<std::string> texts;
+    bool junkFirst = false;
   };
   const Case cases[] = {
-      {0, 66,
-       "Invalid response received, \nReceived: Addr = 67 Header = 66\nExpected: Addr = 3 Header > 95 "},
-      {64, 98,
-       "Invalid response received, \nReceived: Addr = 67 Header = 98\nExpected: Addr = 3 Header > 95 "},
+      {false, 0, 66, {112, 0}, false, {invalid(66)}},
+      {false, 64, 98, {112, 0}, false, {invalid(98)}},
+      {true, 0, 115, {7, 112, 0, 4}, true, {}},
+      {true, 0, 115, {9, 112, 0, 4}, true, {"Incorrect eXtended Address byte \nReceived 9 Expected 7"}},
+      {false, 0, 115, {9, 112, 0, 4}, true, {"Unexpected eXtended Address Byte 9"}},
+      {false, 0, 99, {112, 3, 10}, true, {}, true},
   };
   for (const Case& c : cases) {
     prompter.clear();
-    port.responder = [this, c](const std::vector<uint8_t>& bytes) {
-      for (const auto& f : parser.feed(bytes))
-        if (f.wantsReply()) port.queue(ReplyFrame(f.start ^ c.toggleFlip, {112, 0}, c.header));
-    };
+    link.opts.CheckXaddress = c.xaddr;
+    answer([c](uint8_t start) {
+      Bytes bytes = c.junkFirst ? ReplyFrame(start, {112, 3, 9}) : Bytes{};
+      if (c.junkFirst) {
+        bytes.back() ^= 1;
+        bytes.insert(bytes.end(), {0x80, 0xFF});  // noise with bit 7 set
+      }
+      const Bytes reply = ReplyFrame(start ^ c.toggleFlip, c.data, c.header);
+      bytes.insert(bytes.end(), reply.begin(), reply.end());
+      return bytes;
+    });
     EXPECT_TRUE(link.Transact(true, {112, 0}));
-    EXPECT_FALSE(link.ReplyOk);
-    EXPECT_EQ(prompter.texts(), std::vector<std::string>{c.text});
+    EXPECT_EQ(link.ReplyOk, c.ok) << int(c.header);
+    EXPECT_EQ(prompter.texts(), c.texts);
     EXPECT_EQ(link.reply(1), c.header);
+    EXPECT_EQ(link.reply(2), 112) << "the extended address byte is not stored";
+    EXPECT_EQ(link.reply(4), c.data.back());
     EXPECT_TRUE(link.opts.CheckVornBD);
   }
-  // Header 80 (with its extended-address bit) is rejected too, after the byte's own message.
-  prompter.clear();
-  port.responder = [this](const std::vector<uint8_t>& bytes) {
-    for (const auto& f : parser.feed(bytes))
-      if (f.wantsReply()) port.queue(ReplyFrame(f.start, {5}, 80));
-  };
-  link.Transact(true, {112, 0});
-  EXPECT_FALSE(link.ReplyOk);
-  EXPECT_EQ(prompter.texts(), (std::vector<std::string>{
-                                  "Unexpected eXtended Address Byte 5",
-                                  "Invalid response received, \nReceived: Addr = 67 Header = 80\nExpected: "
-                                  "Addr = 3 Header > 95 "}));
 }
 
 TEST_F(DirectLink, NoReplyClearsBidirectionalAndStepsToggle) {
@@ -131,69 +117,22 @@ TEST_F(DirectLink, NoReplyClearsBidirectionalAndStepsToggle) {
   EXPECT_EQ(link.LinkToggle, 0);
 
   // Now one-way: the frame asks for no answer and the call returns at once.
-  prompter.clear();
   port.written.clear();
   const double t1 = clock.now();
   EXPECT_TRUE(link.Transact(true, {112, 0}));
-  EXPECT_FALSE(link.ReplyOk);
   EXPECT_EQ(clock.now(), t1);
   EXPECT_EQ(port.written[1], 192 + 2);
-  EXPECT_TRUE(prompter.entries.empty());
 }
 
-TEST_F(DirectLink, CountZeroFrameIsStartHeaderCheck) {
+// Palk frames never go through the tunnel; the first one after opening closes a resync.
+TEST_F(DirectLink, PalkFramesResyncOnceAndLeaveToggle) {
   open();
-  link.LinkToggle = 0;
-  link.opts.CheckVornBD = false;
-  link.Transact(false, {});
-  EXPECT_EQ(port.written, (std::vector<uint8_t>{3, 192, 189}));
-}
-
-TEST_F(DirectLink, ExtendedAddressByteMessages) {
-  open();
-  struct Case {
-    bool option;
-    int expected;
-    uint8_t received;
-    std::vector<std::string> texts;
-  };
-  const Case cases[] = {
-      {true, 7, 7, {}},
-      {true, 7, 9, {"Incorrect eXtended Address byte \nReceived 9 Expected 7"}},
-      {false, 0, 9, {"Unexpected eXtended Address Byte 9"}},
-  };
-  for (const Case& c : cases) {
-    prompter.clear();
-    link.opts.CheckXaddress = c.option;
-    link.opts.ExtAddress = c.expected;
-    port.responder = [this, c](const std::vector<uint8_t>& bytes) {
-      for (const auto& f : parser.feed(bytes)) {
-        if (!f.wantsReply()) continue;
-        std::vector<uint8_t> r{f.start,   128 + 96 + 16 + 3, static_cast<uint8_t>(128 + c.received),
-                               128 + 112, 128 + 0,           128 + 4};
-        r.push_back(FrameCheckByte(r));
-        port.queue(r);
-      }
-    };
-    link.Transact(true, {112, 0});
-    EXPECT_EQ(prompter.texts(), c.texts);
-    EXPECT_TRUE(link.ReplyOk);  // the direct link still takes the reply
-    EXPECT_EQ(link.reply(4), 4);
-  }
-}
-
-TEST_F(DirectLink, PalkFrameResyncsOnceAndLeavesToggle) {
-  open();
+  link.opts.CheckKestro = true;
   link.SendPalkFrame(23, 1, 2, 3);
-  std::vector<uint8_t> expected = kResync;
-  expected.insert(expected.end(), {23, 128, 128, 128, 233, 23, 129, 130, 131});
-  expected.push_back(static_cast<uint8_t>(128 + (128 - (23 + 1 + 2 + 3) % 128) % 128));
+  link.SendPalkFrame(23, 1, 2, 3);
+  Bytes expected = kResync;
+  expected.insert(expected.end(), {23, 128, 128, 128, 233, 23, 129, 130, 131, 227, 23, 129, 130, 131, 227});
   EXPECT_EQ(port.written, expected);
-  EXPECT_EQ(link.LinkToggle, 64);
-  port.written.clear();
-  link.opts.CheckKestro = true;  // Palk frames never go through the tunnel
-  link.SendPalkFrame(23, 1, 2, 3);
-  EXPECT_EQ(port.written.size(), 5u);
   EXPECT_EQ(link.LinkToggle, 64);
 }
 
@@ -207,16 +146,8 @@ TEST_F(DirectLink, PortVanishingEndsTransactionOnceAndClosesPort) {
   ASSERT_EQ(prompter.entries.size(), 1u);
   EXPECT_NE(prompter.last().find("/dev/fake0"), std::string::npos);
   EXPECT_TRUE(link.opts.CheckVornBD);  // not the device's fault
-
-  // A write failure behaves the same way, and a new pick brings the port back.
-  prompter.clear();
-  port.vanishOnWait = false;
-  ASSERT_TRUE(link.openDevice("/dev/fake0"));
+  open();
   EXPECT_FALSE(link.portLost());
-  port.failWrite = true;
-  EXPECT_FALSE(link.Transact(true, {112, 0}));
-  EXPECT_FALSE(port.isOpen());
-  EXPECT_EQ(prompter.entries.size(), 1u);
 }
 
 TEST_F(DirectLink, BitRateChangeReopensPickedPortOnly) {
@@ -230,6 +161,68 @@ TEST_F(DirectLink, BitRateChangeReopensPickedPortOnly) {
   EXPECT_EQ(port.baudRate(), 9600);
   EXPECT_EQ(link.LinkToggle, 128);
   EXPECT_EQ(port.openCount, 2);
+}
+
+// The feedback monitor sends an empty frame each tick and lists four-byte answers.
+struct Monitor : DirectLink {
+  FeedbackMonitor monitor{link};
+  Bytes feedback{0, 5, 127, 3};
+  void SetUp() override {
+    answer([this](uint8_t start) { return ReplyFrame(start, feedback); });
+  }
+};
+
+TEST_F(Monitor, ListsFourByteAnswersAndSaysOnceWhenNoneAreAskedFor) {
+  EXPECT_FALSE(monitor.start());
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select Comm-port"});
+  open();
+  EXPECT_TRUE(monitor.start());
+  EXPECT_TRUE(monitor.start());
+  monitor.tick();
+  feedback = {1, 2, 3};  // not four bytes: nothing listed
+  monitor.tick();
+  link.opts.CheckVornBD = false;
+  for (int i = 0; i < 3; ++i) monitor.tick();
+  monitor.stop();
+  EXPECT_EQ(monitor.text(),
+            "Start Monitoring\n<0> <5> <127> <3> \nNo feedback: \"Bidirectional Comm.\" is off, so the Vorn "
+            "is not asked to answer\nMonitoring Stopped\n");
+  EXPECT_EQ(prompter.entries.size(), 1u);
+}
+
+TEST_F(Monitor, KeepsTheLastLinesAndReportsEachAppend) {
+  open();
+  std::string shown;
+  monitor.onAppend = [&](const std::string& piece) { shown += piece; };
+  monitor.start();
+  const size_t ticks = FeedbackMonitor::kMaxLines + 20;
+  for (size_t i = 0; i < ticks; ++i) {
+    feedback[0] = static_cast<uint8_t>(i % 128);
+    monitor.tick();
+  }
+  const std::string& t = monitor.text();
+  EXPECT_EQ(static_cast<size_t>(std::count(t.begin(), t.end(), '\n')), FeedbackMonitor::kMaxLines);
+  EXPECT_EQ(t.substr(0, 4), "<" + std::to_string((ticks - FeedbackMonitor::kMaxLines) % 128) + ">");
+  // The display saw every line once, in order; the text is its tail.
+  EXPECT_EQ(static_cast<size_t>(std::count(shown.begin(), shown.end(), '\n')), ticks + 1);
+  EXPECT_EQ(shown.substr(shown.size() - t.size()), t);
+}
+
+// A port that goes away, or a silent Kestro system: one message, then the monitor stops.
+TEST_F(Monitor, StopsWhenPortGoesAwayInsteadOfNaggingEveryTick) {
+  port.responder = nullptr;
+  for (bool kestro : {false, true}) {
+    prompter.clear();
+    monitor.clear();
+    open();
+    port.vanishOnWait = !kestro;
+    link.opts.CheckKestro = kestro;
+    monitor.start();
+    for (int i = 0; i < 5; ++i) monitor.tick();
+    EXPECT_FALSE(monitor.running());
+    EXPECT_EQ(prompter.entries.size(), 1u) << prompter.last();
+    EXPECT_EQ(monitor.text(), "Start Monitoring\nMonitoring Stopped\n");
+  }
 }
 
 }  // namespace

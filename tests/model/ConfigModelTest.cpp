@@ -5,27 +5,6 @@
 namespace vorn {
 namespace {
 
-TEST(ConfigModel, StartValuesGiveOneAddressOfEachKindPerPin) {
-  ConfigModel m;
-  EXPECT_EQ(m.DCCTotal, 32);
-  EXPECT_EQ(m.XDCCTotal, 32);
-  EXPECT_EQ(m.SerialTotal, 32);
-  for (int p = 0; p < kPinsInUse; ++p) EXPECT_EQ(m.DCCStart[p], p);
-  EXPECT_EQ(m.pin(32).DCCCount, 0);
-  EXPECT_EQ(m.eventOn(7, 2), 2);
-  EXPECT_EQ(m.eventOff(7, 2), -1);
-}
-
-TEST(ConfigModel, DccCountZeroShiftsLaterPins) {
-  ConfigModel m;
-  m.pin(3).DCCCount = 0;
-  m.pin(4).DCCCount = 4;
-  m.RecalcDCCStart();
-  EXPECT_EQ(m.DCCStart[4], 3);
-  EXPECT_EQ(m.DCCStart[5], 7);
-  EXPECT_EQ(m.DCCTotal, 34);
-}
-
 TEST(ConfigModel, ClearDeviceDetachesOnlyPinsReferringToTheDevicePin) {
   ConfigModel m;
   for (int p : {10, 11, 12}) {
@@ -45,8 +24,7 @@ TEST(ConfigModel, ClearDeviceDetachesOnlyPinsReferringToTheDevicePin) {
     EXPECT_EQ(m.pin(p).DevicePointer, 0);
     EXPECT_EQ(m.pin(p).DeviceName, "");
   }
-  EXPECT_EQ(m.pin(21).DevicePointer, -1);
-  EXPECT_EQ(m.pin(21).DeviceName, "Other");
+  EXPECT_TRUE(m.pin(21) == before.pin(21));
 }
 
 TEST(ConfigModelDeathTest, IndexOutsideTheTableStops) {

@@ -1,32 +1,28 @@
-// The device tab against the simulated Vorn over a real pseudo-terminal: a program edited in
-// the window goes to the Vorn with "Write Pin" and compares with "Verify All Pins".
+// The device tab and the Test tab against the simulated Vorn over a real
+// pseudo-terminal; the act-or-keep message box; and the device tab's pictures.
 
-#include <gtest/gtest.h>
-
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QSlider>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTest>
-
-#include "RecordingPrompter.h"
-#include "SimProcess.h"
-#include "link/QtSerialPort.h"
-#include "operations/Jobs.h"
+#include "Fixtures.h"
 #include "operations/Live.h"
-#include "operations/Session.h"
-#include "ui/DeviceConfigTab.h"
-#include "ui/DeviceConfigWidgets.h"
+#include "ui/MessageBoxPrompter.h"
 #include "ui/PinOverview.h"
+#include "ui/TestTab.h"
 
 namespace vorn::test {
 namespace {
 
-struct SimTabRig {
+// The device tab on a session linked to the simulated Vorn; the jobs its buttons ask for run
+// at once, as the window's timer tick would.
+class SimTabTest : public ::testing::Test, public Controls {
+ protected:
+  explicit SimTabTest(std::vector<std::string> simArgs = {}) : sim(std::move(simArgs)) {
+    s.onShowReport = [this] { shownReport = s.report.text(); };
+    s.onDisplayRefresh = [this] { tab.refreshAll(); };
+    s.onPinConfigRefresh = [this] { tab.refreshPinConfig(); };
+    if (sim.ok()) s.link.openDevice(sim.path());
+    root = &tab;
+  }
+  bool run(const char* job) { return jobs.request(job) && jobs.tick() && jobs.lastResult(); }
+
   SimProcess sim;
   QtSerialPort port;
   RecordingPrompter prompter;
@@ -35,206 +31,247 @@ struct SimTabRig {
   std::string shownReport;
   std::vector<bool> results;
   DeviceConfigTab tab{s, [this](const std::string& name) {
-                        // The window's timer tick, run at once.
                         if (jobs.request(name) && jobs.tick()) results.push_back(jobs.lastResult());
                       }};
+};
 
-  SimTabRig() {
-    s.onShowReport = [this] { shownReport = s.report.text(); };
-    s.onDisplayRefresh = [this] { tab.refreshAll(); };
-    s.onPinConfigRefresh = [this] { tab.refreshPinConfig(); };
-    if (sim.ok()) s.link.openDevice(sim.path());
+class DeviceConfigSimTest : public SimTabTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim.ok()) << sim.error();
     tab.setExpertMode(true);  // the single-pin buttons
     tab.show();
   }
-  template <class T = QWidget>
-  T* w(const char* name) {
-    return tab.findChild<T*>(name);
-  }
-  void enter(const char* name, const char* value) {
-    auto* b = w<ValidatedEdit>(name);
-    b->setText(value);
-    QTest::keyClick(b, Qt::Key_Return);
-  }
-  void click(const char* name) {
-    QWidget* b = w(name);
-    ASSERT_TRUE(b && b->isVisible() && b->isEnabled()) << name;
-    QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(qMin(8, b->width() / 2), b->height() / 2));
-  }
 };
 
-TEST(DeviceConfigSimTest, EditedProgramWrittenAndVerified) {
-  SimTabRig r;
-  ASSERT_TRUE(r.sim.ok()) << r.sim.error();
-  r.click("CommandReadAllPins");  // the window starts from what the Vorn holds
-  ASSERT_EQ(r.results, std::vector<bool>{true}) << r.prompter.last();
-
-  r.click("CheckPAspShowDetails");
-  r.enter("TextPAspOutput", "4");
-  r.click("OptionPAspConf_1");
-  r.enter("TextPAspAspect", "2");
-  auto* inst = r.w<QComboBox>("ComboPAspInst_0");
-  inst->setCurrentIndex(inst->findData(38));  // Set Level
-  r.enter("TextPAspOffset_0", "1");
-  r.enter("TextPAspPar1_0", "20");
-  auto* wait = r.w<QComboBox>("ComboPAspInst_1");
-  wait->setCurrentIndex(wait->findData(102));  // Wait
-  r.enter("TextPAspPar2_1", "25");
-  r.enter("TextPAspPar3_1", "1");
-  r.enter("TextPAspInit", "2");
-  r.w<QTabWidget>("SSTabPCFG")->setCurrentIndex(2);  // PWM
-  r.enter("TextPWMOnLevel", "20");
-  const PinData edited = r.s.model.pin(3);
-  EXPECT_EQ(edited.Aspects[2].Instr[1], (Instruction{102, 0, 0, 0, 25, 1}));
-
-  r.click("CommandWritePin");
-  r.click("CommandVerifyAllPins");
-  ASSERT_EQ(r.results, (std::vector<bool>{true, true, true})) << r.prompter.last() << r.shownReport;
-  ASSERT_GE(r.shownReport.size(), 9u);
-  EXPECT_EQ(r.shownReport.substr(r.shownReport.size() - 9), "Verify OK") << r.shownReport;
-
-  // An edit not written yet does not compare.
-  r.enter("TextPAspPar1_0", "21");
-  r.click("CommandVerifyAllPins");
-  EXPECT_EQ(r.results.back(), false);
-  EXPECT_EQ(r.shownReport.find("Verify OK"), std::string::npos) << r.shownReport;
-
-  // What the Vorn holds is what was written.
-  r.s.model.pin(3) = PinData{};
-  r.tab.refreshAll();
-  r.click("CommandReadPin");
-  EXPECT_TRUE(r.s.model.pin(3) == edited);
-  EXPECT_EQ(r.w<QLineEdit>("TextPAspPar1_0")->text(), "20");
-}
-
-TEST(DeviceConfigSimTest, OverviewFollowsTheCurrentPinAndMarksChangesAndVerification) {
-  SimTabRig r;
-  ASSERT_TRUE(r.sim.ok()) << r.sim.error();
-  auto* view = r.w<QTableView>("PinOverview");
-  auto* write = r.w<QPushButton>("CommandWriteChanges");
-  ASSERT_TRUE(view && write);
-  EXPECT_FALSE(write->isEnabled());
-  EXPECT_EQ(write->toolTip(), "Read All first");
-  auto cell = [&](int row, int col) { return view->model()->index(row, col).data().toString(); };
+// A program edited in the window goes to the Vorn with "Write Changes" and "Write Pin" and
+// compares with "Verify All Pins"; the overview marks the pin on the way.
+TEST_F(DeviceConfigSimTest, EditedProgramWrittenVerifiedAndMarkedInTheOverview) {
+  auto* view = w<QTableView>("PinOverview");
   auto state = [&](int row) {
-    r.tab.refreshOverview();
-    return cell(row, PinOverviewModel::ColState);
+    tab.refreshOverview();
+    return view->model()->index(row, PinOverviewModel::ColState).data().toString();
   };
-
-  ASSERT_TRUE(r.jobs.request("ReadAll") && r.jobs.tick() && r.jobs.lastResult()) << r.prompter.last();
-  EXPECT_TRUE(write->isEnabled());
-  EXPECT_EQ(cell(3, PinOverviewModel::ColPin), "4");
-  EXPECT_EQ(cell(3, PinOverviewModel::ColType), "Clear");
+  ASSERT_TRUE(run("ReadAll")) << prompter.last();  // the window starts from what the Vorn holds
 
   // The table and the editor share the current pin, arrow keys included.
   view->setCurrentIndex(view->model()->index(5, 0));
-  EXPECT_EQ(r.s.model.CurPin, 5);
-  EXPECT_EQ(r.w<QLineEdit>("TextPAspOutput")->text(), "6");
+  EXPECT_EQ(text("TextPAspOutput"), "6");
   QTest::keyClick(view, Qt::Key_Up);
-  EXPECT_EQ(r.s.model.CurPin, 4);
-  r.enter("TextPAspOutput", "4");
-  r.tab.refreshOverview();
+  EXPECT_EQ(s.model.CurPin, 4);
+  enter("TextPAspOutput", "4");
+  tab.refreshOverview();
   EXPECT_EQ(view->currentIndex().row(), 3);
 
-  // An edit marks its pin; Write Changes lists it, sends it and clears the mark.
-  r.enter("TextPAspInit", "1");
+  click("CheckPAspShowDetails");
+  click("OptionPAspConf_1");
+  enter("TextPAspAspect", "2");
+  auto* combo = w<QComboBox>("ComboPAspInst_0");
+  combo->setCurrentIndex(combo->findData(38));  // Set Level
+  enter("TextPAspOffset_0", "1");
+  enter("TextPAspPar1_0", "20");
+  combo = w<QComboBox>("ComboPAspInst_1");
+  combo->setCurrentIndex(combo->findData(102));  // Wait
+  enter("TextPAspPar2_1", "25");
+  enter("TextPAspPar3_1", "1");
+  w<QTabWidget>("SSTabPCFG")->setCurrentIndex(2);  // PWM
+  enter("TextPWMOnLevel", "20");
+  EXPECT_EQ(s.model.pin(3).Aspects[2].Instr[1], (Instruction{102, 0, 0, 0, 25, 1}));
   EXPECT_EQ(state(3), "changed");
-  EXPECT_EQ(state(2), "");
   QStringList listed;
-  r.tab.changesDialog = [&](const QStringList& lines, bool) {
+  tab.changesDialog = [&](const QStringList& lines, bool) {
     listed = lines;
     return true;
   };
-  r.click("CommandWriteChanges");
-  ASSERT_EQ(listed.size(), 1);
-  EXPECT_TRUE(listed[0].startsWith("Pin 4")) << listed[0].toStdString();
-  ASSERT_EQ(r.results, std::vector<bool>{true}) << r.prompter.last();
+  click("CommandWriteChanges");
+  ASSERT_FALSE(listed.isEmpty());
+  for (const QString& line : listed) EXPECT_TRUE(line.startsWith("Pin 4")) << line.toStdString();
   EXPECT_EQ(state(3), "");
-
-  // Verification marks every pin; a pin that differs shows its report lines.
-  r.s.model.pin(9).InitAspect = r.s.model.pin(9).InitAspect == 1 ? 2 : 1;
-  ASSERT_TRUE(r.jobs.request("VerifyAll") && r.jobs.tick());
+  click("CommandVerifyAllPins");
+  ASSERT_EQ(results, (std::vector<bool>{true, true})) << prompter.last() << shownReport;
+  EXPECT_TRUE(QString::fromStdString(shownReport).endsWith("Verify OK")) << shownReport;
   EXPECT_EQ(state(2), "ok");
-  EXPECT_EQ(state(9), "changed, differs");
-  view->setCurrentIndex(view->model()->index(9, 0));
-  EXPECT_EQ(r.w<QLabel>("lblPinFindings")->text(), "Pin 10: Init does not compare");
-  EXPECT_TRUE(r.w<QLabel>("lblPinFindings")->isVisible());
+
+  // An edit not written yet does not compare; the pin shows its report lines.
+  enter("TextPAspInit", "2");
+  click("CommandVerifyAllPins");
+  EXPECT_EQ(results.back(), false);
+  EXPECT_EQ(state(3), "changed, differs");
+  EXPECT_EQ(w<QLabel>("lblPinFindings")->text(), "Pin 4: Init does not compare");
+
+  // What the Vorn holds after "Write Pin" is what was edited.
+  click("CommandWritePin");
+  const PinData edited = s.model.pin(3);
+  s.model.pin(3) = PinData{};
+  tab.refreshAll();
+  click("CommandReadPin");
+  EXPECT_TRUE(s.model.pin(3) == edited);
+  EXPECT_EQ(text("TextPAspPar1_0"), "20");
+  EXPECT_EQ(results, (std::vector<bool>{true, true, false, true, true}));
 }
 
-TEST(DeviceConfigSimTest, LiveCommandsSendTheirBytes) {
-  SimTabRig r;
-  ASSERT_TRUE(r.sim.ok()) << r.sim.error();
-  r.click("CheckPAspShowDetails");
-  r.enter("TextPAspOutput", "4");  // pin 3
-  r.click("OptionPAspConf_1");
-  r.enter("TextPAspAspect", "2");
-  ASSERT_EQ(r.s.model.SerialStart[3], 3);
-
-  auto* test = r.w<QPushButton>("CommandPAspTestAspect");
+TEST_F(DeviceConfigSimTest, LiveCommandsSendTheirBytes) {
+  click("CheckPAspShowDetails");
+  enter("TextPAspOutput", "4");  // pin 3, serial address 3
+  click("OptionPAspConf_1");
+  enter("TextPAspAspect", "2");
+  auto* test = w<QPushButton>("CommandPAspTestAspect");
   test->setFocus();
   QTest::keyClick(test, Qt::Key_Space);  // plain Test from the keyboard
-  ASSERT_TRUE(r.sim.waitForLog("VORN ", 1));
-  EXPECT_NE(r.sim.logLines("VORN ").back().find("data=0,1,3,2"), std::string::npos)
-      << r.sim.logLines("VORN ").back();
   QTest::mouseClick(test, Qt::LeftButton, Qt::ControlModifier);
-  ASSERT_TRUE(r.sim.waitForLog("VORN ", 2));
-  EXPECT_NE(r.sim.logLines("VORN ").back().find("data=0,0,3,2"), std::string::npos)
-      << r.sim.logLines("VORN ").back();
 
-  // Flexible Palk addressing: 4 x 10 + 3 = 43 is module 1, output 11.
-  r.s.general.PalkFlexEnabled = true;
-  r.s.model.PalkFlexStart = 10;
-  // Shift + Test from the button's context menu.
-  ASSERT_EQ(test->contextMenuPolicy(), Qt::ActionsContextMenu);
+  // Flexible Palk addressing: 4 x 10 + 3 = 43 is module 1, output 11. Shift + Test from the
+  // button's context menu.
+  s.general.PalkFlexEnabled = true;
+  s.model.PalkFlexStart = 10;
   test->findChild<QAction*>("ActionPAspTest_1")->trigger();
-  ASSERT_TRUE(r.sim.waitForLog("PALK ", 1));
-  const std::string palk = r.sim.logLines("PALK ").back();
-  EXPECT_NE(palk.find("a=7 c=1 p1=11 p2=2"), std::string::npos) << palk;
+  ASSERT_TRUE(sim.waitForLog("PALK ", 1));
+  EXPECT_NE(sim.logLines("PALK ").back().find("a=7 c=1 p1=11 p2=2"), std::string::npos)
+      << sim.logLines("PALK ").back();
   test->findChild<QAction*>("ActionPAspTest_4")->trigger();
-  EXPECT_EQ(r.prompter.last(), TestHelpText());
+  EXPECT_EQ(prompter.last(), TestHelpText());
 
   // Without serial addresses nothing is sent.
-  r.w<UpDown>("UpDownPaspPalkn")->stepBy(-1);
-  ASSERT_EQ(r.s.model.pin(3).SerialCount, 0);
+  w<UpDown>("UpDownPaspPalkn")->stepBy(-1);
   QTest::mouseClick(test, Qt::LeftButton, Qt::ControlModifier);
-  EXPECT_EQ(r.prompter.last(), "You have no Palk-address(es) assigned to Pin 4");
-  EXPECT_EQ(r.prompter.entries.back().icon, Icon::Critical);
+  EXPECT_EQ(prompter.last(), "You have no Palk-address(es) assigned to Pin 4");
 
-  // No level is known yet: the boxes are empty and Jump asks for one, sending nothing.
-  r.w<QTabWidget>("SSTabPCFG")->setCurrentIndex(1);
-  EXPECT_EQ(r.w<QLineEdit>("TextPosition")->text(), "");
-  const size_t framesBefore = r.sim.logLines("VORN ").size();
-  r.click("CommandStopSrv");
-  EXPECT_EQ(r.prompter.last(),
+  // No level is known yet: Jump asks for one, sending nothing.
+  w<QTabWidget>("SSTabPCFG")->setCurrentIndex(1);
+  click("CommandStopSrv");
+  EXPECT_EQ(prompter.last(),
             "No position has been set for pin 4 yet: type one and press \"Set\", or move the slider.");
   // Sliders send while they have the focus; the jump buttons never use the dynamics.
-  r.w<QTabWidget>("SSTabPCFG")->setCurrentIndex(2);
-  EXPECT_EQ(r.w<QLineEdit>("TextPWMLevel")->text(), "");
-  auto* pwm = r.w<QSlider>("SliderPWM");
-  r.w<QAbstractButton>("CheckPWMSlow")->setChecked(true);
+  w<QTabWidget>("SSTabPCFG")->setCurrentIndex(2);
+  auto* pwm = w<QSlider>("SliderPWM");
+  w<QAbstractButton>("CheckPWMSlow")->setChecked(true);
   pwm->setValue(5);  // no focus: nothing sent
   QFocusEvent in(QEvent::FocusIn);
   QApplication::sendEvent(pwm, &in);
   pwm->setValue(9);
-  r.click("CommandPWMJump");
-  r.w<QTabWidget>("SSTabPCFG")->setCurrentIndex(1);
-  auto* servo = r.w<QSlider>("SliderServo");
-  r.w<QAbstractButton>("CheckSrvDynamic")->setChecked(true);
+  click("CommandPWMJump");
+  w<QTabWidget>("SSTabPCFG")->setCurrentIndex(1);
+  auto* servo = w<QSlider>("SliderServo");
+  w<QAbstractButton>("CheckSrvDynamic")->setChecked(true);
   QApplication::sendEvent(servo, &in);
   servo->setValue(-64);
   QTest::keyClick(servo, Qt::Key_Right);  // one position per arrow key
   servo->setValue(63);
-  r.click("CommandStopSrv");
-  const char* expected[] = {"data=0,54,3,9", "data=0,38,3,9",   "data=0,55,3,0",
+  click("CommandStopSrv");
+  // The frames in order, the resync first.
+  const char* expected[] = {"data= ",        "data=0,1,3,2",    "data=0,0,3,2",
+                            "data=0,54,3,9", "data=0,38,3,9",   "data=0,55,3,0",
                             "data=0,55,3,1", "data=0,55,3,127", "data=0,39,3,127"};
-  ASSERT_TRUE(r.sim.waitForLog("VORN ", framesBefore + std::size(expected)));
-  const auto lines = r.sim.logLines("VORN ");
-  ASSERT_EQ(lines.size(), framesBefore + std::size(expected));
+  ASSERT_TRUE(sim.waitForLog("VORN ", std::size(expected)));
+  const auto lines = sim.logLines("VORN ");
+  ASSERT_EQ(lines.size(), std::size(expected));
   for (size_t i = 0; i < std::size(expected); ++i)
-    EXPECT_NE(lines[framesBefore + i].find(expected[i]), std::string::npos) << lines[framesBefore + i];
-  EXPECT_EQ(r.s.model.pin(3).LiveLevel, 127);
-  EXPECT_GE(servo->width(), 256);
-  EXPECT_EQ(r.w<QLabel>("LabelPWMLevel")->buddy(), r.w<QLineEdit>("TextPWMLevel"));
+    EXPECT_NE(lines[i].find(expected[i]), std::string::npos) << lines[i];
+  EXPECT_EQ(s.model.pin(3).LiveLevel, 127);
+}
+
+TEST_F(DeviceConfigSimTest, PalkSendShowsTheValuesItSent) {
+  TestTab testTab(s);
+  testTab.show();
+  const char* typed[3] = {"9", "3.6", "200"};
+  const char* shown[3] = {"9", "4", "127"};
+  auto box = [&](int i) { return testTab.findChild<QLineEdit*>(QString("TextPalkParameter_%1").arg(i)); };
+  for (int i = 0; i < 3; ++i) box(i)->setText(typed[i]);
+  QTest::mouseClick(testTab.findChild<QPushButton*>("CommandSendPalk"), Qt::LeftButton);
+  ASSERT_TRUE(sim.waitForLog("PALK a=3 c=9", 1));
+  EXPECT_NE(sim.logLines("PALK a=3 c=9").back().find("p1=4 p2=127"), std::string::npos)
+      << sim.logLines("PALK a=3 c=9").back();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(box(i)->text(), shown[i]);
+  EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
+}
+
+// The act-or-keep question (Erase Flash) as a real message box: Escape, closing it and Enter
+// (on the default button) keep; only the act button acts.
+TEST(MessageBoxes, OnlyTheActButtonActs) {
+  MessageBoxPrompter prompter;
+  std::function<void(QMessageBox&)> gesture;
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    EXPECT_EQ(box->defaultButton()->text(), "Keep");
+    gesture(*box);
+  });
+  poll.start();
+  const std::pair<std::function<void(QMessageBox&)>, bool> gestures[] = {
+      {[](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }, false},
+      {[](QMessageBox& box) { box.close(); }, false},
+      {[](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }, false},
+      {[](QMessageBox& box) {
+         for (QAbstractButton* b : box.buttons())
+           if (b->text() == "Erase") b->click();
+       },
+       true},
+  };
+  for (const auto& [g, acts] : gestures) {
+    gesture = g;
+    EXPECT_EQ(prompter.askToAct("Erase?", Icon::Warning, "Erase", "Keep"), acts);
+  }
+}
+
+// Not a check: when VORN_SCREENSHOT_DIR is set (scripts/screenshots.sh), saves pictures of
+// the device tab with details on, as read from the demo Vorn.
+class DeviceTabScreenshots : public SimTabTest {
+ protected:
+  DeviceTabScreenshots() : SimTabTest({"--demo"}) {}
+  void SetUp() override {
+    out = std::getenv("VORN_SCREENSHOT_DIR");
+    if (!out) GTEST_SKIP() << "VORN_SCREENSHOT_DIR not set";
+    ASSERT_TRUE(sim.ok()) << sim.error();
+  }
+  void showPin(const char* shownPin) {
+    auto* pin = w<ValidatedEdit>("TextPAspOutput");
+    pin->setText(shownPin);
+    emit pin->validate();
+    tab.refreshPinConfig();
+  }
+  void save(const char* file) {
+    QTest::qWait(150);
+    EXPECT_TRUE(tab.grab().save(QDir(out).filePath(file))) << file;
+  }
+  const char* out = nullptr;
+};
+
+// A four-aspect signal and a servo pin.
+TEST_F(DeviceTabScreenshots, DeviceConfigurationTabDetails) {
+  tab.resize(1280, 820);
+  tab.show();
+  w<QAbstractButton>("CommandReadAllPins")->click();
+  s.model.pin(3).Description = "Distant signal";
+  const char* aspects[4] = {"Caution", "Clear", "Expect stop", "Dark"};
+  for (int a = 0; a < 4; ++a) s.model.aspect(3, a).Description = aspects[a];
+  s.model.pin(4).Description = "Point 1 servo";
+  s.model.aspect(4, 0).Description = "Straight";
+  tab.setExpertMode(true);
+  w<QAbstractButton>("CheckPAspShowDetails")->setChecked(true);
+  showPin("4");
+  save("device-tab-signal.png");
+  showPin("5");
+  save("device-tab-servo.png");
+}
+
+// The pin overview after Read All, an edited step on the servo pin and Verify All: the servo
+// pin is "changed, differs", the others "ok".
+TEST_F(DeviceTabScreenshots, PinOverviewWithChangedAndVerifiedPins) {
+  tab.resize(1600, 900);
+  tab.show();
+  ASSERT_TRUE(run("ReadAll")) << prompter.last();
+  s.model.pin(3).Description = "Distant signal";
+  s.model.pin(4).Description = "Point 1 servo";
+  s.model.pin(4).DeviceName = "Servo turnout";
+  s.model.pin(7).Description = "Fire flicker";
+  s.model.instr(4, 1, 0).Par1 = static_cast<uint8_t>(s.model.instr(4, 1, 0).Par1 ^ 8);
+  ASSERT_TRUE(jobs.request("VerifyAll") && jobs.tick());
+  w<QAbstractButton>("CheckPAspShowDetails")->setChecked(true);
+  showPin("5");
+  tab.refreshOverview();
+  save("device-tab-overview.png");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-#include <QPushButton>
 
-#include "DeviceConfigFixture.h"
+#include "Fixtures.h"
 #include "ui/EditDialogs.h"
 
 namespace vorn::test {
@@ -47,30 +46,15 @@ TEST(EditSteps, InsertAndDeleteWithinTheLayout) {
   }
 }
 
-TEST(EditPins, PastedMemberStillPointsAtItsDevicePin) {
-  ConfigModel m;
-  m.pin(1).DeviceName = "Signal";
-  m.pin(3).DevicePointer = -2;
-  m.pin(3).Description = "member";
-  PinData clip = m.pin(3);
-  PastePin(m, 10, clip, 3);
-  EXPECT_EQ(m.pin(10).DevicePointer, -9);
-  EXPECT_EQ(m.pin(10).Description, "member");
-}
-
-TEST(EditPins, ClearDissolvesTheDeviceAndKeepsCountsLiveLevelAndStepNine) {
+TEST(EditPins, ClearKeepsCountsLiveLevelAndStepNine) {
   ConfigModel m;
   PinData& p = m.pin(4);
-  p.DeviceName = "Crossing";
-  m.pin(5).DevicePointer = -1;
   p.AspectConfig = kLayout4x9;
   p.LiveLevel = 77;
   p.DCCCount = 3;
   p.Aspects[12] = Numbered();
   ClearPin(m, 4);
   EXPECT_EQ(p.AspectConfig, 0);
-  EXPECT_EQ(p.DeviceName, "");
-  EXPECT_EQ(m.pin(5).DevicePointer, 0);
   EXPECT_EQ(p.LiveLevel, 77);
   EXPECT_EQ(p.DCCCount, 3);
   EXPECT_EQ(p.Aspects[12].Instr[8], Instruction{});
@@ -79,31 +63,35 @@ TEST(EditPins, ClearDissolvesTheDeviceAndKeepsCountsLiveLevelAndStepNine) {
 
 using EditDialogTest = DeviceTabTest;
 
+// A pasted member still points at its device pin; the pasted counts move the address tables.
 TEST_F(EditDialogTest, CopyAndPastePinThroughTheDialog) {
-  s.model.pin(0).Description = "source";
-  s.model.pin(0).AspectConfig = kLayout4x9;
-  s.model.pin(0).DCCCount = 3;
+  s.model.pin(1).DeviceName = "Signal";
+  PinData& source = s.model.pin(3);
+  source.Description = "source";
+  source.DevicePointer = -2;
+  source.AspectConfig = kLayout4x9;
+  source.DCCCount = 3;
+  goToPin(4);
   answer = [](QDialog& d) {
-    EXPECT_EQ(d.windowTitle(), "Edit Pin 1");
+    EXPECT_EQ(d.windowTitle(), "Edit Pin 4");
     d.findChild<QPushButton*>("CommandCopyPin")->click();
   };
   click("LabelPAspOutput");
-  s.model.pin(0).Description = "changed later";  // the copy is deep
-  goToPin(5);
+  source.Description = "changed later";  // the copy is deep
+  goToPin(11);
   answer = [](QDialog& d) { d.findChild<QPushButton*>("CommandPastePin")->click(); };
   click("LabelPAspOutput");
-  EXPECT_EQ(s.model.pin(4).Description, "source");
+  EXPECT_EQ(s.model.pin(10).DevicePointer, -9);
   EXPECT_EQ(text("TextPAspDesc"), "source");
   EXPECT_TRUE(w<QAbstractButton>("OptionPAspConf_1")->isChecked());
-  // The pasted counts move the address tables.
-  EXPECT_EQ(s.model.DCCStart[5], s.model.DCCStart[4] + 3);
+  EXPECT_EQ(s.model.DCCStart[11], s.model.DCCStart[10] + 3);
 }
 
 TEST_F(EditDialogTest, AspectCopyPasteAndStepDialog) {
   s.model.pin(0).AspectConfig = kLayout4x9;
   s.model.aspect(0, 0) = Numbered();
   tab->refreshAll();
-  setDetails(true);
+  showDetails();
   answer = [](QDialog& d) { d.findChild<QPushButton*>("CommandCopy")->click(); };
   click("LabelPAspAspect");
   enter("TextPAspAspect", "2");

@@ -1,7 +1,5 @@
-#include <QSlider>
-#include <QTabWidget>
 
-#include "DeviceConfigFixture.h"
+#include "Fixtures.h"
 #include "model/PinConfigParams.h"
 #include "ui/PinConfigEditor.h"
 
@@ -12,11 +10,16 @@ class PinConfigEditorTest : public DeviceTabTest {
  protected:
   void SetUp() override {
     DeviceTabTest::SetUp();
-    setDetails(true);
+    showDetails();
   }
   QTabWidget* tabs() { return w<QTabWidget>("SSTabPCFG"); }
   PinData& pin() { return s.model.pin(s.model.CurPin); }
   void selectTab(int i) { tabs()->setCurrentIndex(i); }
+  // Types into a box and clicks it (validation on click).
+  void typeAndClick(const char* name, const char* value) {
+    w<QLineEdit>(name)->setText(value);
+    QTest::mouseClick(w(name), Qt::LeftButton);
+  }
 };
 
 TEST_F(PinConfigEditorTest, TabChangeInstallsTheKindDefaults) {
@@ -39,9 +42,8 @@ TEST_F(PinConfigEditorTest, TabChangeInstallsTheKindDefaults) {
 TEST_F(PinConfigEditorTest, NavigatingShowsEachPinOnItsTabWithoutChangingIt) {
   s.model.pin(3).PinConfig = {kCfgPwmInverted, 7, 3, 9, 2, 30, 0, 0, 0, 0, 0, 0, 0};
   s.model.pin(4).PinConfig = {kCfgInputLowActive, 11, 12, 6, 8, 0, 0, 0, 0, 0, 0, 0, 0};
-  selectTab(1);
   const PinConfigBytes pwm = s.model.pin(3).PinConfig;
-  const PinConfigBytes input = s.model.pin(4).PinConfig;
+  selectTab(1);
   goToPin(4);
   EXPECT_EQ(tabs()->currentIndex(), 2);
   EXPECT_EQ(text("TextPWMInitLevel"), "7");
@@ -52,15 +54,11 @@ TEST_F(PinConfigEditorTest, NavigatingShowsEachPinOnItsTabWithoutChangingIt) {
   EXPECT_EQ(tabs()->currentIndex(), 3);
   EXPECT_TRUE(w<QAbstractButton>("CheckInputInvert")->isChecked());
   EXPECT_EQ(s.model.pin(3).PinConfig, pwm);
-  EXPECT_EQ(s.model.pin(4).PinConfig, input);
   // The input boxes touch only their own bytes.
   w<UpDown>("UpDownInputDelay_1")->stepBy(-1);
-  EXPECT_EQ(s.model.pin(4).PinConfig[4], 7);
-  EXPECT_EQ(s.model.pin(4).PinConfig[3], 6);
   w<UpDown>("UpDownInputDelay_0")->stepBy(1);
-  EXPECT_EQ(s.model.pin(4).PinConfig[3], 7);
-  EXPECT_EQ(s.model.pin(4).PinConfig[1], 11);
-  EXPECT_EQ(s.model.pin(4).PinConfig[2], 12);
+  EXPECT_EQ(s.model.pin(4).PinConfig,
+            (PinConfigBytes{kCfgInputLowActive, 11, 12, 7, 7, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(PinConfigEditorTest, BoxesClampTypedValuesSpinnersUseTheirOwnRange) {
@@ -81,9 +79,6 @@ TEST_F(PinConfigEditorTest, BoxesClampTypedValuesSpinnersUseTheirOwnRange) {
     EXPECT_EQ(text(c.box), c.shown) << c.box << " " << c.typed;
     EXPECT_EQ(pin().PinConfig[static_cast<size_t>(c.element)], c.stored) << c.box << " " << c.typed;
   }
-  typeAndClick("TextSrvMaxSpd", "1");
-  w<UpDown>("UpDownMaxSpeed")->stepBy(-1);
-  EXPECT_EQ(text("TextSrvMaxSpd"), "1");
   typeAndClick("TextSrvMaxAccel", "1");
   w<UpDown>("UpDownMaxAccel")->stepBy(-1);
   EXPECT_EQ(pin().PinConfig[7], 0);  // the spinner may go where the box may not
@@ -101,9 +96,9 @@ TEST_F(PinConfigEditorTest, LiveValuesBecomeInitialValues) {
   EXPECT_EQ(text("TextPWMInitLevel"), "12");
   EXPECT_EQ(pin().PinConfig[1], 12);
   // Typed initial levels store at once while in range.
-  box("TextPWMInitLevel")->setText("40");
+  w<QLineEdit>("TextPWMInitLevel")->setText("40");
   EXPECT_EQ(pin().PinConfig[1], 12);
-  box("TextPWMInitLevel")->setText("3");
+  w<QLineEdit>("TextPWMInitLevel")->setText("3");
   EXPECT_EQ(pin().PinConfig[1], 3);
   // The level button clamps and moves the slider; the port is closed, so nothing is sent.
   w<QLineEdit>("TextPWMLevel")->setText("40");

@@ -1,7 +1,5 @@
-#include <QLabel>
-#include <QPalette>
 
-#include "DeviceConfigFixture.h"
+#include "Fixtures.h"
 
 namespace vorn::test {
 namespace {
@@ -9,52 +7,41 @@ namespace {
 constexpr int kSetLevel = 38;  // relative P.O., Par1 only
 constexpr int kJump = 1;       // uses Par2
 
-using PinEditorTest = DeviceTabTest;
+using PinEditorTest = EditorTest;
 
-TEST_F(PinEditorTest, RelativeOffsetIsClampedToThePins) {
-  setDetails(true);
-  goToPin(21);  // pin 20 counted from 0
-  chooseLayout(1);
-  chooseInstruction(0, kSetLevel);
-  struct Case {
-    const char* typed;
-    const char* shown;
-    int stored;
-  } cases[] = {{"15", "11", 11}, {"-25", "-20", 12}, {"abc", "0", 0}, {"2.5", "2", 2}, {"-3x", "-3", 29}};
-  for (const Case& c : cases) {
-    enter("TextPAspOffset_0", c.typed);
-    EXPECT_EQ(text("TextPAspOffset_0"), c.shown) << c.typed;
-    EXPECT_EQ(slot(0).PinOffset, c.stored) << c.typed;
-  }
-}
-
-TEST_F(PinEditorTest, UnusedParameterIsGreyedZeroedAndNotRestored) {
-  setDetails(true);
-  chooseLayout(1);
+// A parameter the instruction does not use is greyed, zeroed and not restored; the relative
+// offset shows as typed (clamped to the pins) and is stored modulo 32.
+TEST_F(PinEditorTest, StepBoxesStoreWhatTheInstructionUses) {
   chooseInstruction(2, kJump);
   enter("TextPAspPar2_2", "5");
   EXPECT_EQ(slot(2).Par2, 5);
-  EXPECT_FALSE(box("TextPAspPar2_2")->property("greyed").toBool());
+  EXPECT_FALSE(w("TextPAspPar2_2")->property("greyed").toBool());
   chooseInstruction(2, kSetLevel);
   EXPECT_EQ(text("TextPAspPar2_2"), "0");
   EXPECT_EQ(slot(2).Par2, 0);
-  EXPECT_TRUE(box("TextPAspPar2_2")->property("greyed").toBool());
-  EXPECT_EQ(box("TextPAspPar2_2")->palette().color(QPalette::Base),
-            QApplication::palette(box("TextPAspPar2_2")).color(QPalette::Button));
+  EXPECT_TRUE(w("TextPAspPar2_2")->property("greyed").toBool());
   EXPECT_EQ(w<QLabel>("LabelPAspHFade")->text(), "Fade");
   EXPECT_TRUE(w("CheckPAspFade_2")->isVisible());
   chooseInstruction(2, kJump);
   EXPECT_EQ(text("TextPAspPar2_2"), "0");
   EXPECT_FALSE(w("CheckPAspFade_2")->isVisible());
   EXPECT_EQ(w<QLabel>("LabelPASpHParam2")->text(), "Ins#");
+
+  goToPin(21);  // pin 20 counted from 0
+  chooseLayout(1);
+  chooseInstruction(0, kSetLevel);
+  enter("TextPAspOffset_0", "-25");
+  EXPECT_EQ(text("TextPAspOffset_0"), "-20");
+  EXPECT_EQ(slot(0).PinOffset, 12);
 }
 
-TEST_F(PinEditorTest, FourLayoutClampsAspectShownFromTwelveLayout) {
+// The "4" layout clamps the aspect shown from a "12" layout pin; an initial aspect above its
+// four aspects becomes none.
+TEST_F(PinEditorTest, SwitchingLayoutsClampsTheAspects) {
   s.model.pin(0).AspectConfig = kLayout12x3;
   s.model.pin(1).AspectConfig = kLayout4x9;
   s.model.aspect(1, 3).Description = "three";
   tab->refreshAll();
-  setDetails(true);
   enter("TextPAspAspect", "8");
   EXPECT_EQ(s.model.CurAspect, 8);
   goToPin(2);
@@ -65,35 +52,27 @@ TEST_F(PinEditorTest, FourLayoutClampsAspectShownFromTwelveLayout) {
   EXPECT_EQ(s.model.aspect(1, 3).Description, "three!");
   EXPECT_EQ(w<UpDown>("UpDownPAspAspect")->maximum(), 3);
   EXPECT_TRUE(w("ComboPAspInst_8")->isVisibleTo(tab.get()));
-  // "12" layout: three rows.
-  chooseLayout(2);
+  chooseLayout(2);  // "12": three rows
   EXPECT_EQ(s.model.pin(1).AspectConfig, kLayout12x3);
   EXPECT_TRUE(w("ComboPAspInst_2")->isVisibleTo(tab.get()));
   EXPECT_FALSE(w("ComboPAspInst_3")->isVisibleTo(tab.get()));
-}
-
-TEST_F(PinEditorTest, InitialAspectAboveFourLayoutBecomesNone) {
-  EXPECT_FALSE(w("LabelPASPAdrCnt")->isVisible()) << "details off, counts unchanged";
-  chooseLayout(2);
   enter("TextPAspInit", "7");
-  EXPECT_EQ(s.model.pin(0).InitAspect, 8);
+  EXPECT_EQ(s.model.pin(1).InitAspect, 8);
   chooseLayout(1);
   EXPECT_EQ(text("TextPAspInit"), "-1");
-  EXPECT_EQ(s.model.pin(0).InitAspect, 0);
+  EXPECT_EQ(s.model.pin(1).InitAspect, 0);
 }
 
 TEST_F(PinEditorTest, AspectSpinnerStoresRowsIntoTheAspectLeft) {
-  setDetails(true);
-  chooseLayout(1);
   chooseInstruction(0, kSetLevel);
-  box("TextPAspPar1_0")->setText("17");  // typed, not yet validated
+  w<QLineEdit>("TextPAspPar1_0")->setText("17");  // typed, not yet validated
   w<UpDown>("UpDownPAspAspect")->stepBy(1);
   EXPECT_EQ(s.model.CurAspect, 1);
   EXPECT_EQ(s.model.instr(0, 0, 0).Par1, 17);
   EXPECT_EQ(s.model.instr(0, 1, 0).Par1, 0);
   EXPECT_EQ(text("TextPAspPar1_0"), "0");
   chooseInstruction(0, kSetLevel);
-  box("TextPAspPar1_0")->setText("99");  // the pin spinner commits too
+  w<QLineEdit>("TextPAspPar1_0")->setText("99");  // the pin spinner commits too
   w<UpDown>("UpDownPAspOutput")->stepBy(1);
   EXPECT_EQ(s.model.instr(0, 1, 0).Par1, 31);
 }
@@ -104,7 +83,6 @@ TEST_F(PinEditorTest, DescriptionsStoreOnEveryKeystrokeAsWindows1252) {
     for (const QChar c : text)
       QTest::sendKeyEvent(QTest::Click, w(box), Qt::Key_unknown, QString(c), Qt::NoModifier);
   };
-  chooseLayout(1);
   type("TextPAspDesc", QString::fromUtf8("Sig \u20AC\u201C"));
   EXPECT_EQ(s.model.pin(0).Description, "Sig \x80\x93");
   type("TextPAspAspDesc", "Stop");

@@ -5,59 +5,15 @@
 namespace vorn::test {
 namespace {
 
-const ByteList kEraseCode{0x2A, 0x55, 0x13, 0x6C, 0x07, 0x71, 0x3E, 0x49};
-
-ByteList concat(ByteList a, const ByteList& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-TEST(SimCommands, StoresEveryGeneralItemAndReadsItBack) {
-  SimSession s;
-  ASSERT_TRUE(s.ok()) << s.sim.error();
-  const std::vector<std::pair<std::uint8_t, ByteList>> items = {
-      {1, {1, 2, 3, 0}}, {2, {17}},      {3, {1, 2, 4, 8}},
-      {4, {44, 4}},      {5, {13}},      {6, {0}},
-      {7, {127}},        {8, {1, 100}},  {10, {'S', 't', 'a', 't', 'i', 'o', 'n'}},
-      {11, {5, 10}},     {12, {28, 23}}, {13, {1, 122}}};
-  for (const auto& [item, values] : items) s.tell(concat({96, item}, values));
-  for (const auto& [item, values] : items) {
-    EXPECT_EQ(s.ask({112, item}), concat({112, item}, values)) << "item " << int(item);
-  }
-  EXPECT_EQ(s.ask({112, 0}), (ByteList{112, 0, 3, 0, 1, 7})) << "the version of a plain Vorn";
-  s.tell({96, 10});  // an empty identity string is a valid write
-  EXPECT_EQ(s.ask({112, 10}), (ByteList{112, 10}));
-}
-
-TEST(SimCommands, EraseKeepsOnlyTheFirmware) {
-  SimSession s({"--demo"});
-  ASSERT_TRUE(s.ok()) << s.sim.error();
-  s.tell(concat({96, 0}, kEraseCode));
-  EXPECT_EQ(s.ask({112, 10}), (ByteList{112, 10}));
-  EXPECT_EQ(s.ask({112, 0}), (ByteList{112, 0, 3, 0, 1, 12})) << "the firmware survives";
-  EXPECT_EQ(s.ask({'r', 0}), (ByteList{'r', 0, 0})) << "programs are gone";
-  EXPECT_EQ(s.sim.logLines("ERASED").size(), 1u);
-}
-
-TEST(SimCommands, PinProgramAddressesAndEventsTravelBack) {
+TEST(SimCommands, LayoutsShareTheSlotsAndAddressBytesSpillToTheNextPin) {
   SimSession s;
   ASSERT_TRUE(s.ok()) << s.sim.error();
   s.tell({'b', 7, 3});
   s.tell({'c', 7, 3, 8, 54, 1, 31, 0, 0});
   EXPECT_EQ(s.ask({'r', 7}), (ByteList{'r', 7, 3}));
-  EXPECT_EQ(s.ask({'s', 7, 3, 8}), (ByteList{'s', 7, 3, 8, 54, 1, 31, 0, 0}));
-  // Both layouts share the same 36 slots: slot (3, 8) of layout 3 is slot (11, 2) of layout 2.
+  // Slot (3, 8) of layout 3 is slot (11, 2) of layout 2.
   s.tell({'b', 7, 2});
   EXPECT_EQ(s.ask({'s', 7, 11, 2}), (ByteList{'s', 7, 11, 2, 54, 1, 31, 0, 0}));
-
-  // Defaults: no initial aspect, input j sets aspect j, no event-off actions.
-  EXPECT_EQ(s.ask({'t', 3}), (ByteList{'t', 3, 0x7F, 0x00, 0x11, 0x22, 0x33}));
-  EXPECT_EQ(s.ask({'u', 3}), (ByteList{'u', 3, 0x0F, 0x1F, 0x2F, 0x3F}));
-  s.tell({'d', 3, 0x72});
-  s.tell({'d', 3, 0x05, 0x1F, 0x20, 0x3B});
-  s.tell({'e', 3, 0x01, 0x1F, 0x2F, 0x3A});
-  EXPECT_EQ(s.ask({'t', 3}), (ByteList{'t', 3, 0x72, 0x05, 0x1F, 0x20, 0x3B}));
-  EXPECT_EQ(s.ask({'u', 3}), (ByteList{'u', 3, 0x01, 0x1F, 0x2F, 0x3A}));
 
   s.tell({'f', 10, 10, 16, 93});  // DCC 2 + XDCC 1, serial 0, device pointer -3
   for (int pin : {10, 11}) {
@@ -72,62 +28,29 @@ TEST(SimCommands, PinProgramAddressesAndEventsTravelBack) {
 TEST(SimCommands, StoredAndActiveConfigurationsAreKeptApart) {
   SimSession s;
   ASSERT_TRUE(s.ok()) << s.sim.error();
-  const ByteList servo{1, 64, 26, 64, 24, 12, 40, 20, 74, 30, 56, 30};
-  s.tell(concat({'a', 4}, servo));
-  EXPECT_EQ(s.ask({'q', 4}), concat({'q', 4}, servo));
   s.tell({'A', 6, 2, 5, 0, 4, 0, 31});  // PWM made active only
   EXPECT_EQ(s.ask({'q', 6}), (ByteList{'q', 6, 0})) << "flash still holds a clear pin";
   s.tell({0, 38, 6, 20});  // live PWM level: element 1 of the active reply follows it
   EXPECT_EQ(s.ask({'Q', 6}), (ByteList{'Q', 6, 2, 20, 0, 4, 0, 31}));
   s.tell({'a', 8, 4, 3, 1, 5, 3});
   EXPECT_EQ(s.ask({'q', 8}), (ByteList{'q', 8, 4, 3, 1, 5, 3}));
-  auto fb = s.ask({});
-  ASSERT_TRUE(fb);
-  EXPECT_EQ(fb->size(), 4u) << "the empty frame answers with the feedback bytes";
 }
 
-TEST(SimCommands, AnswersOnlyFramesThatAskForOneAndOnlyItsOwnModules) {
-  SimSession s({"--modules", "0,3"});
+TEST(SimCommands, AnswersOnlyWhenAskedAndOnlyItsOwnModulesAndExtendedAddress) {
+  SimSession s({"--modules", "0,3", "--xaddr", "5"});
   ASSERT_TRUE(s.ok()) << s.sim.error();
-  s.port->write(vornFrame(0, true, {96, 10, 'X'}, /*reply=*/false));
+  s.write(vornFrame(0, true, {96, 10, 'X'}, /*reply=*/false));
   s.toggle = false;
-  EXPECT_TRUE(s.port->read(1, 200).empty());
+  EXPECT_TRUE(s.read(1, 200).empty());
   EXPECT_EQ(s.ask({112, 10}, 0), (ByteList{112, 10, 'X'}));
-  EXPECT_EQ(s.ask({112, 10}, 3), concat({112, 10}, ByteList{'V', 'O', 'R', 'N', '-', '3', '2'}))
+  EXPECT_EQ(s.ask({112, 10}, 3), (ByteList{112, 10, 'V', 'O', 'R', 'N', '-', '3', '2'}))
       << "each module keeps its own state";
   EXPECT_FALSE(s.ask({112, 0}, 1, 200).has_value());
-}
-
-TEST(SimCommands, OldFirmwareRepliesInTheOldForms) {
-  SimSession s({"--old-firmware"});
-  ASSERT_TRUE(s.ok()) << s.sim.error();
-  s.tell({'a', 2, 2, 0, 0, 8, 0, 31});
-  EXPECT_EQ(s.ask({'q', 2}), (ByteList{'q', 2, 2, 0, 0, 8})) << "four PWM bytes";
-  s.tell({'a', 4, 1, 64, 8 + 1, 64, 24, 12, 40, 20, 74, 30, 56, 30});
-  auto servo = s.ask({'q', 4});
-  ASSERT_TRUE(servo && servo->size() == 14u);
-  EXPECT_GE((*servo)[4], 16);
-  EXPECT_EQ((*servo)[4] & 8, 0) << "flags in the old format";
-  EXPECT_EQ(s.ask({'u', 4}), (ByteList{'u', 4})) << "event-off reads unknown";
-  EXPECT_EQ(s.ask({112, 11}), (ByteList{112, 11}));
-}
-
-TEST(SimCommands, DumpsItsStateOnRequest) {
-  SimSession s({"--modules", "0,2"});
-  ASSERT_TRUE(s.ok()) << s.sim.error();
-  s.tell({'b', 5, 3}, 2);
-  s.tell({'c', 5, 1, 0, 38, 0, 20, 0, 0}, 2);
-  s.tell({'a', 5, 2, 3, 0, 4, 0, 31}, 2);
-  s.tell({96, 10, 'O', 'n', 'e', ' ', 'T', 'w', 'o'}, 2);
-  const auto dump = s.sim.dumpState();
-  ASSERT_EQ(dump.size(), 2u * 33u);
-  EXPECT_EQ(SimProcess::pinField(dump, 5, "layout", 2), "3");
-  EXPECT_EQ(SimProcess::pinField(dump, 5, "layout", 0), "0") << "module 0 untouched";
-  EXPECT_EQ(SimProcess::pinField(dump, 5, "stored", 2), "2,3,0,4,0,31,0,0,0,0,0,0,0");
-  const std::string slots = SimProcess::pinField(dump, 5, "slots", 2);
-  EXPECT_NE(slots.find(";38,0,20,0,0;"), std::string::npos) << slots;
-  EXPECT_NE(dump[33].find(" id=One Two"), std::string::npos) << dump[33];
-  EXPECT_EQ(s.sim.dumpState().size(), dump.size()) << "a second dump reads only itself";
+  s.resync(0);
+  s.write(vornFrame(0, true, {112, 2}, true, 5));
+  EXPECT_EQ(s.readFrame(), (ByteList{67, 243, 133, 240, 130, 133, check7({67, 243, 133, 240, 130, 133})}));
+  s.write(vornFrame(0, false, {112, 2}, true, 6));
+  EXPECT_TRUE(s.readFrame(200).empty());
 }
 
 }  // namespace
