@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <tuple>
 
 #include "PinTestModel.h"
 #include "PinTestRig.h"
@@ -98,12 +99,8 @@ TEST(GeneralReadTest, WrongSizeOrEchoIsReportedAndChangesNothing) {
 }
 
 TEST(GeneralReadTest, UnansweredFrameEndsTheRoutineWithoutAMessageOfItsOwn) {
-  struct Case {
-    Routine routine;
-    uint8_t silent;
-    std::vector<int> sent;
-  };
-  for (const Case& c :
+  using Case = std::tuple<Routine, uint8_t, std::vector<int>>;  // routine, unanswered item, items asked
+  for (const auto& [routine, silent, sent] :
        {Case{ReadGenVersion, 0, {0}}, Case{ReadGenID, 10, {10}}, Case{ReadGenHWC, 1, {1}},
         Case{ReadGenDCC, 5, {5}}, Case{ReadGenDCC, 4, {5, 4}}, Case{ReadGenDCC, 12, {5, 4, 12}},
         Case{ReadGenAddr, 8, {8}}, Case{ReadGenAddr, 2, {8, 2}}, Case{ReadGenAddr, 3, {8, 2, 3}},
@@ -111,13 +108,13 @@ TEST(GeneralReadTest, UnansweredFrameEndsTheRoutineWithoutAMessageOfItsOwn) {
     Rig r;
     r.s.link.opts.CheckVornBD = false;  // reads make the link two-way themselves
     r.s.general.VersionText = "9.9.9.9";
-    r.vorn.silentOn = [&c](const Bytes& q) { return q[0] == 112 && q[1] == c.silent; };
-    EXPECT_FALSE(c.routine(r.s)) << int(c.silent);
-    EXPECT_EQ(r.vorn.targetsOf(112), c.sent) << int(c.silent);
+    r.vorn.silentOn = [&](const Bytes& q) { return q[0] == 112 && q[1] == silent; };
+    EXPECT_FALSE(routine(r.s)) << int(silent);
+    EXPECT_EQ(r.vorn.targetsOf(112), sent) << int(silent);
     EXPECT_TRUE(r.vorn.frames.front().wantsReply());
     EXPECT_EQ(r.prompter.texts(),
               std::vector<std::string>{"No response received, resetting bidirectional communication"});
-    EXPECT_EQ(r.s.general.VersionText, c.silent == 0 ? "Unknown" : "9.9.9.9");
+    EXPECT_EQ(r.s.general.VersionText, silent == 0 ? "Unknown" : "9.9.9.9");
   }
 }
 
@@ -197,11 +194,7 @@ void makeEqual(Rig& r) {
 }
 
 TEST(VerifyGeneralTest, EachDifferenceIsListedAndExtendedAddressingKeepsTheFlag) {
-  struct Case {
-    const char* line;
-    std::function<void(Session&)> change;
-    bool result;
-  };
+  using Case = std::tuple<std::string, std::function<void(Session&)>, bool>;  // line, change, result
   const std::vector<Case> cases{
       {"ID does not compare: VornConfig = <SIGNAL BOX 7> Vorn = <Signal Box 7>",
        [](Session& s) { s.general.IDString = "SIGNAL BOX 7"; }, false},
@@ -222,13 +215,13 @@ TEST(VerifyGeneralTest, EachDifferenceIsListedAndExtendedAddressingKeepsTheFlag)
        false},
       {"Serial Port Configuration does not compare", [](Session& s) { s.general.SerialParity = 2; }, false},
   };
-  for (const Case& c : cases) {
+  for (const auto& [line, change, result] : cases) {
     Rig r;
     makeEqual(r);
-    c.change(r.s);
-    EXPECT_EQ(VerifyGeneralSettings(r.s), c.result) << c.line;
-    EXPECT_EQ(r.s.report.text(), kFirst + c.line + "\r\n");
-    EXPECT_EQ(r.vorn.targetsOf(112).size(), 11u) << c.line;
+    change(r.s);
+    EXPECT_EQ(VerifyGeneralSettings(r.s), result) << line;
+    EXPECT_EQ(r.s.report.text(), kFirst + line + "\r\n");
+    EXPECT_EQ(r.vorn.targetsOf(112).size(), 11u) << line;
   }
 }
 
