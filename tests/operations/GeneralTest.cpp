@@ -54,13 +54,8 @@ using Routine = std::function<bool(Session&)>;
 
 // A faulty reply to one item: its message, the routine's result, and nothing decoded from it.
 TEST(GeneralReadTest, WrongSizeOrEchoIsReportedAndChangesNothing) {
-  struct Case {
-    Routine routine;
-    uint8_t item;
-    Bytes reply;
-    const char* message;
-    bool result;
-  };
+  using Case =
+      std::tuple<Routine, uint8_t, Bytes, std::string, bool>;  // routine, item, reply, message, result
   const std::vector<Case> cases{
       {ReadGenVersion, 0, {112, 0, 1, 2, 3}, "GetVersion: No valid response, size <> 6", false},
       {ReadGenVersion, 0, {112, 1, 1, 2, 3, 4}, "GetVersion: No valid response", false},
@@ -83,16 +78,16 @@ TEST(GeneralReadTest, WrongSizeOrEchoIsReportedAndChangesNothing) {
       {ReadGenSerial, 13, {112, 13, 1}, "No valid response, size = 3 expected = 4", true},
       {ReadGenSerial, 13, {112, 14, 1, 122}, "No valid response, msg = 112,14 expected = 112,13", true},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << int(c.item) << ": " << c.message);
+  for (const auto& [routine, item, reply, message, result] : cases) {
+    SCOPED_TRACE(testing::Message() << int(item) << ": " << message);
     Rig r;
     r.s.general.IDString = "KEEP";
     r.vorn.general[10] = {'K', 'E', 'E', 'P'};
-    r.answer(c.item, c.reply);
+    r.answer(item, reply);
     r.s.general.VersionText = "Unknown";  // what a version read starts with
     const GeneralSettings before = r.s.general;
-    EXPECT_EQ(c.routine(r.s), c.result);
-    EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{c.message});
+    EXPECT_EQ(routine(r.s), result);
+    EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{message});
     EXPECT_EQ(r.s.general, before);
     EXPECT_EQ(r.s.model.PalkFlexStart, 0);
   }
@@ -226,12 +221,7 @@ TEST(VerifyGeneralTest, EachDifferenceIsListedAndExtendedAddressingKeepsTheFlag)
 }
 
 TEST(VerifyGeneralTest, FaultyRepliesStopOrAreListed) {
-  struct Case {
-    uint8_t item;
-    Bytes reply;
-    const char* line;
-    bool goesOn;
-  };
+  using Case = std::tuple<uint8_t, Bytes, std::string, bool>;  // item, reply, line, verification goes on
   const std::vector<Case> cases{
       {10, {112}, "ReadIDString: No valid response", false},
       {10, {112, 11, 'V'}, "ReadIDString: No valid response", false},
@@ -252,17 +242,17 @@ TEST(VerifyGeneralTest, FaultyRepliesStopOrAreListed) {
   // Items that share their checks with another (both DCC addresses, the LED colours, the
   // address group) have one row for the shared check.
   const std::vector<int> all{10, 1, 4, 12, 5, 8, 2, 3, 6, 7, 13};
-  for (const Case& c : cases) {
+  for (const auto& [item, reply, line, goesOn] : cases) {
     Rig r;
     makeEqual(r);
-    r.answer(c.item, c.reply);
+    r.answer(item, reply);
     // A wrong data count of either DCC address is listed without clearing the flag.
-    EXPECT_EQ(VerifyGeneralSettings(r.s), c.goesOn) << c.line;
-    EXPECT_EQ(r.s.report.text(), kFirst + c.line + "\r\n");
+    EXPECT_EQ(VerifyGeneralSettings(r.s), goesOn) << line;
+    EXPECT_EQ(r.s.report.text(), kFirst + line + "\r\n");
     std::vector<int> sent = all;
-    if (!c.goesOn) sent.erase(std::find(sent.begin(), sent.end(), c.item) + 1, sent.end());
-    EXPECT_EQ(r.vorn.targetsOf(112), sent) << c.line;
-    EXPECT_TRUE(r.prompter.entries.empty()) << c.line;
+    if (!goesOn) sent.erase(std::find(sent.begin(), sent.end(), item) + 1, sent.end());
+    EXPECT_EQ(r.vorn.targetsOf(112), sent) << line;
+    EXPECT_TRUE(r.prompter.entries.empty()) << line;
   }
 }
 

@@ -108,17 +108,14 @@ TEST(LiveTest, SerialOffsetsBeyondOneDataByteAreRefused) {
 }
 
 TEST(LiveTest, PortFailingMidwayEndsClearAllAndLampTestWithOneMessage) {
-  struct Case {
-    bool (*command)(Session&, int);
-    uint8_t palkCommand;
-  };
-  for (const Case& c : {Case{&ClearAllOutputs, 8}, Case{&LampTestAllOutputs, 10}}) {
+  using Case = std::pair<bool (*)(Session&, int), uint8_t>;  // command, its Palk command
+  for (const auto& [command, palkCommand] : {Case{&ClearAllOutputs, 8}, Case{&LampTestAllOutputs, 10}}) {
     PinTestRig r;
     int sent = 0;
     r.port.responder = [&](const Bytes& chunk) {
-      if (chunk.size() == 5 && chunk[1] == 128 + c.palkCommand && ++sent == 5) r.port.failWrite = true;
+      if (chunk.size() == 5 && chunk[1] == 128 + palkCommand && ++sent == 5) r.port.failWrite = true;
     };
-    EXPECT_FALSE(c.command(r.s, 3));
+    EXPECT_FALSE(command(r.s, 3));
     EXPECT_EQ(sent, 5);
     ASSERT_EQ(r.prompter.entries.size(), 1u) << r.prompter.last();
     EXPECT_EQ(r.prompter.last().rfind("The communications port /dev/fake-vorn stopped working", 0), 0u);

@@ -95,10 +95,7 @@ TEST(PinTransferTest, VerificationListsEveryDifferenceAndGoesOn) {
 // A reply of the wrong size or for another pin ends the read with its message; the short
 // initial-aspect reply of a pin without one is no fault.
 TEST(PinTransferTest, InvalidRepliesShowTheirMessage) {
-  struct Case {
-    Bytes reply;  // answer to the request named by its first byte
-    const char* message;
-  };
+  using Case = std::pair<Bytes, const char*>;  // answer to the request named by its first byte, message
   const Case cases[] = {
       {{'r', 0}, "No valid response"},
       {{'s', 0, 0, 1, 0, 0, 0, 0, 0}, "No valid response"},
@@ -106,17 +103,16 @@ TEST(PinTransferTest, InvalidRepliesShowTheirMessage) {
       {{'v', 0, 9, 17, 40}, "Read Pin Address Configuration: Invalid Response"},
       {{'t', 0, 0x7F}, nullptr},
   };
-  for (const Case& c : cases) {
+  for (const auto& [reply, message] : cases) {
     PinTestRig r;
     r.vorn.pins[0].layout = 2;
     r.s.model.pin(0).InitAspect = 5;
-    r.vorn.customReply = [&c](const Bytes& q) {
-      return q[0] == c.reply[0] ? std::optional(c.reply) : std::nullopt;
+    r.vorn.customReply = [&](const Bytes& q) {
+      return q[0] == reply[0] ? std::optional(reply) : std::nullopt;
     };
-    EXPECT_EQ(ReadPinProgram(r.s, 0), !c.message) << c.reply.size();
-    EXPECT_EQ(r.prompter.texts(),
-              c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
-    EXPECT_TRUE(c.message || r.s.model.pin(0).InitAspect == 0);
+    EXPECT_EQ(ReadPinProgram(r.s, 0), !message) << reply.size();
+    EXPECT_EQ(r.prompter.texts(), message ? std::vector<std::string>{message} : std::vector<std::string>{});
+    EXPECT_TRUE(message || r.s.model.pin(0).InitAspect == 0);
   }
 }
 
