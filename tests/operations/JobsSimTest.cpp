@@ -127,6 +127,20 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
   }
 }
 
+// Behind a Kestro an unanswered identity or hardware request is passed over, but listed: such
+// a report is not a clean one, so it does not make the device known.
+TEST(JobsSimTest, UnansweredIdentityThroughTheTunnelIsListedNotPassed) {
+  SimJobRig r;
+  ASSERT_TRUE(r.attach({"--kestro", "lintor", "--ignore-request", "112,10"})) << r.sim->error();
+  r.s.link.opts.CheckKestro = true;
+  r.s.link.TunnelToggle = 1;
+  EXPECT_TRUE(r.click("VerifyAll"));
+  const std::string listed = "Start General Settings Verification\r\nID String not verified: no response\r\n";
+  EXPECT_EQ(r.shownReport.rfind(listed, 0), 0u) << r.shownReport;
+  EXPECT_EQ(r.shownReport.substr(r.shownReport.size() - 11), "\r\nVerify OK");
+  EXPECT_EQ(r.s.deviceAsLastKnown(), nullptr);
+}
+
 TEST(JobsSimTest, WriteChangesSendsOnlyTheChangedItemsAndVerifiesOk) {
   SimJobRig r;
   ASSERT_TRUE(r.attach({"--demo"})) << r.sim->error();
