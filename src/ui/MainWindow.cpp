@@ -129,6 +129,9 @@ MainWindow::MainWindow(SerialPort& port, Clock& clock, Prompter* prompter, PortP
 }
 
 MainWindow::~MainWindow() {
+  // A box that holds the focus validates what was typed when the window hides; that must
+  // happen while the window is still whole, not from QWidget's destructor.
+  hide();
   // The session's hooks point into this window; nothing may call them while it goes.
   session_.onBusyChanged = nullptr;
   session_.onProgress = nullptr;
