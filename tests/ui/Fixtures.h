@@ -2,8 +2,28 @@
 
 #include <gtest/gtest.h>
 
-#include <QtTest>
-#include <QtWidgets>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <functional>
 #include <memory>
