@@ -81,15 +81,20 @@ TEST(SimStrict, TogglesAlternateFromTheResynchronisationOn) {
   EXPECT_EQ(s.sim.logLines("REFUSED ").size(), 2u);
 }
 
-// Palk commands of 64 and more set the bit of a Vorn header; they are still five-byte Palk frames.
-TEST(SimStrict, ReadsEveryPalkCommand) {
+// Palk commands of 64 and more set the bit of a Vorn header; they are still five-byte Palk
+// frames. Live set-aspect by serial offset reaches pins past the first 32 offsets.
+TEST(SimStrict, ReadsEveryPalkCommandAndServesSerialOffsetsPast31) {
   SimSession s;
   ASSERT_TRUE(s.ok()) << s.sim.error();
+  s.tell({'f', 20, 0, 16 + 7, 64});
+  s.tell({'f', 21, 0, 16 + 7, 64});
   for (int c : {2, 64, 66, 98, 100, 127}) s.write(palkFrame(1, c, 7, 30));
   ASSERT_TRUE(s.sim.waitForLog("PALK ", 6));
   const auto palk = s.sim.logLines("PALK ");
   EXPECT_EQ(palk[1], "PALK a=7 c=64 p1=7 p2=30");
   EXPECT_EQ(palk[5], "PALK a=7 c=127 p1=7 p2=30");
+  s.tell({0, 0, 33, 5});  // pins 0..19 hold one offset each, pins 20 and 21 seven: 33 is pin 21's
+  EXPECT_EQ(SimProcess::pinField(s.sim.dumpState(), 21, "aspect"), "5");
 }
 
 }  // namespace
