@@ -116,6 +116,10 @@ class Session {
     last_ = Progress{done, total, text};
     if (onProgress) onProgress(last_);
   }
+  // What of the pin being written has gone out in full ("aspect 2 slot 3"; "" at its start):
+  // a job stopped inside a pin names it.
+  std::string pinPartWritten;
+
   // The last progress reported (a stopped job tells from it how far it got).
   const Progress& lastProgress() const { return last_; }
 

@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include "link/QtSerialPort.h"
+#include "operations/JobPlan.h"
 
 namespace vorn {
 
@@ -64,7 +65,8 @@ DeviceWorker::DeviceWorker(SerialPort& port, Clock& clock, Prompter& windowPromp
     bool ring = false;
     {
       const std::lock_guard<std::mutex> lock(mutex_);
-      progress_ = JobProgress{session_.exchanges(), session_.lastProgress()};
+      const int planned = jobs_.running() ? PlannedExchanges(jobs_.lastJob(), session_) : 0;
+      progress_ = JobProgress{session_.exchanges(), planned, session_.lastProgress()};
       ring = !progressPending_;
       progressPending_ = true;
     }

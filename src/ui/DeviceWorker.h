@@ -61,9 +61,11 @@ class DeviceWorker : public QObject {
   std::function<void(const Call&)> beforeCall;
   std::function<void(const Call&, const std::vector<std::function<void(Session&)>>& displayEvents)> afterCall;
 
-  // Progress of the running job as last reported: exchanges begun, and the job's own text.
+  // Progress of the running job as last reported: exchanges sent of those planned (0 when the
+  // job has no plan), and the job's own count and text.
   struct JobProgress {
     int exchanges = 0;
+    int planned = 0;
     Progress progress;
   };
   std::function<void(const JobProgress&)> onProgress;
