@@ -2,7 +2,11 @@
 // and the pictures of its tabs.
 
 #include "Fixtures.h"
+#include "model/GeneralSettingsRules.h"
 #include "ui/SecondaryWindows.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
 
 namespace vorn::test {
 namespace {
@@ -124,6 +128,53 @@ TEST_F(DeviceWindowTest, EscapeStopsWriteAllAndSaysWhichPinsWereWritten) {
   EXPECT_GE(whole, 3);
   EXPECT_LT(whole, 32);
   EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
+}
+
+// The device works on a thread of its own: during a Read All the window's own timers keep time
+// (a screen reader's calls and repaints are served the same way).
+TEST_F(DeviceWindowTest, TheWindowKeepsTimeDuringReadAll) {
+  makeSimWindow({"--demo", "--latency-ms", "3"});
+  QElapsedTimer clock;
+  qint64 last = 0, worst = 0;
+  int beats = 0;
+  QTimer beat;
+  beat.setInterval(10);
+  QObject::connect(&beat, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    if (window->jobs().running() && beats++ > 0) worst = std::max(worst, now - last - 10);
+    last = now;
+  });
+  clock.start();
+  beat.start();
+  click("CommandReadAll");
+  tick();
+  beat.stop();
+  EXPECT_TRUE(window->statusText().startsWith("Read All finished")) << window->statusText().toStdString();
+  EXPECT_GT(beats, 20) << "the read was too short to tell";
+  EXPECT_LE(worst, 100) << "the window's timer was " << worst << " ms late";
+}
+
+// A question the device work asks comes up in the window while the work waits; the work goes
+// on with the answer given there.
+TEST_F(DeviceWindowTest, AQuestionOfTheDeviceWorkIsAnsweredInTheWindow) {
+  makeSimWindow({"--demo"});
+  // Flexible addressing on in the Vorn, off in the window.
+  prompter.answers = {true};
+  click("CheckGenPalkaddr");
+  click("CommandGenAddrWrite");
+  click("CheckGenPalkaddr");
+  ASSERT_FALSE(w<QCheckBox>("CheckGenPalkaddr")->isChecked());
+  enter("TextGenXaddr", "7");
+  for (const bool answer : {false, true}) {
+    SCOPED_TRACE(answer);
+    prompter.entries.clear();
+    prompter.answers = {answer};
+    click("CommandGenAddrRead");
+    EXPECT_TRUE(prompter.texts() == std::vector<std::string>{kPalkFlexWarning}) << prompter.last();
+    EXPECT_EQ(w<QCheckBox>("CheckGenPalkaddr")->isChecked(), answer);
+    // The read went on past the question: the extended address is the Vorn's again (0).
+    EXPECT_EQ(text("TextGenXaddr"), QString::number(session().model.NumberBase));
+  }
 }
 
 // Not a check: when VORN_SCREENSHOT_DIR is set (scripts/screenshots.sh), saves a picture of
