@@ -48,6 +48,12 @@ class Session {
 
   Prompter& prompter() { return prompter_; }
 
+  // One line for the front end's status bar: what the user's last action did.
+  std::function<void(const std::string&)> onStatus;
+  void status(const std::string& text) {
+    if (onStatus) onStatus(text);
+  }
+
   // Front-end hooks; any may be left empty.
   std::function<void(bool)> onBusyChanged;
   std::function<void(const Progress&)> onProgress;

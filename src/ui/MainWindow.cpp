@@ -148,6 +148,7 @@ MainWindow::~MainWindow() {
   session_.onDeviceKnownChanged = nullptr;
   session_.onIDStringRefused = nullptr;
   session_.onStopped = nullptr;
+  session_.onStatus = nullptr;
   session_.onDeviceWork = nullptr;
   session_.link.log.onChange = nullptr;
   // The device thread ends (a running job stops at its next exchange) before the session it
@@ -367,6 +368,7 @@ void MainWindow::hookSession() {
     stopAction_->setEnabled(on || jobs_.running());
   };
   s.onStopped = [this](const std::string& text) { showStatus(QString::fromStdString(text)); };
+  s.onStatus = [this](const std::string& text) { showStatus(QString::fromStdString(text)); };
   s.onDisplayRefresh = [this] {
     generalTab_->showRanges();
     deviceTab_->refreshAll();

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <deque>
 
 namespace vorn::test {
 namespace {
@@ -175,6 +176,39 @@ TEST_F(DeviceWindowTest, AQuestionOfTheDeviceWorkIsAnsweredInTheWindow) {
     // The read went on past the question: the extended address is the Vorn's again (0).
     EXPECT_EQ(text("TextGenXaddr"), QString::number(session().model.NumberBase));
   }
+}
+
+// Every action that reaches the Vorn replaces the status line, live commands too; an erase
+// given up says that nothing went out.
+TEST_F(DeviceWindowTest, EachDeviceActionSaysInTheStatusLineHowItWent) {
+  prompter.answers = {true};  // "Expert Mode?"
+  makeSimWindow({"--demo", "--module", "2"});
+  QTest::mouseClick(w("Release"), Qt::RightButton);
+  enter("TextAddress", "3");
+  const struct {
+    int tab;
+    const char* button;
+    std::deque<bool> answers;
+    const char* said;
+  } cases[] = {
+      {0, "CommandGenIDRead", {}, "ID String read"},
+      {0, "CommandGenEraseFlash", {true, false}, "Erase Flash cancelled: nothing was sent"},
+      {3, "Command_LT_0", {}, "Lamp Test sent to module 3"},
+      {3, "Command_Clr_1", {}, "Clear All sent to module 1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.button);
+    showTab(c.tab);
+    prompter.answers = c.answers;
+    window->showStatus("before");
+    click(c.button);
+    EXPECT_EQ(window->statusText().toStdString(), c.said);
+  }
+  EXPECT_EQ(sim->logLines("ERASED").size(), 0u);
+  // The simulated module 3 saw the lamp test's 32 frames, not those of Clear All to module 1.
+  EXPECT_TRUE(sim->waitForLog("PALK a=", 32));
+  QTest::qWait(50);
+  EXPECT_EQ(sim->logLines("PALK a=").size(), 32u);
 }
 
 // Not a check: when VORN_SCREENSHOT_DIR is set (scripts/screenshots.sh), saves a picture of
