@@ -205,10 +205,10 @@ TEST_F(DeviceWindowTest, EachDeviceActionSaysInTheStatusLineHowItWent) {
     EXPECT_EQ(window->statusText().toStdString(), c.said);
   }
   EXPECT_EQ(sim->logLines("ERASED").size(), 0u);
-  // The simulated module 3 saw the lamp test's 32 frames, not those of Clear All to module 1.
-  EXPECT_TRUE(sim->waitForLog("PALK a=", 32));
-  QTest::qWait(50);
-  EXPECT_EQ(sim->logLines("PALK a=").size(), 32u);
+  // The lamp test went to module 3 (address byte 4 * 2 + 3), Clear All to module 1 (3).
+  EXPECT_TRUE(sim->waitForLog("PALK a=", 64));
+  EXPECT_EQ(sim->logLines("PALK a=11 ").size(), 32u);
+  EXPECT_EQ(sim->logLines("PALK a=3 ").size(), 32u);
 }
 
 // Not a check: when VORN_SCREENSHOT_DIR is set (scripts/screenshots.sh), saves a picture of
