@@ -87,7 +87,7 @@ Run readAll(MainWindow& w, StampingPort& port, test::SimProcess& sim, int beatMs
   QTimer beat;
   beat.setTimerType(Qt::PreciseTimer);
   beat.setInterval(beatMs);
-  double last = 0, t0 = 0;  // NOLINT: set before the timer starts
+  double last = 0, t0 = 0;  // set before the timer starts
   QObject::connect(&beat, &QTimer::timeout, [&] {
     const double now = bench::WallSeconds();
     r.lateMs.push_back(std::max(0.0, (now - last) * 1000.0 - beatMs));
@@ -192,7 +192,12 @@ int main(int argc, char** argv) {
     }
     // The exchange in progress: the last whose request went out before the Stop.
     size_t cur = 0, after = 0;
-    for (size_t i = 0; i < r.ex.size(); ++i) (r.ex[i].start <= r.stopAt ? cur = i : ++after);
+    for (size_t i = 0; i < r.ex.size(); ++i) {
+      if (r.ex[i].start <= r.stopAt)
+        cur = i;
+      else
+        ++after;
+    }
     double silent = 0;
     for (const auto& e : r.ex) silent = std::max(silent, e.end);
     silent = std::max(0.0, (silent - r.stopAt) * 1000.0);
