@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -117,6 +118,8 @@ class DeviceWorker : public QObject {
   JobProgress progress_;
   std::optional<Question> question_;
   std::optional<bool> answer_;
+  // Device thread only.
+  std::chrono::steady_clock::time_point lastProgressBell_{};
   // Device thread while a call runs; the window's once it is back.
   std::vector<std::function<void(Session&)>> events_;
 };
