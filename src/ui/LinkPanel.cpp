@@ -158,9 +158,8 @@ void LinkPanel::pickPort(int index) {
 }
 
 void LinkPanel::sayCannotOpen(const PortEntry& e) {
-  const std::string why = s_.link.port().errorText();
-  s_.prompter().message("Cannot open port " + std::to_string(e.number) + " (" + e.path + ")" +
-                            (why.empty() ? std::string() : ": " + why),
+  const std::string why = PortOpenProblem(e.path, s_.link.port().errorText(), PortsShownBy::Window);
+  s_.prompter().message("Cannot open port " + std::to_string(e.number) + " (" + e.path + "): " + why,
                         Icon::Exclamation);
 }
 
