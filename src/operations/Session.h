@@ -109,6 +109,7 @@ class Session {
     stopAsked_ = false;
     stopped_ = false;
     last_ = Progress{};
+    link.beginJob();
   }
   std::function<void()> onPoll;
   // How far a stopped job got ("Read All stopped; nothing was changed"): said through the
