@@ -207,6 +207,13 @@ TEST_F(VornctlTest, ReadOfASilentDeviceFailsAndUnansweredMapsKeepTheRest) {
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "Can not open " + port + says + "`vornctl ports` lists the serial ports\n");
   }
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("VORNCONFIG_PORTS", QString::fromStdString(path("plain")));
+  r = RunProgram(VORNCTL_PATH, {"ports"}, env);
+  EXPECT_EQ(
+      r.err.rfind("1 " + path("plain") + ": can not open: " + path("plain") + " is not a serial port\n", 0),
+      0u)
+      << r.err;
   // An output that cannot be written is refused before the first frame.
   SimProcess watched;
   ASSERT_TRUE(watched.ok()) << watched.error();
