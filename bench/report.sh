@@ -3,7 +3,7 @@
 #   bench/report.sh [build folder]   (default: build)
 set -eu
 build=${1:-build}
-cmake --build "$build" -j2 --target bench_report bench_startup vornsim >/dev/null
+cmake --build "$build" -j "$(nproc)" --target bench_report bench_startup vornsim >/dev/null
 
 echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) CPU(s), $(uname -sr), load average $(cut -d' ' -f1-3 /proc/loadavg)."
 echo

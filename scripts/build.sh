@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 dir=${1:-build}
 shift || true
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build "$dir"
+cmake --build "$dir" -j "$(nproc)"  # Ninja alone would run cores + 2 jobs

@@ -14,7 +14,7 @@ echo "== appstreamcli validate"
 appstreamcli validate --no-net --strict share/metainfo/*.metainfo.xml
 
 echo "== cpack + lintian"
-cmake --build "$dir"  # nothing to do after scripts/test.sh; makes sure the manual pages are current
+cmake --build "$dir" -j "$(nproc)"  # nothing to do after scripts/test.sh; makes sure the manual pages are current
 rm -f "$dir"/vornconfig_*.deb
 (cd "$dir" && cpack -G DEB >/dev/null)
 deb=$(ls "$dir"/vornconfig_*.deb)

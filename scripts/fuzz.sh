@@ -16,7 +16,7 @@ san="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
   -DCMAKE_C_FLAGS="$san" -DCMAKE_CXX_FLAGS="$san" -DVORN_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j2 --target "${targets[@]/#/fuzz_}"
+cmake --build build-fuzz -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 for t in "${targets[@]}"; do
   mkdir -p "build-fuzz/corpus/$t"

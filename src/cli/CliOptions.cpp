@@ -216,22 +216,27 @@ std::string CommandHelp(const std::string& command) {
   if (command == "ports") {
     h = "vornctl ports\n"
         "  Probes the ports 1..16 (VORNCONFIG_PORTS, colon-separated, first; then the system's\n"
-        "  serial ports) and prints one line \"<n> <device path>\" for each port that opens.\n";
+        "  serial ports) and prints one line \"<n> <device path>\" for each port that opens.\n"
+        "  Each port that is there but does not open is named on stderr with its reason;\n"
+        "  the exit status is then 1 when no port opens.\n";
     return h + "\n" + kExitHelp;
   }
   if (command == "read") {
     h = "vornctl read --port PATH [LINK] --out FILE [--compact]\n"
         "  Reads the whole configuration (general settings, all 32 pins, event control) out of\n"
         "  the Vorn, then saves it as a configuration file; --compact leaves out pins without a\n"
-        "  description. A failed read does not write FILE. If only the enable maps go\n"
-        "  unanswered, everything else is saved without them, with a warning (exit status 0).\n"
+        "  description (it says so when no pin has one). FILE is checked before anything is\n"
+        "  sent: a folder, or a missing or read-only folder, ends with exit status 2. A failed\n"
+        "  read does not write FILE. If only the enable maps go unanswered, everything else is\n"
+        "  saved without them, with a warning (exit status 0).\n"
         "\n"
         "vornctl read --port PATH [LINK] --all-modules --out DIR\n"
         "  Probes the module addresses 0..15 with one short version request each (silent\n"
         "  modules are skipped quietly) and reads every module that answers into\n"
         "  DIR/module-NN.dat (NN = stored module address, 00..15), printing one line per module\n"
-        "  found; DIR is created when missing. Exit status 0 when at least one module was read\n"
-        "  and every module that answered was read completely.\n";
+        "  found (\"module 4: ...\", numbered as --number-from says); DIR is created when\n"
+        "  missing. Exit status 0 when at least one module was read and every module that\n"
+        "  answered was read completely.\n";
   } else if (command == "write") {
     h = "vornctl write --port PATH [LINK] --in FILE\n"
         "  Loads FILE over the start-up configuration (as the window does after starting) and\n"
@@ -246,9 +251,10 @@ std::string CommandHelp(const std::string& command) {
         "\n"
         "vornctl verify --port PATH [LINK] --all-modules --in DIR\n"
         "  Verifies every DIR/module-NN.dat against module NN and prints one summary line per\n"
-        "  module (\"module NN: Verify OK\", \"module NN: Verification Stopped, ...\" or\n"
-        "  \"module NN: no answer\" after one short probe). For the full report of one module,\n"
-        "  verify it alone with --module NN. Exit status 0 when every module verified OK.\n";
+        "  module, numbered as --number-from says (\"module 4: Verify OK\", \"module 4: 2\n"
+        "  differences\", \"module 4: Verification Stopped\" when the Vorn failed, or \"module 4:\n"
+        "  no answer\" after one short probe). For the full report of one module, verify it\n"
+        "  alone with --module NN. Exit status 0 when every module verified OK.\n";
   } else if (command == "convert") {
     h = "vornctl convert --in FILE --out FILE [--compact]\n"
         "  Loads FILE (any data file version) over the start-up configuration and saves it in\n"

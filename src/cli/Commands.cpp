@@ -88,8 +88,9 @@ class DeviceSession {
     l.ExtAddress = o_.xaddr >= 0 ? o_.xaddr : 0;
     l.CheckVornBD = !o_.oneWay;
     if (!s_.link.openDevice(o_.port)) {
-      const std::string why = port_.errorText();
-      ui_.message("Can not open " + o_.port + (why.empty() ? "" : ": " + why), Icon::Exclamation);
+      ui_.message("Can not open " + o_.port + ": " +
+                      PortOpenProblem(o_.port, port_.errorText(), PortsShownBy::Vornctl),
+                  Icon::Exclamation);
       return false;
     }
     if (o_.kestro && !CheckKestroEnable(s_.link, true, true).checked) {
@@ -113,19 +114,20 @@ class DeviceSession {
 
   // Loads a file for write or verify. A file without enable maps leaves the Vorn's maps out
   // of both, and says so.
-  bool load(const std::string& path) {
+  bool load(const std::string& path, bool forVerify) {
     std::optional<EnableMapBytes> maps;
     if (LoadConfigFile(path, s_.model, s_.general, ui_, &maps) != ConfigLoadStatus::Loaded) return false;
     SetEnableMaps(s_.ec, maps);
     if (!maps) {
       s_.ec.EnableMapsKnown = false;
-      ui_.message(kNoEnableMapsInFile, Icon::Warning);
+      ui_.message(forVerify ? kEnableMapsNotCompared : kNoEnableMapsInFile, Icon::Warning);
     }
     return true;
   }
 
   // The enable maps go into the file only when they were read.
   bool save(const std::string& path, bool compact) {
+    if (compact && CompactHoldsNoPin(s_.model)) ui_.message(kCompactHoldsNoPin, Icon::Warning);
     return SaveConfigFile(path, s_.model, s_.general,
                           compact ? ConfigFileMode::Compact : ConfigFileMode::Full, ui_,
                           EnableMapsForFile(s_.ec));
@@ -134,6 +136,7 @@ class DeviceSession {
   template <typename Job>
   // A stop (SIGINT, SIGTERM) ends the job before its next exchange.
   bool run(Job job) {
+    s_.link.beginJob();
     s_.armStop(true);
     bool ok = false;
     try {
@@ -164,6 +167,7 @@ bool VerifiedOk(const Session& s, bool jobOk) {
 }
 
 int ReadAllModules(const CliOptions& o) {
+  auto shown = [&o](int module) { return module + o.numberFrom; };
   if (!QDir().mkpath(QString::fromStdString(o.out))) {
     StderrUi().message("Can not create folder " + o.out, Icon::Exclamation);
     return kExitUsageOrFile;
@@ -180,14 +184,14 @@ int ReadAllModules(const CliOptions& o) {
     d.reset();
     const std::string path = ModuleFile(o.out, m);
     if (!d.run(RunReadAll)) {
-      std::printf("module %s: read failed\n", TwoDigits(m).c_str());
+      std::printf("module %d: read failed\n", shown(m));
     } else if (!d.save(path, false)) {
-      std::printf("module %s: read, but %s could not be saved\n", TwoDigits(m).c_str(), path.c_str());
+      std::printf("module %d: read, but %s could not be saved\n", shown(m), path.c_str());
       return kExitUsageOrFile;
     } else {
       ++read;
-      std::printf("module %s: version %s, saved %s\n", TwoDigits(m).c_str(),
-                  d.session().general.VersionText.c_str(), path.c_str());
+      std::printf("module %d: version %s, saved %s\n", shown(m), d.session().general.VersionText.c_str(),
+                  path.c_str());
     }
     std::fflush(stdout);
   }
@@ -197,6 +201,7 @@ int ReadAllModules(const CliOptions& o) {
 }
 
 int VerifyAllModules(const CliOptions& o) {
+  auto shown = [&o](int module) { return module + o.numberFrom; };
   std::vector<int> modules;
   for (int m = 0; m <= 15; ++m) {
     if (ReadFileBytes(ModuleFile(o.in, m))) modules.push_back(m);
@@ -215,32 +220,25 @@ int VerifyAllModules(const CliOptions& o) {
     d.reset();
     d.setModule(m);
     if (!d.probe()) {
-      std::printf("module %s: no answer\n", TwoDigits(m).c_str());
+      std::printf("module %d: no answer\n", shown(m));
       allOk = false;
       continue;
     }
     d.reset();
-    if (!d.load(ModuleFile(o.in, m))) {
-      std::printf("module %s: invalid file %s\n", TwoDigits(m).c_str(), ModuleFile(o.in, m).c_str());
+    if (!d.load(ModuleFile(o.in, m), true)) {
+      std::printf("module %d: invalid file %s\n", shown(m), ModuleFile(o.in, m).c_str());
       fileBad = true;
       continue;
     }
     const bool ok = VerifiedOk(d.session(), d.run(RunVerifyAll));
     allOk = allOk && ok;
+    const int n = d.session().report.differences();
     if (ok) {
-      std::printf("module %s: Verify OK\n", TwoDigits(m).c_str());
+      std::printf("module %d: Verify OK\n", shown(m));
+    } else if (n > 0) {
+      std::printf("module %d: %d difference%s\n", shown(m), n, n == 1 ? "" : "s");
     } else {
-      // Lines of the report besides its closing line (and the numbering note).
-      int findings = 0;
-      const std::string text = PlainLines(d.session().report.text());
-      for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t end = text.find('\n', pos);
-        const std::string line = text.substr(pos, end - pos);
-        if (line != "Verification Stopped" && line.rfind("Note: ", 0) != 0) ++findings;
-        pos = end + 1;
-      }
-      std::printf("module %s: Verification Stopped, %d report line%s\n", TwoDigits(m).c_str(), findings,
-                  findings == 1 ? "" : "s");
+      std::printf("module %d: Verification Stopped\n", shown(m));  // the reason went to stderr
     }
     std::fflush(stdout);
   }
@@ -251,8 +249,20 @@ int VerifyAllModules(const CliOptions& o) {
 }  // namespace
 
 int RunPorts() {
-  for (const PortEntry& e : ProbePorts().entries) std::printf("%d %s\n", e.number, e.path.c_str());
-  return kExitOk;
+  const PortListing listing = ProbePorts();
+  for (const PortEntry& e : listing.entries) std::printf("%d %s\n", e.number, e.path.c_str());
+  // Ports that are there but do not open are named with their reason: an empty list alone
+  // does not tell a missing permission from a missing adapter.
+  StderrUi ui;
+  bool permission = false;
+  for (const PortProbeFailure& f : listing.failures) {
+    std::string why = PortOpenProblem(f.path, f.reason, PortsShownBy::Vornctl);
+    why = why.substr(0, why.find('\n'));
+    permission = permission || why.find("ermission") != std::string::npos;
+    ui.message(std::to_string(f.number) + " " + f.path + ": can not open: " + why);
+  }
+  if (permission) ui.message(kDialoutHint);
+  return listing.entries.empty() && !listing.failures.empty() ? kExitDeviceFailed : kExitOk;
 }
 
 int RunConvert(const CliOptions& o) {
@@ -262,6 +272,7 @@ int RunConvert(const CliOptions& o) {
   m.NumberBase = static_cast<uint8_t>(o.numberFrom);
   std::optional<EnableMapBytes> maps;  // kept when the input has them, never made up
   if (LoadConfigFile(o.in, m, g, ui, &maps) != ConfigLoadStatus::Loaded) return kExitUsageOrFile;
+  if (o.compact && CompactHoldsNoPin(m)) ui.message(kCompactHoldsNoPin, Icon::Warning);
   if (!SaveConfigFile(o.out, m, g, o.compact ? ConfigFileMode::Compact : ConfigFileMode::Full, ui, maps))
     return kExitUsageOrFile;
   return kExitOk;
@@ -274,11 +285,9 @@ int RunDiff(const CliOptions& o) {
   for (auto [path, c] : {std::pair{&o.files[0], &a}, std::pair{&o.files[1], &b}}) {
     c->model.NumberBase = static_cast<uint8_t>(o.numberFrom);
     std::optional<EnableMapBytes> maps;
-    if (LoadConfigFile(*path, c->model, c->general, ui, &maps) != ConfigLoadStatus::Loaded) {
-      // The reader's message does not say which of the two it was.
-      std::fprintf(stderr, "vornctl: %s not loaded\n", path->c_str());
+    // The reader's message names the file.
+    if (LoadConfigFile(*path, c->model, c->general, ui, &maps) != ConfigLoadStatus::Loaded)
       return kExitUsageOrFile;
-    }
     // A file without enable maps says nothing about them.
     EventControlState ec;
     SetEnableMaps(ec, maps);
@@ -292,6 +301,14 @@ int RunDiff(const CliOptions& o) {
 
 int RunRead(const CliOptions& o) {
   if (o.allModules) return ReadAllModules(o);
+  // A whole Vorn takes a while to read: find out first that the file can be written.
+  if (const std::string why = SaveProblem(o.out); !why.empty()) {
+    StderrUi().message(
+        "Can not save " + o.out + ": " + why +
+            "\nNothing was read from the Vorn: give --out a file in a folder you can write to.",
+        Icon::Exclamation);
+    return kExitUsageOrFile;
+  }
   DeviceSession d(o);
   if (!d.open()) return kExitDeviceFailed;
   // Nothing is saved from a failed read; one whose only gap is the enable maps is no failure.
@@ -301,7 +318,7 @@ int RunRead(const CliOptions& o) {
 
 int RunWrite(const CliOptions& o) {
   DeviceSession d(o);
-  if (!d.load(o.in)) return kExitUsageOrFile;
+  if (!d.load(o.in, false)) return kExitUsageOrFile;
   if (!d.open()) return kExitDeviceFailed;
   return d.run(RunWriteAll) ? kExitOk : kExitDeviceFailed;
 }
@@ -309,7 +326,7 @@ int RunWrite(const CliOptions& o) {
 int RunVerify(const CliOptions& o) {
   if (o.allModules) return VerifyAllModules(o);
   DeviceSession d(o);
-  if (!d.load(o.in)) return kExitUsageOrFile;
+  if (!d.load(o.in, true)) return kExitUsageOrFile;
   if (!d.open()) return kExitDeviceFailed;
   const bool ok = d.run(RunVerifyAll);
   std::fputs(PlainLines(d.session().report.text()).c_str(), stdout);

@@ -8,12 +8,12 @@ namespace vorn::cli {
 
 StderrUi::StderrUi() : terminal_(isatty(STDERR_FILENO) == 1) {}
 
-std::string StderrUi::OneLine(const std::string& text) {
+std::string StderrUi::Lines(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\r' || text[i] == '\n') {
       if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out += " / ";
+      out += '\n';
     } else {
       out += text[i];
     }
@@ -23,7 +23,7 @@ std::string StderrUi::OneLine(const std::string& text) {
 
 void StderrUi::line(const std::string& text) {
   endProgress();
-  std::fprintf(stderr, "%s\n", OneLine(text).c_str());
+  std::fprintf(stderr, "%s\n", Lines(text).c_str());
   std::fflush(stderr);
 }
 

@@ -6,10 +6,11 @@
 
 namespace vorn::cli {
 
-// vornctl's user interface: every message box becomes one line on stderr (line breaks shown
-// as " / "); questions are printed and declined, as nobody is there to answer them. While
-// muted (probing for modules) messages are dropped. Progress of long jobs is shown on one
-// rewritten line, and only when stderr is a terminal.
+// vornctl's user interface: every message box goes to stderr, its first line (what the
+// window shows first) on a line of its own, then the cause and the next step. Questions are
+// printed and declined, as nobody is there to answer them. While muted (probing for
+// modules) messages are dropped. Progress of long jobs is shown on one rewritten line, and
+// only when stderr is a terminal.
 class StderrUi : public Prompter {
  public:
   StderrUi();
@@ -23,8 +24,8 @@ class StderrUi : public Prompter {
   void endProgress();
   void setMuted(bool muted) { muted_ = muted; }
 
-  // One line: CR LF, LF and CR each become " / ".
-  static std::string OneLine(const std::string& text);
+  // CR LF and a lone CR become LF.
+  static std::string Lines(const std::string& text);
 
  private:
   void line(const std::string& text);

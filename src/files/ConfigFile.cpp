@@ -7,6 +7,7 @@
 #include "files/FileAccess.h"
 #include "files/PinBlock.h"
 #include "model/Addresses.h"
+#include "model/CodePage1252.h"
 #include "model/Instructions.h"
 
 namespace vorn {
@@ -125,7 +126,19 @@ void WritePin(FieldWriter& w, ConfigModel& m, int p, ConfigFileMode mode) {
 // Reading
 // ---------------------------------------------------------------------------------------
 
-struct Invalid {};
+// Why a file was refused, and on which line.
+struct Invalid {
+  int line = 0;  // 0: no line to name
+  std::string what;
+};
+
+constexpr const char* kEndsEarly = "the file ends before \"End\"";
+
+// A field as the message shows it: in quotes, cut short when long.
+std::string Shown(const std::string& field) {
+  std::string s = field.size() > 24 ? field.substr(0, 24) + "..." : field;
+  return "\"" + Cp1252ToUtf8(s) + "\"";
+}
 
 class Loader {
  public:
@@ -139,7 +152,7 @@ class Loader {
   void run() {
     for (;;) {
       auto tag = r_.next();
-      if (!tag) throw Invalid{};  // the file ended before "End"
+      if (!tag) throw Invalid{r_.line(), kEndsEarly};
       if (*tag == "End") return;
       handle(*tag);
     }
@@ -147,8 +160,13 @@ class Loader {
 
  private:
   long num(long lo, long hi) {
-    auto n = r_.nextNumber(lo, hi);
-    if (!n) throw Invalid{};
+    const std::string f = text();
+    const auto n = ParseNumber(f);
+    if (!n) throw Invalid{r_.line(), "expected a number, found " + Shown(f)};
+    if (*n < lo || *n > hi) {
+      throw Invalid{r_.line(), "expected a number from " + std::to_string(lo) + " to " + std::to_string(hi) +
+                                   ", found " + std::to_string(*n)};
+    }
     return *n;
   }
   auto numbers() {
@@ -157,7 +175,7 @@ class Loader {
   uint8_t byte() { return static_cast<uint8_t>(num(0, 255)); }
   std::string text() {
     auto f = r_.next();
-    if (!f) throw Invalid{};
+    if (!f) throw Invalid{r_.line(), kEndsEarly};
     return *f;
   }
 
@@ -310,6 +328,13 @@ std::string WriteConfigText(ConfigModel& m, const GeneralSettings& g, ConfigFile
   return w.bytes();
 }
 
+bool CompactHoldsNoPin(const ConfigModel& m) {
+  for (int p = 0; p < kPinsInUse; ++p) {
+    if (!m.pin(p).Description.empty()) return false;
+  }
+  return true;
+}
+
 bool SaveConfigFile(const std::string& path, ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode,
                     Prompter& prompter, const std::optional<EnableMapBytes>& maps) {
   std::string error;
@@ -319,13 +344,24 @@ bool SaveConfigFile(const std::string& path, ConfigModel& m, const GeneralSettin
 }
 
 ConfigLoadStatus ReadConfigText(const std::string& bytes, ConfigModel& m, GeneralSettings& g,
-                                Prompter& prompter, std::optional<EnableMapBytes>* maps) {
+                                Prompter& prompter, std::optional<EnableMapBytes>* maps,
+                                const std::string& name) {
+  // The reader's own first line, then where and what: the file's name and line.
+  auto refuse = [&](const Invalid& why) {
+    std::string where = name;
+    if (why.line > 0) where += (where.empty() ? "" : ", ") + std::string("line ") + std::to_string(why.line);
+    prompter.message(std::string(kInvalidConfigFile) + "\n" + where + (where.empty() ? "" : ": ") + why.what,
+                     Icon::Exclamation);
+    return ConfigLoadStatus::Invalid;
+  };
   FieldReader header(bytes);
   const std::string first = header.next().value_or("");
-  if (first.size() != kHeaderLength || first.compare(0, 17, kHeaderWord) != 0) {
-    prompter.message(kInvalidConfigFile, Icon::Exclamation);
-    return ConfigLoadStatus::Invalid;
+  if (first.compare(0, 17, kHeaderWord) != 0) {
+    if (bytes.find_first_not_of(" \t\r\n") == std::string::npos) return refuse({0, "the file is empty"});
+    return refuse({0, "not a configuration file (no \"VornConfiguration\" header)"});
   }
+  if (first.size() != kHeaderLength)
+    return refuse({header.line(), "the header needs a four-digit version, found " + Shown(first)});
   const int version = static_cast<int>(LeadingInteger(std::string_view(first).substr(kHeaderLength - 4)));
   if (version < kDataFileVersion) {
     prompter.message("Data File Version = " + std::to_string(version), Icon::Information);
@@ -338,9 +374,8 @@ ConfigLoadStatus ReadConfigText(const std::string& bytes, ConfigModel& m, Genera
     loader.skipHeader();
     loader.run();
     loadedMaps = loader.maps;
-  } catch (const Invalid&) {
-    prompter.message(kInvalidConfigFile, Icon::Exclamation);
-    return ConfigLoadStatus::Invalid;
+  } catch (const Invalid& why) {
+    return refuse(why);
   }
   model.RecalcAllStarts();
   ShowDCCRange(model, general);
@@ -359,7 +394,7 @@ ConfigLoadStatus LoadConfigFile(const std::string& path, ConfigModel& m, General
     prompter.message("Can not open " + path + (error.empty() ? "" : ": " + error), Icon::Exclamation);
     return ConfigLoadStatus::CannotOpen;
   }
-  return ReadConfigText(*bytes, m, g, prompter, maps);
+  return ReadConfigText(*bytes, m, g, prompter, maps, path == "-" ? "standard input" : path);
 }
 
 }  // namespace vorn

@@ -35,6 +35,13 @@ struct EnableMapBytes {
 std::string WriteConfigText(ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode,
                             const std::optional<EnableMapBytes>& maps = std::nullopt);
 
+// A compact file keeps only pins with a description; when none has one it holds no pin at
+// all, which the saving front end says (the file is still saved).
+inline constexpr const char* kCompactHoldsNoPin =
+    "No pin has a description, so the compact file holds no pins (only the general settings and "
+    "event actions): save the full file to keep them";
+bool CompactHoldsNoPin(const ConfigModel& m);
+
 // Writes the file (see SaveFileBytes: "-" is standard output). On failure shows the reason
 // through the prompter and leaves any previous file untouched.
 bool SaveConfigFile(const std::string& path, ConfigModel& m, const GeneralSettings& g, ConfigFileMode mode,
@@ -45,12 +52,14 @@ enum class ConfigLoadStatus { Loaded, CannotOpen, Invalid };
 // Reads a file's text over the model and the general settings (nothing is cleared first).
 // The whole file is read into copies and committed only when it is sound: a wrong header,
 // a file ending before "End", an index outside its table or a number too big for its field
-// shows "Invalid configuration file" and changes nothing. Older versions show "Data File
+// shows "Invalid configuration file" and changes nothing; the lines after it name the file
+// (`name`, when given), the line and what was wrong there. Older versions show "Data File
 // Version = <n>" first. On success the address tables and DCC bases are recomputed; the
 // caller then redraws its displays. On success `maps` (if given) gets the file's enable
 // maps, or nullopt when it holds none.
 ConfigLoadStatus ReadConfigText(const std::string& bytes, ConfigModel& m, GeneralSettings& g,
-                                Prompter& prompter, std::optional<EnableMapBytes>* maps = nullptr);
+                                Prompter& prompter, std::optional<EnableMapBytes>* maps = nullptr,
+                                const std::string& name = {});
 
 // ReadConfigText on a file ("-" is standard input); an unreadable file shows
 // "Can not open <path>".

@@ -26,6 +26,8 @@ std::string DefinitionFault(const std::string& path, const std::string& fault) {
   return std::string(kInvalidDefinitionFile) + " " + path + ", " + fault + "\nNothing of it was used.";
 }
 
+constexpr const char* kNoLibraryHeader = "not a device library (no \"VornDeviceDefinitions\" header)";
+
 // A library read by its structure: every tag takes its own fields, so a description is only
 // ever a text, whatever it says ("Dev", "End", ...).
 struct LibraryRecord {
@@ -276,7 +278,7 @@ DeviceLibrary::NamesRead DeviceLibrary::readNames(const std::string& path, bool 
   FieldReader r(*bytes);
   const std::string header = r.next().value_or("");
   if (!HeaderOk(header)) {
-    prompter.message(kInvalidDefinitionFile, Icon::Exclamation);
+    prompter.message(DefinitionFault(path, kNoLibraryHeader), Icon::Exclamation);
     return NamesRead::Invalid;
   }
   // The whole library must be sound before any of its names is offered.
@@ -352,7 +354,7 @@ bool DeviceLibrary::Preload(ConfigModel& m, int index, const std::string& name, 
   const std::string& path = DevDefFiles[static_cast<std::size_t>(index)];
   FieldReader header(*bytes);
   if (!HeaderOk(header.next().value_or(""))) {
-    prompter.message(kInvalidDefinitionFile, Icon::Exclamation);
+    prompter.message(DefinitionFault(path, kNoLibraryHeader), Icon::Exclamation);
     return false;
   }
   const ParsedLibrary lib = LibraryParser(*bytes).run();

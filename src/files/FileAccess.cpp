@@ -136,4 +136,23 @@ bool SaveFileBytes(const std::string& path, const std::string& bytes, std::strin
   return true;
 }
 
+std::string SaveProblem(const std::string& path) {
+  if (path == kStandardStream) return "";
+  const std::string target = SaveTarget(path);
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return Reason(EISDIR);
+    // A device or FIFO is written in place; a regular file is replaced through its folder.
+    if (!S_ISREG(st.st_mode)) return ::access(target.c_str(), W_OK) == 0 ? "" : Reason(errno);
+    if (::access(target.c_str(), W_OK) != 0) return Reason(errno);
+  } else if (errno != ENOENT) {
+    return Reason(errno);
+  }
+  const std::string folder = FolderOf(target);
+  if (::stat(folder.c_str(), &st) != 0) return Reason(errno);
+  if (!S_ISDIR(st.st_mode)) return Reason(ENOTDIR);
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return Reason(errno);
+  return "";
+}
+
 }  // namespace vorn

@@ -20,4 +20,9 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string* e
 // the system's reason ("No space left on device", "File too large", "Permission denied").
 bool SaveFileBytes(const std::string& path, const std::string& bytes, std::string* error = nullptr);
 
+// Whether SaveFileBytes could write `path`, checked before the work that makes the bytes
+// (a read of a whole Vorn): "" when it can, else why not ("Is a directory", "No such file or
+// directory" for a missing folder, "Permission denied"). Nothing is created.
+std::string SaveProblem(const std::string& path);
+
 }  // namespace vorn

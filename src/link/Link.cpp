@@ -7,7 +7,6 @@
 namespace vorn {
 
 namespace {
-const char* const kSelectPort = "Select communications port";
 constexpr int kPortLost = -2;
 constexpr int kWindowOver = -1;
 }  // namespace
@@ -30,6 +29,7 @@ bool Link::openDevice(const std::string& path) {
   picked_ = path;
   ++opened_;
   portLost_ = false;
+  noAnswerHinted_ = answered_ = false;  // another line or Vorn: hint again
   port_.setDevice(path);
   port_.setBaudRate(BitRateForIndex(opts.BitRateIndex));
   if (!port_.open()) return false;
@@ -44,6 +44,7 @@ void Link::closePort() {
 bool Link::setBitRateIndex(int index, bool reopen) {
   if (port_.isOpen()) port_.close();
   opts.BitRateIndex = (index >= 0 && index <= 2) ? index : 1;
+  noAnswerHinted_ = answered_ = false;  // another line or Vorn: hint again
   port_.setBaudRate(BitRateForIndex(opts.BitRateIndex));
   if (reopen && !picked_.empty()) {
     portLost_ = false;
@@ -55,6 +56,28 @@ bool Link::setBitRateIndex(int index, bool reopen) {
 void Link::setModuleAddress(int address) {
   opts.ModuleAddress = address;
   LinkToggle = 128;
+  noAnswerHinted_ = answered_ = false;  // another line or Vorn: hint again
+}
+
+void Link::say(const std::string& text, Icon icon) {
+  lastProblem_ = text.substr(0, text.find('\n'));
+  prompter_.message(text, icon);
+}
+
+std::string Link::noAnswerHint() const {
+  const int base = shownNumberBase ? shownNumberBase() : 0;
+  std::string text = "Check that the Vorn has power and its cable is in, that it is module " +
+                     std::to_string(opts.ModuleAddress + base) +
+                     " (the module address in use) and that it runs at " +
+                     std::to_string(BitRateForIndex(opts.BitRateIndex)) + " bit/s.";
+  if (kestroHeard_) {
+    text += "\nA Kestro interface answered on this port: tick \"Use Kestro Tunneling\".";
+  } else if (bytesHeard_) {
+    text +=
+        "\nBytes came back that make no Vorn reply: another bit rate, or a Kestro interface (\"Use Kestro "
+        "Tunneling\")?";
+  }
+  return text;
 }
 
 // A port that fails while open (adapter pulled, far end gone) is closed at once and
@@ -67,7 +90,7 @@ void Link::portFailed() {
   portLost_ = true;
   std::string text = "The communications port " + name + " stopped working and has been closed.";
   if (!why.empty()) text += "\n" + why;
-  prompter_.message(text, Icon::Warning);
+  say(text, Icon::Warning);
 }
 
 // Every caller checked that the port was open before the exchange began: a port found
@@ -102,9 +125,20 @@ void Link::SendResync() {
 
 bool Link::ReceiveReply() {
   ReplyReceiver rx(ReplyBuffer);
+  // The same bytes seen as a Kestro frame tell a Kestro interface from a silent line; it
+  // fills a buffer of its own, ReplyBuffer stays the Vorn's.
+  std::array<uint8_t, 21> asTunnel{};
+  TunnelReceiver kestro(asTunnel);
+  kestro.reset();
+  kestroHeard_ = false;
+  bytesHeard_ = false;
   const double start = clock_.now();
   for (;;) {
     const int b = readWithin(start, kReplyWindow);
+    if (b >= 0) {
+      bytesHeard_ = true;
+      if (kestro.feed(static_cast<uint8_t>(b)) == TunnelReceiver::Event::Complete) kestroHeard_ = true;
+    }
     if (b == kPortLost) {
       portFailed();
       return false;
@@ -115,10 +149,10 @@ bool Link::ReceiveReply() {
       case ReplyReceiver::Event::ExtAddressByte: {
         const int x = rx.extByte();
         if (opts.CheckXaddress && x != opts.ExtAddress)
-          prompter_.message("Incorrect eXtended Address byte \nReceived " + std::to_string(x) + " Expected " +
-                            std::to_string(opts.ExtAddress));
+          say("Incorrect eXtended Address byte \nReceived " + std::to_string(x) + " Expected " +
+              std::to_string(opts.ExtAddress));
         else if (!opts.CheckXaddress)
-          prompter_.message("Unexpected eXtended Address Byte " + std::to_string(x));
+          say("Unexpected eXtended Address Byte " + std::to_string(x));
         break;
       }
       case ReplyReceiver::Event::None:
@@ -137,13 +171,14 @@ void Link::mirrorStatusFrom(const Link& other) {
   picked_ = other.picked_;
   portLost_ = other.portLost_;
   opened_ = other.opened_;
+  lastProblem_ = other.lastProblem_;
 }
 
 bool Link::Transact(bool wantReply, const std::vector<uint8_t>& data) {
   if (beforeExchange) beforeExchange();
   ReplyOk = false;
   if (!port_.isOpen()) {
-    prompter_.message(kSelectPort);
+    say(kSelectPort);
     return false;
   }
   if (onRequest) onRequest(data);
@@ -167,19 +202,22 @@ bool Link::Transact(bool wantReply, const std::vector<uint8_t>& data) {
   if (opts.CheckVornBD) {
     if (!ReceiveReply()) {
       if (portLost_ && !port_.isOpen()) return false;
-      prompter_.message("No response received, resetting bidirectional communication");
+      std::string text = "No response received, resetting bidirectional communication";
+      if (!noAnswerHinted_ && !answered_) text += "\n" + noAnswerHint();
+      noAnswerHinted_ = true;
+      say(text);
       opts.CheckVornBD = false;
     } else {
       TextResponse = "[" + Hex(ReplyBuffer[0]) + "]";
       const int count = ReplyBuffer[1] % 16;
       for (int i = 1; i <= count + 1; ++i)
         TextResponse += " [" + Hex(ReplyBuffer[static_cast<size_t>(i)]) + "]";
+      answered_ = true;
       if (ReplyBuffer[0] == frame[0] && ReplyBuffer[1] > 95) {
         ReplyOk = true;
       } else {
-        prompter_.message("Invalid response received, \nReceived: Addr = " + std::to_string(ReplyBuffer[0]) +
-                          " Header = " + std::to_string(ReplyBuffer[1]) +
-                          "\nExpected: Addr = " + std::to_string(a) + " Header > 95 ");
+        say("Invalid response received, \nReceived: Addr = " + std::to_string(ReplyBuffer[0]) + " Header = " +
+            std::to_string(ReplyBuffer[1]) + "\nExpected: Addr = " + std::to_string(a) + " Header > 95 ");
       }
     }
   }
@@ -213,11 +251,11 @@ bool Link::TransactTunnel(bool wantReply, const std::vector<uint8_t>& data) {
       if (h & 16) {
         const int x = ReplyBuffer[4] % 128;
         if (!opts.CheckXaddress) {
-          prompter_.message("Unexpected eXtended Address Byte " + std::to_string(x));
+          say("Unexpected eXtended Address Byte " + std::to_string(x));
           shift = 0;
         } else if (x != opts.ExtAddress) {
-          prompter_.message("Incorrect eXtended Address byte \nReceived " + std::to_string(x) + " Expected " +
-                            std::to_string(opts.ExtAddress));
+          say("Incorrect eXtended Address byte \nReceived " + std::to_string(x) + " Expected " +
+              std::to_string(opts.ExtAddress));
           shift = 0;
         } else {
           shift = 3;
@@ -238,9 +276,9 @@ bool Link::TransactTunnel(bool wantReply, const std::vector<uint8_t>& data) {
   // Kestro system's own silence nothing has said so yet.
   if (!matched && ReplyOk) {
     const int base = shownNumberBase ? shownNumberBase() : 0;
-    prompter_.message("No response received from module " + std::to_string(opts.ModuleAddress + base) +
-                          " through the Kestro interface",
-                      Icon::Warning);
+    say("No response received from module " + std::to_string(opts.ModuleAddress + base) +
+            " through the Kestro interface",
+        Icon::Warning);
   }
   if (!matched) ReplyOk = false;
   return ReplyOk;
@@ -249,7 +287,7 @@ bool Link::TransactTunnel(bool wantReply, const std::vector<uint8_t>& data) {
 bool Link::SendPalkFrame(uint8_t a, uint8_t c, uint8_t p1, uint8_t p2) {
   if (beforeExchange) beforeExchange();
   if (!port_.isOpen()) {
-    prompter_.message(kSelectPort);
+    say(kSelectPort);
     return false;
   }
   if (LinkToggle == 128) {
@@ -270,9 +308,17 @@ bool Link::TunnelSend(const std::vector<uint8_t>& payload) {
   TunnelToggle = 1 - TunnelToggle;
   if (TunnelReceive().empty()) {
     if (!port_.isOpen()) return false;  // the port failure has been reported
-    prompter_.message("No answer from Kestro", Icon::Warning);
+    std::string text = "No answer from Kestro";
+    if (!noAnswerHinted_ && !answered_) {
+      text += "\nCheck the Kestro interface's power and cable and the bit rate (" +
+              std::to_string(BitRateForIndex(opts.BitRateIndex)) +
+              " bit/s); a Vorn cabled straight to this port needs \"Use Kestro Tunneling\" unticked.";
+    }
+    noAnswerHinted_ = true;
+    say(text, Icon::Warning);
     return false;
   }
+  answered_ = true;
   return true;
 }
 
@@ -294,7 +340,7 @@ std::string Link::TunnelReceive() {
       break;
     }
     if (ev == TunnelReceiver::Event::ChecksumBad) {
-      prompter_.message("Checksum Error\nSize = " + std::to_string(rx.size()) + rx.logLine());
+      say("Checksum Error\nSize = " + std::to_string(rx.size()) + rx.logLine());
       break;
     }
   }

@@ -26,6 +26,9 @@ struct LinkOptions {
 
 int BitRateForIndex(int index);
 
+// What every device action says, before anything else, when no port is open.
+inline constexpr const char* kSelectPort = "Select communications port";
+
 // The device link: one serial port, the request/reply transaction on the direct link or
 // through the Kestro tunnel, the Palk frame and the resynchronisation pattern.
 class Link {
@@ -87,6 +90,20 @@ class Link {
   // lost port, the last reply and the log are taken over from the link that did the work.
   void mirrorStatusFrom(const Link& other);
 
+  // A job begins. A reply that does not come gets the hint of what to check once a job (not
+  // once a request), and only while the Vorn has not answered since: one that answered is
+  // powered, cabled and addressed right.
+  void beginJob() {
+    noAnswerHinted_ = answered_ = false;
+    lastProblem_.clear();
+  }
+  // First line of the last fault the link reported since the job began ("" when none): the
+  // reason a failed job gives in the status line.
+  const std::string& lastProblem() const { return lastProblem_; }
+  // What to check when the Vorn did not answer: power and cable, the module address in use,
+  // the bit rate, and the Kestro option when a Kestro interface seems to be on the port.
+  std::string noAnswerHint() const;
+
   // Reply helpers for callers: data count and byte k of ReplyBuffer.
   int replyCount() const { return ReplyBuffer[1] % 16; }
   uint8_t reply(int k) const { return ReplyBuffer.at(static_cast<size_t>(k)); }
@@ -96,6 +113,7 @@ class Link {
   bool writeAll(const std::vector<uint8_t>& bytes);
   int readWithin(double start, double seconds);
   void portFailed();
+  void say(const std::string& text, Icon icon = Icon::None);
 
   SerialPort& port_;
   Clock& clock_;
@@ -103,6 +121,11 @@ class Link {
   std::string picked_;
   bool portLost_ = false;
   int opened_ = 0;
+  bool noAnswerHinted_ = false;
+  bool answered_ = false;
+  std::string lastProblem_;
+  bool kestroHeard_ = false;  // the last reply window brought a Kestro frame, no Vorn reply
+  bool bytesHeard_ = false;   // ... or at least some bytes
 };
 
 // Reply window of the direct link and of each tunnel frame, seconds.

@@ -1,10 +1,13 @@
 #include "link/PortList.h"
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <map>
 
@@ -122,6 +125,21 @@ std::string PortProblemsText(const std::vector<PortProbeFailure>& failures) {
   }
   if (permission) text += " - to use serial ports, add your user to the dialout group and log in again";
   return text;
+}
+
+std::string PortOpenProblem(const std::string& path, const std::string& systemReason, PortsShownBy where) {
+  const std::string list = where == PortsShownBy::Vornctl ? "`vornctl ports` lists the serial ports"
+                                                          : "press \"Refresh\" and pick a port from the list";
+  struct stat st {};
+  const bool found = stat(path.c_str(), &st) == 0;
+  if (!found && errno == ENOENT) return "there is no such device\n" + list;
+  // A pty or serial device is a character device; a file or folder, or a device that takes
+  // no terminal settings (/dev/null), is none.
+  if ((found && !S_ISCHR(st.st_mode)) || systemReason.find("Inappropriate ioctl") != std::string::npos)
+    return path + " is not a serial port\n" + list;
+  const std::string why = systemReason.empty() ? "unknown error" : systemReason;
+  if (why.find("ermission") != std::string::npos) return why + "\n" + kDialoutHint;
+  return why;
 }
 
 }  // namespace vorn

@@ -46,6 +46,19 @@ std::string PortPathForNumber(int n);
 // all opened); a refused permission gets the dialout hint.
 std::string PortProblemsText(const std::vector<PortProbeFailure>& failures);
 
+inline constexpr const char* kDialoutHint =
+    "Serial ports belong to the group dialout: add yourself once with  sudo usermod -aG dialout $USER  "
+    "and log out and in again.";
+
+// Where the user finds the ports that exist: the window's port list or `vornctl ports`.
+enum class PortsShownBy { Window, Vornctl };
+
+// Why a port did not open, for after "Can not open <path>: ": the cause in plain words and
+// the next step. A path that does not exist points at the port list, one that is no
+// terminal "is not a serial port", a refused permission gets the dialout group and the
+// command that adds the user.
+std::string PortOpenProblem(const std::string& path, const std::string& systemReason, PortsShownBy where);
+
 // Number value of a list text ("3  /dev/ttyUSB0" -> 3; 0 when it has none).
 int PortNumberOfText(const std::string& text);
 

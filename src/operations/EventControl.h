@@ -36,6 +36,8 @@ void SetEnableMaps(EventControlState& ec, const std::optional<EnableMapBytes>& m
 // Said when a file without maps is written to or verified against a Vorn.
 inline constexpr const char* kNoEnableMapsInFile =
     "The file holds no enable maps: they were left as they are on the Vorn";
+inline constexpr const char* kEnableMapsNotCompared =
+    "The file holds no enable maps: they were not compared with the Vorn's";
 
 // ---- Editor (model side; the window draws what these decide) --------------------------
 

@@ -25,10 +25,6 @@ constexpr std::array<std::string_view, 16> kJobCaptions{
     "Write All Devices", "Read Asp's",      "Write Asp's",          "Verify All Pins",
     "Write All Events",  "Read All Events", "Verify Event Control", "Write Changes"};
 
-bool needsOpenPort(std::string_view name) {
-  return name == "VerifyAll" || name == "VerifyAllPins" || name == "ECVerify";
-}
-
 void call(const std::function<void()>& hook) {
   if (hook) hook();
 }
@@ -257,8 +253,9 @@ bool RunECVerify(Session& s) {
 
 bool JobRunner::request(const std::string& name) {
   if (!IsJobName(name)) return false;
-  if (needsOpenPort(name) && !s_.link.isOpen()) {
-    s_.prompter().message("Select communications port", Icon::None);
+  // Every job talks to the Vorn: without a port it says so before anything else.
+  if (!s_.link.isOpen()) {
+    s_.prompter().message(kSelectPort, Icon::None);
     return false;
   }
   if (name == "WriteDevice") {

@@ -147,6 +147,7 @@ class Session {
     stopped_ = false;
     last_ = Progress{};
     exchanges_ = 0;
+    link.beginJob();
   }
   void armStop(bool on) { stopArmed_ = on; }
   // Exchanges sent since the job started (clearStop), and a hook called before each one (a

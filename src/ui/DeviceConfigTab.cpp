@@ -219,6 +219,7 @@ void DeviceConfigTab::ShowChanges() {
 }
 
 void DeviceConfigTab::WriteChanges() {
+  if (!s_.link.isOpen()) return s_.prompter().message(kSelectPort);  // before its question
   if (!s_.deviceAsLastKnown()) return;
   if (changesDialog(ChangeLines(s_), true) && requestJob_) requestJob_("WriteChanges");
 }

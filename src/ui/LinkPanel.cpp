@@ -191,12 +191,10 @@ void LinkPanel::pickPort(int index) {
 }
 
 void LinkPanel::sayCannotOpen(const PortEntry& e) {
-  const std::string why = s_.link.port().errorText();
-  s_.status("Cannot open port " + std::to_string(e.number) + " (" + e.path + ")" +
-            (why.empty() ? "" : ": " + why));
-  s_.prompter().message("Cannot open port " + std::to_string(e.number) + " (" + e.path + ")" +
-                            (why.empty() ? std::string() : ": " + why),
-                        Icon::Exclamation);
+  const std::string why = PortOpenProblem(e.path, s_.link.port().errorText(), PortsShownBy::Window);
+  const std::string head = "Cannot open port " + std::to_string(e.number) + " (" + e.path + ")";
+  s_.status(head + ": " + why.substr(0, why.find('\n')));
+  s_.prompter().message(head + ": " + why, Icon::Exclamation);
 }
 
 void LinkPanel::pickBitRate(int index) {

@@ -84,13 +84,15 @@ int differencesIn(const std::string& report) {
 // The status line after a job that ran to its end (or failed).
 QString jobOutcome(const Session& s, const std::string& job, bool ok, double secs) {
   const QString caption = QString::fromStdString(JobCaption(job));
+  const std::string& why = s.link.lastProblem();  // the link's fault, when it had one
+  const QString failed = caption + " failed" + (why.empty() ? "" : ": " + QString::fromStdString(why));
   if (isVerification(job)) {
     if (ok) return "Verify OK";
     const int n = differencesIn(s.report.text());
-    if (n == 0) return caption + " failed";
+    if (n == 0) return failed;
     return QString("Verification found %1 difference%2").arg(n).arg(n == 1 ? "" : "s");
   }
-  if (!ok) return caption + " failed";
+  if (!ok) return failed;
   const QString pin = QString::number(s.model.CurPin + s.model.NumberBase);
   if (job == "ReadAll") return QString("Read All finished: %1 pins in %2").arg(kPinsInUse).arg(seconds(secs));
   if (job == "ReadPin" || job == "WritePin" || job == "PAspReadPin" || job == "PAspWritePin" ||
@@ -424,8 +426,11 @@ void MainWindow::hookWorker() {
 }
 
 void MainWindow::requestJob(const std::string& name) {
-  if (name == "ReadAll" && !settleUnsavedEdits()) return;
-  jobs_.request(name);
+  // Without a port the job's guard speaks first: the unsaved-edits question only comes
+  // before a read that can run.
+  if (name == "ReadAll" && session_.link.isOpen() && !settleUnsavedEdits()) return;
+  if (!jobs_.request(name) && !session_.link.isOpen())
+    showStatus(QString::fromStdString(JobCaption(name)) + " not started: " + kSelectPort);
 }
 
 void MainWindow::stopJob() { jobs_.stop(); }
@@ -604,7 +609,8 @@ bool MainWindow::saveFile(bool compact, const QString& given) {
     return false;
   }
   markClean(path);
-  showStatus("Saved " + path);
+  showStatus("Saved " + path +
+             (compact && CompactHoldsNoPin(session_.model) ? QString(" - ") + kCompactHoldsNoPin : ""));
   return true;
 }
 

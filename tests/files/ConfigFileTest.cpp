@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <csignal>
 #include <thread>
+#include <tuple>
 
 #include "RecordingPrompter.h"
 #include "files/ConfigFile.h"
@@ -237,27 +238,39 @@ TEST(ConfigFile, InstructionCodesAndServoFlagsAreConverted) {
   EXPECT_TRUE(prompter.entries.empty());
 }
 
-TEST(ConfigFile, DamagedFilesAreRejectedAndChangeNothing) {
-  const std::string pin = "\"Pin\",4,2,1,\"new\"\r\n";
-  const std::pair<const char*, std::string> cases[] = {
-      {"empty file", ""},
-      {"two-digit version", "\"VornConfiguration 31\"\r\n\"End\"\r\n"},
-      {"wrong word", "\"VornConfigurati0n 0032\"\r\n\"End\"\r\n"},
-      {"ends before End", File32(pin).substr(0, File32(pin).size() - 8)},
-      {"pin 32", File32("\"Pin\",32,2,1,\"x\"\r\n")},
-      {"negative pin", File32("\"Eon\",-1,0,0,0,0\r\n")},
-      {"initial aspect 16", File32("\"Pin\",4,2,16,\"x\"\r\n")},
-      {"aspect 13", File32(pin + "  \"Asp\",13,\"x\"\r\n")},
-      {"slot 10", File32(pin + "  \"Asp\",1,\"x\"\r\n    \"Ins\",10,1,0,0,0,0\r\n")},
-      {"byte too large", File32(pin + "  \"Cfg\",1,0,256,0,0,0,0,0,0,0,0,0\r\n")},
-      {"count too large", File32(pin + "  \"PAM\",1,8,1\r\n")},
-      {"device pin outside", File32(pin + "  \"Dev\",-5,\"x\"\r\n")},
-      {"not a number", File32(pin + "  \"PAM\",1,x,1\r\n")},
-      {"number too long", File32(pin + "  \"PAM\",1,99999999999999999999,1\r\n")},
-      {"extended address", File32("\"XAD\",0,0,128,0,0,0,0\r\n")},
-      {"event value", File32("\"Eon\",1,16,0,0,0\r\n")},
+TEST(ConfigFile, DamagedFilesAreRejectedWithLineAndReasonAndChangeNothing) {
+  const std::string pin = "\"Pin\",4,2,1,\"new\"\r\n";  // line 4 of File32
+  const std::string noHeader = "not a configuration file (no \"VornConfiguration\" header)";
+  const std::string early = "line 4: the file ends before \"End\"";
+  auto range = [](const char* line, int lo, int hi, const char* found) {
+    return std::string(line) + ": expected a number from " + std::to_string(lo) + " to " +
+           std::to_string(hi) + ", found " + found;
   };
-  for (const auto& [why, text] : cases) {
+  const std::tuple<const char*, std::string, std::string> cases[] = {
+      {"empty file", "", "the file is empty"},
+      {"binary", std::string("\x7f\x45LF\x02\x01\0\0", 8) + "\"VornConfiguration 0032\"", noHeader},
+      {"wrong word", "\"VornConfigurati0n 0032\"\r\n\"End\"\r\n", noHeader},
+      {"two-digit version", "\"VornConfiguration 31\"\r\n\"End\"\r\n",
+       "line 1: the header needs a four-digit version, found \"VornConfiguration 31\""},
+      {"ends before End", File32(pin).substr(0, File32(pin).size() - 8), early},
+      {"cut inside a line", File32(pin).substr(0, File32(pin).find("\"new")), early},
+      {"pin 32", File32("\"Pin\",32,2,1,\"x\"\r\n"), range("line 4", 0, 31, "32")},
+      {"negative pin", File32("\"Eon\",-1,0,0,0,0\r\n"), range("line 4", 0, 31, "-1")},
+      {"initial aspect 16", File32("\"Pin\",4,2,16,\"x\"\r\n"), range("line 4", 0, 15, "16")},
+      {"aspect 13", File32(pin + "  \"Asp\",13,\"x\"\r\n"), range("line 5", 0, 12, "13")},
+      {"slot 10", File32(pin + "  \"Asp\",1,\"x\"\r\n    \"Ins\",10,1,0,0,0,0\r\n"),
+       range("line 6", 0, 9, "10")},
+      {"byte too large", File32(pin + "  \"Cfg\",1,0,256,0,0,0,0,0,0,0,0,0\r\n"),
+       range("line 5", 0, 255, "256")},
+      {"count too large", File32(pin + "  \"PAM\",1,8,1\r\n"), range("line 5", 0, 7, "8")},
+      {"device pin outside", File32(pin + "  \"Dev\",-5,\"x\"\r\n"), range("line 5", -4, 27, "-5")},
+      {"not a number", File32(pin + "  \"PAM\",1,x,1\r\n"), "line 5: expected a number, found \"x\""},
+      {"number too long", File32(pin + "  \"PAM\",1,99999999999999999999,1\r\n"),
+       "line 5: expected a number, found \"99999999999999999999\""},
+      {"extended address", File32("\"XAD\",0,0,128,0,0,0,0\r\n"), range("line 4", 0, 127, "128")},
+      {"event value", File32("\"Eon\",1,16,0,0,0\r\n"), range("line 4", 0, 15, "16")},
+  };
+  for (const auto& [why, text, says] : cases) {
     ConfigModel m;
     m.pin(4).Description = "old";
     m.instr(4, 1, 1).Opcode = 3;
@@ -265,8 +278,10 @@ TEST(ConfigFile, DamagedFilesAreRejectedAndChangeNothing) {
     g.IDString = "before";
     const ConfigModel before = m;
     RecordingPrompter prompter;
-    EXPECT_EQ(ReadConfigText(text, m, g, prompter), ConfigLoadStatus::Invalid) << why;
-    EXPECT_EQ(prompter.last(), "Invalid configuration file") << why;
+    EXPECT_EQ(ReadConfigText(text, m, g, prompter, nullptr, "f.dat"), ConfigLoadStatus::Invalid) << why;
+    EXPECT_EQ(prompter.last(), "Invalid configuration file\nf.dat" +
+                                   std::string(says.rfind("line", 0) == 0 ? ", " : ": ") + says)
+        << why;
     EXPECT_EQ(prompter.entries.back().icon, Icon::Exclamation);
     EXPECT_TRUE(SameModel(m, before) && g.IDString == "before") << why;
   }

@@ -181,6 +181,8 @@ TEST_F(DeviceLibraryTest, DescriptionsAreOnlyTextsAndFaultsNameTheLine) {
        "line 4: the library ends inside a \"Ins\" line, before its \"End\""},
       {"\"VornDeviceDefinitions\"\r\n\"Dev\",\"X\"\r\n  \"Pin\",0,2,99,\"x\"\r\n\"End\"\r\n",
        "line 3: \"Pin\" expects a number from 0 to 15, not \"99\""},
+      {"\"VornConfiguration 0032\"\r\n\"End\"\r\n",
+       "not a device library (no \"VornDeviceDefinitions\" header)"},
   };
   for (const auto& [text, says] : faults) {
     const std::string bad = write("bad.def", text);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <tuple>
 
 #include "link/PortList.h"
 
@@ -38,4 +39,20 @@ TEST(PortList, EnvironmentPathsComeFirstInOrderWithoutDuplicates) {
   for (size_t i = 2; i < c.size(); ++i) EXPECT_NE(c[i].path, "/tmp/a");
   EXPECT_EQ(PortPathForNumber(0), "");
   EXPECT_EQ(PortPathForNumber(17), "");
+}
+
+// Why a port did not open, by what the path is and what the system said.
+TEST(PortList, OpenProblemNamesTheCauseAndTheNextStep) {
+  const std::string list = "\n`vornctl ports` lists the serial ports";
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {"/nonexistent/ttyX", "No such file or directory", "there is no such device" + list},
+      {"/", "Is a directory", "/ is not a serial port" + list},
+      {"/dev/null", "Inappropriate ioctl for device", "/dev/null is not a serial port" + list},
+      {"/dev/null", "Permission denied", std::string("Permission denied\n") + kDialoutHint},
+      {"/dev/null", "Device or resource busy", "Device or resource busy"},
+  };
+  for (const auto& [path, reason, says] : cases)
+    EXPECT_EQ(PortOpenProblem(path, reason, PortsShownBy::Vornctl), says) << path << " " << reason;
+  EXPECT_EQ(PortOpenProblem("/nonexistent/ttyX", "", PortsShownBy::Window),
+            "there is no such device\npress \"Refresh\" and pick a port from the list");
 }

@@ -6,6 +6,7 @@
 #include "FrameBuilder.h"
 #include "RecordingPrompter.h"
 #include "link/FeedbackMonitor.h"
+#include "link/FrameCodec.h"
 #include "link/Link.h"
 
 using namespace vorn;
@@ -111,10 +112,27 @@ TEST_F(DirectLink, NoReplyClearsBidirectionalAndStepsToggle) {
   EXPECT_TRUE(link.Transact(true, {112, 0}));
   EXPECT_FALSE(link.ReplyOk);
   EXPECT_NEAR(clock.now() - t0, 2.0, 0.01);
-  EXPECT_EQ(prompter.texts(),
-            std::vector<std::string>{"No response received, resetting bidirectional communication"});
+  const std::string noAnswer = "No response received, resetting bidirectional communication";
+  const std::string hint =
+      "Check that the Vorn has power and its cable is in, that it is module 0 (the module address in use) "
+      "and that it runs at 19200 bit/s.";
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{noAnswer + "\n" + hint});
+  EXPECT_EQ(link.lastProblem(), noAnswer);
   EXPECT_FALSE(link.opts.CheckVornBD);
   EXPECT_EQ(link.LinkToggle, 0);
+
+  // The hint comes once a job; a Kestro frame where a Vorn reply was due names the option.
+  link.opts.CheckVornBD = true;
+  link.Transact(true, {112, 0});
+  port.queue(BuildTunnelFrame(0, {1, 2, 25, 0}));  // a protocol version answer
+  link.beginJob();
+  link.opts.CheckVornBD = true;
+  link.Transact(true, {112, 0});
+  ASSERT_EQ(prompter.texts().size(), 3u);
+  EXPECT_EQ(prompter.texts()[1], noAnswer);
+  EXPECT_EQ(
+      prompter.texts()[2],
+      noAnswer + "\n" + hint + "\nA Kestro interface answered on this port: tick \"Use Kestro Tunneling\".");
 
   // Now one-way: the frame asks for no answer and the call returns at once.
   port.written.clear();

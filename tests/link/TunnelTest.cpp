@@ -114,8 +114,12 @@ TEST_F(Tunnel, ReplyOfAnotherModuleEndsAsNoReplyWithinTheWindow) {
 
 TEST_F(Tunnel, SilentKestroAndBadChecksum) {
   EXPECT_FALSE(link.Transact(true, {112, 0}));
-  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"No answer from Kestro"});
-  prompter.clear();
+  EXPECT_EQ(prompter.texts(),
+            std::vector<std::string>{"No answer from Kestro\nCheck the Kestro interface's power "
+                                     "and cable and the bit rate (19200 bit/s); a Vorn cabled "
+                                     "straight to this port needs \"Use Kestro Tunneling\" "
+                                     "unticked."});
+  prompter.clear();  // the hint comes once a job
   port.responder = [this](const Bytes&) {
     auto f = KestroFrame({1, 2});
     f.back() ^= 2;

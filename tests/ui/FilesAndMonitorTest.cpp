@@ -44,6 +44,7 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutFirst) {
   QTemporaryDir dir;
   const QString path = dir.filePath("layout.dat");
   window->setFileChooser([&](bool) { return path; });
+  pickPort(0);  // without one, Read All says so before asking anything
   struct Action {
     const char* name;
     std::function<void()> run;

@@ -133,19 +133,27 @@ TEST_F(WindowTest, EventEditorClampsAndGreysNoAction) {
 
 // The job buttons fill the one job slot and show the label until the timer tick runs the job.
 TEST_F(WindowTest, JobButtonsShowTheLabelUntilTheTickRunsTheLastOne) {
+  session().model.pin(0).Description = "edited";  // no unsaved-edits question before the port's
+  window->modelChanged();
   click("CommandReadAll");
-  EXPECT_TRUE(w("LabelAction")->isVisible());
-  tick();
   EXPECT_FALSE(w("LabelAction")->isVisible());
   EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select communications port"});
-  EXPECT_EQ(w<QLabel>("LabelGenVersionString")->text(), "Unknown");
-  EXPECT_EQ(window->statusText(), "Read All failed");
+  EXPECT_EQ(unsavedAsked, 0);
+  EXPECT_EQ(window->jobs().PendingJob(), "");
+  EXPECT_EQ(window->statusText(), "Read All not started: Select communications port");
+  pickPort(0);
   click("CommandReadAll");
+  EXPECT_TRUE(w("LabelAction")->isVisible());
   click("CommandWriteAll");
   EXPECT_EQ(window->jobs().PendingJob(), "WriteAll");
   tick();
   EXPECT_EQ(window->jobs().lastJob(), "WriteAll");
   EXPECT_FALSE(w("LabelAction")->isVisible());
+  // Nothing answers on the in-memory port: the status line gives the link's reason.
+  click("CommandReadAll");
+  tick();
+  EXPECT_EQ(window->statusText(),
+            "Read All failed: No response received, resetting bidirectional communication");
 }
 
 }  // namespace
