@@ -39,6 +39,24 @@ void SetBoxNumber(QLineEdit* box, int value) {
   if (box->text() != t) box->setText(t);
 }
 
+void NameBox(QLabel* label, QWidget* box, QChar letter) {
+  QString text = label->text();
+  text.remove('&');
+  box->setAccessibleName(text);
+  label->setBuddy(box);
+  const qsizetype at = letter.isNull() ? -1 : text.indexOf(letter);
+  if (at >= 0) text.insert(at, '&');
+  if (label->text() != text) label->setText(text);
+}
+
+void FocusOrder(std::initializer_list<QWidget*> widgets) {
+  QWidget* before = nullptr;
+  for (QWidget* w : widgets) {
+    if (before) QWidget::setTabOrder(before, w);
+    before = w;
+  }
+}
+
 ModifierButton::ModifierButton(const QString& name, const QString& text, QWidget* parent)
     : QPushButton(text, parent) {
   setObjectName(name);
