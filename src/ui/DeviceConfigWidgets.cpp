@@ -133,9 +133,11 @@ UpDown::UpDown(const QString& name, QLineEdit* buddy, int min, int max, QWidget*
   up_ = new QToolButton(this);
   up_->setArrowType(Qt::UpArrow);
   up_->setObjectName(name + "_up");
+  up_->setAccessibleName("Up");
   down_ = new QToolButton(this);
   down_->setArrowType(Qt::DownArrow);
   down_->setObjectName(name + "_down");
+  down_->setAccessibleName("Down");
   // Two small arrows, together about as tall as a text line, whatever the screen's scale.
   const int h = fontMetrics().height() / 2 + 3;
   for (QToolButton* b : {up_, down_}) {

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabBar>
@@ -275,6 +276,23 @@ void MainWindow::buildWindow() {
   // The two button columns row by row, as they read.
   FocusOrder({readAll, load, writeAll, save, textResponse_, verifyAll, tabs_});
   tabs_->tabBar()->setAccessibleName("Tabs");
+  // Ctrl+Tab / Ctrl+Shift+Tab (and Ctrl+Page Down / Up) from anywhere in the window: the next
+  // or previous tab, with the focus on the tab row so that Tab goes on into the page. The
+  // "Test" tab is passed over outside expert mode.
+  auto step = [this](int by) {
+    int i = tabs_->currentIndex();
+    do i = (i + by + tabs_->count()) % tabs_->count();
+    while (i == 3 && !expert_);
+    tabs_->setCurrentIndex(i);
+    tabs_->tabBar()->setFocus(Qt::TabFocusReason);
+  };
+  for (const auto& [key, by] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+                                {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+                                {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+    auto* sc = new QShortcut(key, this);
+    connect(sc, &QShortcut::activated, this, [step, by = by] { step(by); });
+  }
 }
 
 void MainWindow::buildStatusBar() {
@@ -383,6 +401,7 @@ void MainWindow::showShortcuts() {
   session_.prompter().message(
       "Keyboard shortcuts\n\n"
       "Ctrl+O  Load File\nCtrl+S  Save File\nCtrl+Shift+S  Save File compact\nCtrl+Q  Quit\n"
+      "Ctrl+Tab, Ctrl+Shift+Tab  Next, previous tab\n"
       "F5  Read All\nF6  Write All\nF7  Verify All\nEsc  Stop the running job\n\n"
       "Tab and Shift+Tab go from box to box; Alt + the underlined letter of a label goes to its "
       "box. In the pin overview the arrow keys, Home, End, Page Up and Page Down choose the pin.\n\n"

@@ -65,7 +65,7 @@ char LetterOf(ConfigBox b) {
     case ConfigBox::SrvAntiMass: return '1';
     case ConfigBox::SrvFriction: return 'g';
     case ConfigBox::BounceDown: return 'B';
-    case ConfigBox::BounceDownFactor: return 'w';
+    case ConfigBox::BounceDownFactor: return 'c';
     case ConfigBox::BounceUp: return 'u';
     case ConfigBox::BounceUpFactor: return 'r';
     case ConfigBox::PWMAccel: return 'r';

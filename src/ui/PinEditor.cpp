@@ -195,7 +195,7 @@ void PinEditor::build() {
   readPin_->setObjectName("CommandPAspReadPin");
   writePin_ = new QPushButton("Write Asp's", this);
   writePin_->setObjectName("CommandPAspWritePin");
-  showDetails_ = new QCheckBox("Show Details", this);
+  showDetails_ = new QCheckBox("Sho&w Details", this);  // Alt+W
   showDetails_->setObjectName("CheckPAspShowDetails");
   btnRow->addWidget(showDetails_);
   btnRow->addStretch();
