@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
@@ -52,6 +53,7 @@ DeviceConfigTab::DeviceConfigTab(Session& s, JobRequester requestJob, QWidget* p
   save->setObjectName("CommandSaveDevice");
   auto* libLabel = MakeLabel("LabelDeviceLibrary", "Device library", this);
   NameBox(libLabel, cboDevice_);
+  cboDevice_->lineEdit()->setAccessibleName("Device library");  // where a name is typed
   lib->addWidget(libLabel);
   lib->addWidget(cboDevice_);
   lib->addWidget(preload);

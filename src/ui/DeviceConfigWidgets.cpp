@@ -42,7 +42,7 @@ void SetBoxNumber(QLineEdit* box, int value) {
 void NameBox(QLabel* label, QWidget* box, QChar letter) {
   QString text = label->text();
   text.remove('&');
-  box->setAccessibleName(text);
+  box->setAccessibleName(text.endsWith(':') ? text.chopped(1) : text);
   label->setBuddy(box);
   const qsizetype at = letter.isNull() ? -1 : text.indexOf(letter);
   if (at >= 0) text.insert(at, '&');

@@ -37,7 +37,7 @@ TestTab::TestTab(Session& s, QWidget* parent) : QWidget(parent), s_(s), monitor_
     auto* label = new QLabel(caps[i]);
     pl->addWidget(label, 0, i);
     auto* box = new ValidatedEdit(QString("TextPalkParameter_%1").arg(i), palk);
-    NameBox(label, box);
+    NameBox(label, box, QChar("nOa"[i]));  // Alt+N, Alt+O, Alt+A
     box->setText("0");
     box->setMaximumWidth(72);
     palkParam_[static_cast<size_t>(i)] = box;
