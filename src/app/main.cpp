@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
   vorn::KeepNoSettings();
   vorn::QtSerialPort port;
   vorn::MainWindow w(port, vorn::SystemClock());
-  w.show();
+  w.showAtStart();
   w.loadDeviceLibrary(QApplication::applicationDirPath().toStdString());
   return app.exec();
 }

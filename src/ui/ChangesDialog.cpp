@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ui/Wording.h"
+
 namespace vorn {
 
 bool RunChangesDialog(QWidget* parent, const QStringList& lines, bool write) {
@@ -20,7 +22,7 @@ bool RunChangesDialog(QWidget* parent, const QStringList& lines, bool write) {
   if (lines.isEmpty())
     head = "No changes against the Vorn as last known.";
   else if (!write)
-    head = QString("%1 change(s) against the Vorn as last known:").arg(lines.size());
+    head = CountText(int(lines.size()), "change") + " against the Vorn as last known:";
   else if (deviceWork)
     head = "Write these changes to the Vorn? Lines marked \"(file only)\" need no write.";
   else

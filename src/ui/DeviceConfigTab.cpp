@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
@@ -43,12 +44,17 @@ DeviceConfigTab::DeviceConfigTab(Session& s, JobRequester requestJob, QWidget* p
   cboDevice_->setObjectName("cboDevice");
   cboDevice_->setEditable(true);
   cboDevice_->setMinimumContentsLength(16);
+  cboDevice_->setAccessibleName("Device library");
   auto* preload = new QPushButton("Load Device", this);
   preload->setObjectName("CommandPAspPreLoad");
   auto* reload = new ModifierButton("CommandReloadDD", "Reload DD", this);
   reload->setToolTip("Shift + Click to append a library");
   auto* save = new QPushButton("Save Device", this);
   save->setObjectName("CommandSaveDevice");
+  auto* libLabel = MakeLabel("LabelDeviceLibrary", "Device library", this);
+  NameBox(libLabel, cboDevice_);
+  cboDevice_->lineEdit()->setAccessibleName("Device library");  // where a name is typed
+  lib->addWidget(libLabel);
   lib->addWidget(cboDevice_);
   lib->addWidget(preload);
   lib->addWidget(reload);
@@ -89,6 +95,10 @@ DeviceConfigTab::DeviceConfigTab(Session& s, JobRequester requestJob, QWidget* p
   adrGrid->addWidget(lblSerial_, 2, 1);
   adrGrid->addWidget(MakeLabel("LabelPinAddress", "Pin Address", adr), 3, 0);
   lblPin_ = MakeLabel("lblPinAddress", "-", adr);
+  // The values are read out as text; each says what it is.
+  for (auto [value, caption] : {std::pair{lblDCC_, "DCC address"}, std::pair{lblXDCC_, "Ext. DCC address"},
+                                std::pair{lblSerial_, "Serial address"}, std::pair{lblPin_, "Pin Address"}})
+    value->setAccessibleDescription(caption);
   adrGrid->addWidget(lblPin_, 3, 1);
   mid->addWidget(adr);
   auto* jobs = new QGridLayout;
@@ -126,10 +136,10 @@ DeviceConfigTab::DeviceConfigTab(Session& s, JobRequester requestJob, QWidget* p
   mid->addStretch();
   top->addLayout(mid);
 
-  // The two editors share the current pin.
+  // The two editors share the current pin; the overview comes first, as it stands left of them.
+  overview_ = new PinOverview(s_, this);
   pinEditor_ = new PinEditor(s_, requestJob_, this);
   pinConfig_ = new PinConfigEditor(s_, this);
-  overview_ = new PinOverview(s_, this);
   // The overview beside the editors; on a narrow screen the user drags it narrower (its table
   // then scrolls) rather than the editors being cut.
   auto* split = split_ = new QSplitter(Qt::Horizontal, this);
@@ -138,8 +148,10 @@ DeviceConfigTab::DeviceConfigTab(Session& s, JobRequester requestJob, QWidget* p
   auto* editorsPane = new QWidget(split);
   auto* editors = new QHBoxLayout(editorsPane);
   editors->setContentsMargins(0, 0, 0, 0);
-  editors->addWidget(pinEditor_, 3);
-  editors->addWidget(pinConfig_, 2);
+  // The configuration editor keeps one width whatever the pin's kind; the program editor
+  // takes the rest. So neither moves when the pin, its kind or the details change.
+  editors->addWidget(pinEditor_, 1);
+  editors->addWidget(pinConfig_, 0);
   split->addWidget(overview_);
   split->addWidget(editorsPane);
   split->setStretchFactor(0, 0);
@@ -194,6 +206,11 @@ void DeviceConfigTab::refreshAll() {
   pinEditor_->ShowPinProgram();
   pinEditor_->ShowAddressCounts(pinEditor_->details());
   refreshOverview();
+}
+
+void DeviceConfigTab::showCurrentPin() {
+  refreshOverview();
+  overview_->showCurrentPin();
 }
 
 void DeviceConfigTab::refreshOverview() {

@@ -31,6 +31,9 @@ class DeviceConfigTab : public QWidget {
   void setExpertMode(bool on);
   // After jobs and file loads: addresses, pin and aspect display, program list.
   void refreshAll();
+  // After jobs and file loads, once the displays are redrawn: the current pin's row of the
+  // overview is scrolled into view.
+  void showCurrentPin();
   void refreshPinConfig();
   // ShowDCCAddress, ShowXDCCAddress, ShowSerialAddress.
   void showAddresses();

@@ -39,6 +39,24 @@ void SetBoxNumber(QLineEdit* box, int value) {
   if (box->text() != t) box->setText(t);
 }
 
+void NameBox(QLabel* label, QWidget* box, QChar letter) {
+  QString text = label->text();
+  text.remove('&');
+  box->setAccessibleName(text.endsWith(':') ? text.chopped(1) : text);
+  label->setBuddy(box);
+  const qsizetype at = letter.isNull() ? -1 : text.indexOf(letter);
+  if (at >= 0) text.insert(at, '&');
+  if (label->text() != text) label->setText(text);
+}
+
+void FocusOrder(std::initializer_list<QWidget*> widgets) {
+  QWidget* before = nullptr;
+  for (QWidget* w : widgets) {
+    if (before) QWidget::setTabOrder(before, w);
+    before = w;
+  }
+}
+
 ModifierButton::ModifierButton(const QString& name, const QString& text, QWidget* parent)
     : QPushButton(text, parent) {
   setObjectName(name);
@@ -115,9 +133,11 @@ UpDown::UpDown(const QString& name, QLineEdit* buddy, int min, int max, QWidget*
   up_ = new QToolButton(this);
   up_->setArrowType(Qt::UpArrow);
   up_->setObjectName(name + "_up");
+  up_->setAccessibleName("Up");
   down_ = new QToolButton(this);
   down_->setArrowType(Qt::DownArrow);
   down_->setObjectName(name + "_down");
+  down_->setAccessibleName("Down");
   // Two small arrows, together about as tall as a text line, whatever the screen's scale.
   const int h = fontMetrics().height() / 2 + 3;
   for (QToolButton* b : {up_, down_}) {

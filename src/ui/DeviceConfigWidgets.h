@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 class QToolButton;
@@ -101,5 +102,12 @@ void SetGreyed(QLineEdit* box, bool greyed);
 
 // Writes a number into a box unless it already shows exactly that text.
 void SetBoxNumber(QLineEdit* box, int value);
+
+// A label names the box it stands for: the label's text (without the letter mark) becomes
+// the box's accessible name, and with `letter` Alt + that letter moves the focus to the box
+// (its first occurrence in the text is underlined). Run again when the label's text changes.
+void NameBox(QLabel* label, QWidget* box, QChar letter = {});
+// Sets the order in which Tab walks the given widgets.
+void FocusOrder(std::initializer_list<QWidget*> widgets);
 
 }  // namespace vorn

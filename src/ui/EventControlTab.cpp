@@ -33,8 +33,10 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
     : QWidget(parent), s_(s), requestJob_(std::move(requestJob)) {
   auto* editor = new QGroupBox("Event Actions", this);
   auto* ed = new QGridLayout(editor);
-  ed->addWidget(new QLabel("Pin"), 0, 0);
+  auto* pinLabel = new QLabel("Pin");
+  ed->addWidget(pinLabel, 0, 0);
   pin_ = new ValidatedEdit("TextECpin", editor);
+  NameBox(pinLabel, pin_, 'n');
   pin_->setMaximumWidth(56);
   upDownPin_ = new UpDown("UpDownECpin", pin_, 0, 31, editor);
   auto* pinRow = new QHBoxLayout;
@@ -47,11 +49,15 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
   ed->addWidget(new QLabel("<b>Event Off</b>"), 1, 2);
   for (int j = 0; j < 4; ++j) {
     const auto k = static_cast<size_t>(j);
-    ed->addWidget(new QLabel(QString("Input %1").arg(j)), j + 2, 0);
+    auto* inputLabel = new QLabel(QString("Input %1").arg(j));
+    ed->addWidget(inputLabel, j + 2, 0);
     on_[k] = new ValidatedEdit(QString("TextECon_%1").arg(j), editor);
     off_[k] = new ValidatedEdit(QString("TextECoff_%1").arg(j), editor);
     upDownOn_[k] = new UpDown(QString("UpDownECon_%1").arg(j), on_[k], -1, 11, editor);
     upDownOff_[k] = new UpDown(QString("UpDownECoff_%1").arg(j), off_[k], -1, 11, editor);
+    NameBox(inputLabel, on_[k], QChar('0' + j));
+    on_[k]->setAccessibleName(QString("Input %1 Event On").arg(j));
+    off_[k]->setAccessibleName(QString("Input %1 Event Off").arg(j));
     for (auto [box, spin, col] :
          {std::tuple{on_[k], upDownOn_[k], 1}, std::tuple{off_[k], upDownOff_[k], 2}}) {
       box->setMaximumWidth(56);
@@ -86,6 +92,17 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
   single->addWidget(copy);
   ed->addLayout(single, 6, 0, 1, 3);
 
+  auto* all = new QGroupBox("All Pins", this);
+  auto* al = new QVBoxLayout(all);
+  auto* readAll = makeButton(all, "CommandECRead", "Read All Events");
+  auto* writeAll = makeButton(all, "CommandECWrite", "Write All Events");
+  verify_ = makeButton(all, "CommandECVerify", "Verify Event Control");
+  verify_->hide();
+  al->addWidget(readAll);
+  al->addWidget(writeAll);
+  al->addWidget(verify_);
+  al->addStretch(1);
+
   auto* maps = new QGroupBox("Enable Maps", this);
   auto* mp = new QGridLayout(maps);
   mp->addWidget(new QLabel("InitialEvent_ON Enable "), 0, 0);
@@ -93,6 +110,8 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
   for (int i = 0; i < 8; ++i) {
     auto* c = new QCheckBox(QString("Input %1").arg(i % 4), maps);
     c->setObjectName(QString("CheckInitEE_%1").arg(i));
+    c->setAccessibleName(
+        QString("%1 Enable, Input %2").arg(i < 4 ? "Initial Event On" : "Initial Event Off").arg(i % 4));
     initEE_[static_cast<size_t>(i)] = c;
     mp->addWidget(c, i / 4, 1 + i % 4);
     connect(c, &QCheckBox::clicked, this, [this, i](bool on) {
@@ -107,17 +126,6 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
   mapButtons->addWidget(mapRead);
   mapButtons->addWidget(mapWrite);
   mp->addLayout(mapButtons, 2, 0, 1, 5);
-
-  auto* all = new QGroupBox("All Pins", this);
-  auto* al = new QVBoxLayout(all);
-  auto* readAll = makeButton(all, "CommandECRead", "Read All Events");
-  auto* writeAll = makeButton(all, "CommandECWrite", "Write All Events");
-  verify_ = makeButton(all, "CommandECVerify", "Verify Event Control");
-  verify_->hide();
-  al->addWidget(readAll);
-  al->addWidget(writeAll);
-  al->addWidget(verify_);
-  al->addStretch(1);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(editor, 0, 0, 2, 1);

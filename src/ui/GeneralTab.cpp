@@ -52,6 +52,11 @@ QWidget* buttonRow(std::initializer_list<QWidget*> buttons) {
   return w;
 }
 
+// Several groups have a "Read Settings" and a "Write Settings": each is also named by its group.
+void nameByGroup(std::initializer_list<QPushButton*> buttons, const QString& group) {
+  for (QPushButton* b : buttons) b->setAccessibleName(b->text() + ", " + group);
+}
+
 QHBoxLayout* boxWithSpinner(QWidget* box, QWidget* spinner) {
   auto* lay = new QHBoxLayout;
   lay->setSpacing(0);
@@ -83,10 +88,13 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   fwLay->addWidget(new QLabel("Firmware Version:"), 0, 0);
   version_ = named(new QLabel("Unknown", fwBox), "LabelGenVersionString");
   version_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  version_->setAccessibleDescription("Firmware Version");  // read out as text: the version itself
   fwLay->addWidget(version_, 0, 1);
   fwLay->addWidget(button("CommandGenVersion", "Request Version"), 0, 2);
-  fwLay->addWidget(new QLabel("ID String"), 1, 0);
+  auto* idLabel = new QLabel("ID String");
+  fwLay->addWidget(idLabel, 1, 0);
   idString_ = named(new QLineEdit(fwBox), "TextGenIDString");
+  NameBox(idLabel, idString_, 'I');
   fwLay->addWidget(idString_, 1, 1);
   fwLay->addWidget(
       buttonRow({button("CommandGenIDRead", "Read String"), button("CommandGenIDWrite", "Write String")}), 1,
@@ -96,15 +104,19 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   // ---- DCC
   auto* dccBox = new QGroupBox("DCC", this);
   auto* dccLay = new QGridLayout(dccBox);
-  dccLay->addWidget(new QLabel("Basic Decoder Addr"), 0, 0);
+  auto* dccLabel = new QLabel("Basic Decoder Addr");
+  dccLay->addWidget(dccLabel, 0, 0);
   dccAddress_ = new ValidatedEdit("TextGenDCCAddress", dccBox);
+  NameBox(dccLabel, dccAddress_, 'B');
   dccAddress_->setMaximumWidth(64);
   upDownDCC_ = new UpDown("UpDownGenDCCAddress", dccAddress_, 0, 510, dccBox);
   dccLay->addLayout(boxWithSpinner(dccAddress_, upDownDCC_), 0, 1);
   dccOutput_ = named(new QLabel(dccBox), "LabelGenDCCOutput");
   dccLay->addWidget(dccOutput_, 0, 2);
-  dccLay->addWidget(new QLabel("Extended Dec. Addr"), 1, 0);
+  auto* xdccLabel = new QLabel("Extended Dec. Addr");
+  dccLay->addWidget(xdccLabel, 1, 0);
   xdccAddress_ = new ValidatedEdit("TextGenXDCCAddress", dccBox);
+  NameBox(xdccLabel, xdccAddress_, 'E');
   xdccAddress_->setMaximumWidth(64);
   upDownXDCC_ = new UpDown("UpDownGenXDCCAddress", xdccAddress_, 0, 2046, dccBox);
   dccLay->addLayout(boxWithSpinner(xdccAddress_, upDownXDCC_), 1, 1);
@@ -116,6 +128,7 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   const char* prp[4] = {"62.5ms", "125ms", "250ms", "500ms"};
   for (int i = 0; i < 4; ++i) {
     auto* r = named(new QRadioButton(prp[i], prpBox), QString("OptGenDCC_PRP_%1").arg(i));
+    r->setAccessibleName(QString("Packet Retention ") + prp[i]);
     retention_->addButton(r, i);
     prpLay->addWidget(r);
   }
@@ -124,37 +137,48 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   allow0_ = named(new QCheckBox("Allow Address 0", dccBox), "ChkGenDCCAllow0");
   dccLay->addWidget(bpsi_, 3, 0, 1, 2);
   dccLay->addWidget(allow0_, 3, 2);
-  dccLay->addWidget(buttonRow({button("CommandGenDCCRead", "Read Settings"),
-                               button("CommandGenDCCWrite", "Write Settings")}),
-                    4, 0, 1, 3);
+  auto* dccRead = button("CommandGenDCCRead", "Read Settings");
+  auto* dccWrite = button("CommandGenDCCWrite", "Write Settings");
+  nameByGroup({dccRead, dccWrite}, "DCC");
+  dccLay->addWidget(buttonRow({dccRead, dccWrite}), 4, 0, 1, 3);
 
   // ---- Module addressing (extended address, group mask, Palk flexible addressing)
   auto* addrBox = new QGroupBox("Module Addressing", this);
   auto* addrLay = new QGridLayout(addrBox);
-  addrLay->addWidget(new QLabel("Module eXtended Address"), 0, 0, 1, 6);
+  auto* genXaddrLabel = new QLabel("Module eXtended Address");
+  addrLay->addWidget(genXaddrLabel, 0, 0, 1, 6);
   genXaddr_ = new ValidatedEdit("TextGenXaddr", addrBox);
+  NameBox(genXaddrLabel, genXaddr_, 'A');
   genXaddr_->setMaximumWidth(56);
   upDownGenXaddr_ = new UpDown("UpDownGenXaddr", genXaddr_, 0, 95, addrBox);
   addrLay->addLayout(boxWithSpinner(genXaddr_, upDownGenXaddr_), 0, 6, 1, 10);
-  addrLay->addWidget(new QLabel("eXt Group Mask"), 1, 0, 1, 16);
+  auto* xgmLabel = new QLabel("eXt Group Mask");
+  addrLay->addWidget(xgmLabel, 1, 0, 1, 16);
   for (int i = 0; i < 16; ++i) {
     auto* col = new QLabel(QString::number(i), addrBox);
     col->setAlignment(Qt::AlignHCenter);
     addrLay->addWidget(col, 2, i);
     xgm_[static_cast<size_t>(i)] = named(new QCheckBox(addrBox), QString("CheckGenXGM_%1").arg(i));
     addrLay->addWidget(xgm_[static_cast<size_t>(i)], 3, i, Qt::AlignHCenter);
+    xgm_[static_cast<size_t>(i)]->setAccessibleName(QString("eXt Group Mask %1").arg(i));
   }
-  addrLay->addWidget(new QLabel("Palk Flex-Address Start"), 4, 0, 1, 6);
+  xgmLabel->setBuddy(xgm_[0]);
+  xgmLabel->setText("eXt &Group Mask");
+  auto* palkLabel = new QLabel("Palk Flex-Address Start");
+  addrLay->addWidget(palkLabel, 4, 0, 1, 6);
   palkEnable_ = named(new QCheckBox("Enable", addrBox), "CheckGenPalkaddr");
+  palkEnable_->setAccessibleName("Enable, Palk Flex-Address");
   palkStart_ = new ValidatedEdit("TextGenPalkaddr", addrBox);
+  NameBox(palkLabel, palkStart_, 'S');
   palkStart_->setMaximumWidth(56);
   upDownPalk_ = new UpDown("UpDownGenPalkaddr", nullptr, 0, kPalkFlexStartMax, addrBox);
   auto* palkRow = boxWithSpinner(palkStart_, upDownPalk_);
   palkRow->insertWidget(0, palkEnable_);
   addrLay->addLayout(palkRow, 4, 6, 1, 10);
-  addrLay->addWidget(buttonRow({button("CommandGenAddrRead", "Read Settings"),
-                                button("CommandGenAddrWrite", "Write Settings")}),
-                     5, 0, 1, 16);
+  auto* addrRead = button("CommandGenAddrRead", "Read Settings");
+  auto* addrWrite = button("CommandGenAddrWrite", "Write Settings");
+  nameByGroup({addrRead, addrWrite}, "Module Addressing");
+  addrLay->addWidget(buttonRow({addrRead, addrWrite}), 5, 0, 1, 16);
   addrLay->setRowStretch(6, 1);
 
   // ---- LED control
@@ -164,19 +188,26 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
                               "Green 4",          "Green 5",         "Green 6",      "Idle Flash"};
   const char* orangeCaps[8] = {"DCC Checksum Error", "Orange 1", "Orange 2", "Orange 3",
                                "Orange 4",           "Orange 5", "Orange 6", "All Received Datagrams"};
-  ledLay->addWidget(new QLabel("<b>Green</b>"), 0, 0);
-  ledLay->addWidget(new QLabel("<b>Orange</b>"), 0, 1);
+  // Green and orange each a box of their own: Tab goes through the greens, then the oranges.
+  auto* greenBox = new QGroupBox("Green", ledBox);
+  auto* orangeBox = new QGroupBox("Orange", ledBox);
+  auto* greenLay = new QVBoxLayout(greenBox);
+  auto* orangeLay = new QVBoxLayout(orangeBox);
+  ledLay->addWidget(greenBox, 0, 0);
+  ledLay->addWidget(orangeBox, 0, 1);
   for (int i = 0; i < 8; ++i) {
-    auto* g = named(new QCheckBox(greenCaps[i], ledBox), QString("CheckLCGreen_%1").arg(i));
-    auto* o = named(new QCheckBox(orangeCaps[i], ledBox), QString("CheckLCOrange_%1").arg(i));
+    auto* g = named(new QCheckBox(greenCaps[i], greenBox), QString("CheckLCGreen_%1").arg(i));
     green_[static_cast<size_t>(i)] = g;
-    orange_[static_cast<size_t>(i)] = o;
-    ledLay->addWidget(g, i + 1, 0);
-    ledLay->addWidget(o, i + 1, 1);
+    greenLay->addWidget(g);
     connect(g, &QCheckBox::clicked, this, [this, i](bool) {
       ClickLEDBox(s_.general.LCGreen, i, green_[static_cast<size_t>(i)]->checkState() != Qt::Unchecked);
       drawLeds();
     });
+  }
+  for (int i = 0; i < 8; ++i) {
+    auto* o = named(new QCheckBox(orangeCaps[i], orangeBox), QString("CheckLCOrange_%1").arg(i));
+    orange_[static_cast<size_t>(i)] = o;
+    orangeLay->addWidget(o);
     connect(o, &QCheckBox::clicked, this, [this, i](bool) {
       ClickLEDBox(s_.general.LCOrange, i, orange_[static_cast<size_t>(i)]->checkState() != Qt::Unchecked);
       drawLeds();
@@ -184,24 +215,27 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   }
   green_[kNoneBox]->setTristate(true);
   orange_[kNoneBox]->setTristate(true);
-  ledLay->addWidget(
-      buttonRow({button("CommandLCRead", "Read Settings"), button("CommandLCWrite", "Write Settings")}), 9, 0,
-      1, 2);
+  auto* ledRead = button("CommandLCRead", "Read Settings");
+  auto* ledWrite = button("CommandLCWrite", "Write Settings");
+  nameByGroup({ledRead, ledWrite}, "LED Control");
+  ledLay->addWidget(buttonRow({ledRead, ledWrite}), 1, 0, 1, 2);
+  ledLay->setRowStretch(2, 1);
 
   // ---- Hardware configuration
   auto* hwcBox = new QGroupBox("Hardware Configuration", this);
   auto* hwcLay = new QGridLayout(hwcBox);
   hwcPin_ = named(new QLabel(hwcBox), "LabelGenHWCPin");
   hwcPin_->setVisible(false);  // the caption text is kept; the columns below carry it readably
+  // A row per group of eight pins, so that Tab takes a group's two boxes together.
   for (int i = 0; i < 4; ++i) {
     auto* head = named(new QLabel(hwcBox), QString("LabelGenHWCGroup_%1").arg(i));
-    hwcLay->addWidget(head, 0, i);
+    hwcLay->addWidget(head, i, 0);
     sink_[static_cast<size_t>(i)] =
         named(new QCheckBox("Sink Driver", hwcBox), QString("ChkGenHWCSink_%1").arg(i));
     source_[static_cast<size_t>(i)] =
         named(new QCheckBox("Source Driver", hwcBox), QString("ChkGenHWCSource_%1").arg(i));
-    hwcLay->addWidget(sink_[static_cast<size_t>(i)], 1, i);
-    hwcLay->addWidget(source_[static_cast<size_t>(i)], 2, i);
+    hwcLay->addWidget(sink_[static_cast<size_t>(i)], i, 1);
+    hwcLay->addWidget(source_[static_cast<size_t>(i)], i, 2);
     connect(sink_[static_cast<size_t>(i)], &QCheckBox::clicked, this, [this, i](bool on) {
       s_.general.HWCSink[static_cast<size_t>(i)] = on;
       emit driversChanged();
@@ -211,26 +245,36 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
       emit driversChanged();
     });
   }
-  hwcLay->addWidget(hwcPin_, 3, 0, 1, 4);
+  hwcLay->addWidget(hwcPin_, 4, 0, 1, 3);
   hwcLay->addWidget(
       buttonRow({button("CommandGenHWCRead", "Read Config"), button("CommandGenHWCWrite", "Write Config")}),
-      4, 0, 1, 4);
+      5, 0, 1, 3);
 
   // ---- Device serial port
   auto* serBox = new QGroupBox("Serial Port", this);
   auto* serLay = new QGridLayout(serBox);
   serialEnable_ = named(new QCheckBox("Enable", serBox), "CheckGenSerialEnable");
-  serLay->addWidget(serialEnable_, 0, 0);
+  serialEnable_->setAccessibleName("Enable, Serial Port");
+  serLay->addWidget(serialEnable_, 0, 0, 1, 2);
+  auto* baudLabel = new QLabel("Baud rate", serBox);
+  serLay->addWidget(baudLabel, 1, 0);
   baud_ = named(new QComboBox(serBox), "ComboGenBaud");
   baud_->addItems({"9600", "14400", "19200", "28800", "38400", "57600", "76800", "115200"});
-  serLay->addWidget(baud_, 0, 1);
+  serLay->addWidget(baud_, 1, 1);
+  NameBox(baudLabel, baud_, 'u');
   auto optionRow = [&](const QString& title, const QString& name,
-                       std::initializer_list<std::pair<int, const char*>> opts, int row) {
+                       std::initializer_list<std::pair<int, const char*>> opts, int row, char letter) {
     auto* group = new QButtonGroup(this);
-    serLay->addWidget(new QLabel(title), row, 0);
+    auto* label = new QLabel(title);
+    serLay->addWidget(label, row, 0);
     auto* lay = new QHBoxLayout;
     for (const auto& [id, cap] : opts) {
       auto* r = named(new QRadioButton(cap, serBox), QString("%1_%2").arg(name).arg(id));
+      r->setAccessibleName(title + " " + cap);
+      if (!label->buddy()) {
+        label->setBuddy(r);
+        label->setText(QString(title).insert(title.indexOf(QChar(letter)), '&'));
+      }
       group->addButton(r, id);
       lay->addWidget(r);
     }
@@ -238,12 +282,13 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
     serLay->addLayout(lay, row, 1);
     return group;
   };
-  dataBits_ = optionRow("Data bits", "OptionGenSerialDatabits", {{0, "7"}, {1, "8"}}, 1);
-  parity_ = optionRow("Parity", "OptionGenSerialParity", {{0, "No"}, {2, "Even"}, {3, "Odd"}}, 2);
-  stopBits_ = optionRow("Stop bits", "OptionGenSerialStop", {{0, "1"}, {1, "2"}}, 3);
-  serLay->addWidget(buttonRow({button("CommandGenSerialRead", "Read Settings"),
-                               button("CommandGenSerialWrite", "Write Settings")}),
-                    4, 0, 1, 2);
+  dataBits_ = optionRow("Data bits", "OptionGenSerialDatabits", {{0, "7"}, {1, "8"}}, 2, 't');
+  parity_ = optionRow("Parity", "OptionGenSerialParity", {{0, "No"}, {2, "Even"}, {3, "Odd"}}, 3, 'r');
+  stopBits_ = optionRow("Stop bits", "OptionGenSerialStop", {{0, "1"}, {1, "2"}}, 4, 'o');
+  auto* serRead = button("CommandGenSerialRead", "Read Settings");
+  auto* serWrite = button("CommandGenSerialWrite", "Write Settings");
+  nameByGroup({serRead, serWrite}, "Serial Port");
+  serLay->addWidget(buttonRow({serRead, serWrite}), 5, 0, 1, 2);
 
   auto* erase = button("CommandGenEraseFlash", "Erase Flash");
 
@@ -424,8 +469,10 @@ void GeneralTab::refresh() {
     const auto k = static_cast<size_t>(i);
     sink_[k]->setChecked(g.HWCSink[k]);
     source_[k]->setChecked(g.HWCSource[k]);
-    findChild<QLabel*>(QString("LabelGenHWCGroup_%1").arg(i))
-        ->setText(QString("<b>Pin %1..%2</b>").arg(8 * i + n).arg(8 * i + 7 + n));
+    const QString pins = QString("Pin %1..%2").arg(8 * i + n).arg(8 * i + 7 + n);
+    findChild<QLabel*>(QString("LabelGenHWCGroup_%1").arg(i))->setText("<b>" + pins + "</b>");
+    sink_[k]->setAccessibleName("Sink Driver, " + pins);
+    source_[k]->setAccessibleName("Source Driver, " + pins);
   }
   const NumberingRanges r = NumberingRangesFor(n);
   upDownGenXaddr_->setRange(r.GenXaddr.Min, r.GenXaddr.Max);

@@ -47,6 +47,7 @@ LinkPanel::LinkPanel(Session& s, PortProber prober, QWidget* parent)
   const char* rateCaptions[3] = {"  9k6", "19k2", "38k4"};
   for (int i = 0; i < 3; ++i) {
     bitRate_[i] = named(new QRadioButton(rateCaptions[i], frameBitrate_), QString("OptionBitRate_%1").arg(i));
+    bitRate_[i]->setAccessibleName(QString("Bitrate ") + QString(rateCaptions[i]).trimmed());
     rateGroup->addButton(bitRate_[i], i);
     rateLay->addWidget(bitRate_[i]);
   }
@@ -69,6 +70,7 @@ LinkPanel::LinkPanel(Session& s, PortProber prober, QWidget* parent)
   checkKLnumber_ = named(new QCheckBox("Start numbering at 1", this), "CheckKLnumber");
   checkKLnumber_->setChecked(s_.model.NumberBase == 1);
 
+  // One grid, so that what reads as a row is a row (and Tab walks it left to right).
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);
   auto* portRow = new QHBoxLayout;
@@ -80,8 +82,11 @@ LinkPanel::LinkPanel(Session& s, PortProber prober, QWidget* parent)
   portProblems_->setWordWrap(true);
   portProblems_->hide();
   grid->addLayout(portRow, 0, 0);
+  grid->addWidget(checkVornBD_, 0, 1);
+  grid->addWidget(checkKestro_, 0, 2);
   grid->addWidget(frameBitrate_, 1, 0);
-  grid->addWidget(portProblems_, 3, 0, 1, -1);
+  grid->addWidget(checkXaddress_, 1, 1);
+  grid->addWidget(cmdSetTM_, 1, 2);
   auto* addrRow = new QHBoxLayout;
   addrRow->addWidget(labelAddress_);
   addrRow->addWidget(textAddress_);
@@ -92,14 +97,13 @@ LinkPanel::LinkPanel(Session& s, PortProber prober, QWidget* parent)
   addrRow->addWidget(upDownXaddr_);
   addrRow->addStretch(1);
   grid->addLayout(addrRow, 2, 0);
-  auto* optCol = new QGridLayout;
-  optCol->addWidget(checkVornBD_, 0, 0);
-  optCol->addWidget(checkXaddress_, 1, 0);
-  optCol->addWidget(checkKLnumber_, 2, 0);
-  optCol->addWidget(checkKestro_, 0, 1);
-  optCol->addWidget(cmdSetTM_, 1, 1);
-  grid->addLayout(optCol, 0, 1, 3, 1);
+  grid->addWidget(checkKLnumber_, 2, 1);
+  grid->addWidget(portProblems_, 3, 0, 1, -1);
   grid->setColumnStretch(0, 1);
+  NameBox(labelPort, comboPort_, 'P');
+  NameBox(labelXaddress_, txtXaddr_, 'X');
+  FocusOrder({comboPort_, refreshBtn, checkVornBD_, checkKestro_, bitRate_[0], bitRate_[1], bitRate_[2],
+              checkXaddress_, cmdSetTM_, textAddress_, txtXaddr_, checkKLnumber_});
 
   connect(labelPort, &PressLabel::doubleClicked, this,
           [this] { frameBitrate_->setVisible(frameBitrate_->isHidden()); });
@@ -234,6 +238,7 @@ void LinkPanel::xaddressClicked(bool checked) {
 
 void LinkPanel::showXaddress(bool on) {
   labelAddress_->setText(on ? "Channel Number" : "Module Address");
+  NameBox(labelAddress_, textAddress_, on ? 'C' : 'M');
   labelXaddress_->setVisible(on);
   txtXaddr_->setVisible(on);
   upDownXaddr_->setVisible(on);

@@ -12,8 +12,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -33,9 +35,12 @@
 #include "ui/WindowWidgets.h"
 
 #include "ui/DeviceConfigTab.h"
+#include "ui/DeviceConfigWidgets.h"
 #include "ui/DeviceWorker.h"
 #include "ui/PinOverview.h"
 #include "ui/Readable.h"
+#include "ui/ScreenFit.h"
+#include "ui/Wording.h"
 
 namespace vorn {
 
@@ -60,10 +65,19 @@ QScrollArea* scrolled(QWidget* page) {
   area->setWidget(page);
   area->setWidgetResizable(true);
   area->setFrameShape(QFrame::NoFrame);
+  // Not a stop of its own: Tab goes straight to the page's boxes, and the area scrolls to
+  // whichever of them gets the focus.
+  area->setFocusPolicy(Qt::NoFocus);
   return area;
 }
 
-QString seconds(double s) { return QString::number(s, 'f', 1) + " s"; }
+QString seconds(double s) { return DurationText(s); }
+
+// The size that shows a tab whole; the tabs scroll, so the window's own size hint is small.
+constexpr QSize kPreferredSize(1280, 800);
+// Before the window manager has framed the window its frame is unknown: room for a frame as
+// large as common desktops draw.
+constexpr QMargins kFrameGuess(8, 40, 8, 8);
 
 bool isVerification(const std::string& job) { return job.find("Verify") != std::string::npos; }
 
@@ -116,9 +130,7 @@ MainWindow::MainWindow(SerialPort& port, Clock& clock, Prompter* prompter, PortP
   buildWindow();
   hookSession();
   hookWorker();
-  // The tabs scroll, so the window's own size hint is small: open at a size that shows a tab
-  // whole where the screen has room for it.
-  if (const QScreen* sc = screen()) resize(QSize(1280, 800).boundedTo(sc->availableGeometry().size()));
+  if (const QScreen* sc = screen()) resize(kPreferredSize.boundedTo(sc->availableGeometry().size()));
 
   // Start-up: port list, event-control defaults into every pin, address tables, numbering.
   linkPanel_->RefreshPortList();
@@ -159,6 +171,39 @@ MainWindow::~MainWindow() {
   worker_ = nullptr;
 }
 
+void MainWindow::showAtStart() {
+  const QScreen* sc = screen();
+  if (!sc) {
+    show();
+    return;
+  }
+  const StartPlacement p = PlaceOnScreen(sc->availableGeometry(), kFrameGuess, kPreferredSize);
+  setGeometry(p.geometry);
+  if (p.maximised) {
+    showMaximized();
+    return;
+  }
+  show();
+  // The real frame is known once the window manager has framed the window.
+  QTimer::singleShot(500, this, &MainWindow::fitFrame);
+}
+
+void MainWindow::fitFrame() {
+  const QScreen* sc = screen();
+  if (!sc || isMaximized() || isFullScreen()) return;
+  const QRect available = sc->availableGeometry();
+  const QRect f = frameGeometry();
+  if (available.contains(f)) return;
+  const QRect g = geometry();
+  const QMargins frame(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                       f.bottom() - g.bottom());
+  const StartPlacement p = PlaceOnScreen(available, frame, size());
+  if (p.maximised)
+    showMaximized();
+  else
+    setGeometry(p.geometry);
+}
+
 void MainWindow::buildWindow() {
   auto* central = new QWidget(this);
   auto* top = new QHBoxLayout;
@@ -191,6 +236,7 @@ void MainWindow::buildWindow() {
   textResponse_->setObjectName("TextResponse");
   textResponse_->setReadOnly(true);
   textResponse_->setMinimumWidth(160);
+  textResponse_->setAccessibleName("Last reply");
   textResponse_->hide();
   releaseCol->addWidget(release);
   releaseCol->addWidget(textResponse_);
@@ -238,11 +284,26 @@ void MainWindow::buildWindow() {
   connect(generalTab_, &GeneralTab::driversChanged, this, [this] { deviceTab_->refreshPinConfig(); });
   connect(generalTab_, &GeneralTab::status, this, &MainWindow::showStatus);
 
-  setTabOrder(readAll, writeAll);
-  setTabOrder(writeAll, verifyAll);
-  setTabOrder(verifyAll, load);
-  setTabOrder(load, save);
-  setTabOrder(save, tabs_);
+  // The two button columns row by row, as they read.
+  FocusOrder({readAll, load, writeAll, save, textResponse_, verifyAll, tabs_});
+  tabs_->tabBar()->setAccessibleName("Tabs");
+  // Ctrl+Tab / Ctrl+Shift+Tab (and Ctrl+Page Down / Up) from anywhere in the window: the next
+  // or previous tab, with the focus on the tab row so that Tab goes on into the page. The
+  // "Test" tab is passed over outside expert mode.
+  auto step = [this](int by) {
+    int i = tabs_->currentIndex();
+    do i = (i + by + tabs_->count()) % tabs_->count();
+    while (i == 3 && !expert_);
+    tabs_->setCurrentIndex(i);
+    tabs_->tabBar()->setFocus(Qt::TabFocusReason);
+  };
+  for (const auto& [key, by] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+                                {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+                                {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+    auto* sc = new QShortcut(key, this);
+    connect(sc, &QShortcut::activated, this, [step, by = by] { step(by); });
+  }
 }
 
 void MainWindow::buildStatusBar() {
@@ -313,7 +374,7 @@ void MainWindow::buildMenus(QPushButton* readAll, QPushButton* writeAll, QPushBu
 
   QMenu* help = menuBar()->addMenu("&Help");
   item(help, "&Keyboard Shortcuts", QKeySequence(), [this] { showShortcuts(); });
-  item(help, "&About VornConfig", QKeySequence(), [this] { showAbout(); });
+  item(help, "&About Vorn Config", QKeySequence(), [this] { showAbout(); });
 }
 
 // Show Changes / Write Changes, as the buttons under the pin overview: both need the Vorn as
@@ -351,11 +412,14 @@ void MainWindow::showShortcuts() {
   session_.prompter().message(
       "Keyboard shortcuts\n\n"
       "Ctrl+O  Load File\nCtrl+S  Save File\nCtrl+Shift+S  Save File compact\nCtrl+Q  Quit\n"
+      "Ctrl+Tab, Ctrl+Shift+Tab  Next, previous tab\n"
       "F5  Read All\nF6  Write All\nF7  Verify All\nEsc  Stop the running job\n\n"
-      "In the pin editor: Ctrl+Shift+E in a pin, aspect or step box opens its edit dialog;\n"
-      "F2 in a step's parameter box opens its help tool. On \"Test\", Space or Enter sends the\n"
-      "plain Test; right-click or the menu key offers its variants and their help. The live\n"
-      "sliders step by one with the arrow keys.",
+      "Tab and Shift+Tab go from box to box; Alt + the underlined letter of a label goes to its "
+      "box. In the pin overview the arrow keys, Home, End, Page Up and Page Down choose the pin.\n\n"
+      "In the pin editor: Ctrl+Shift+E in a pin, aspect or step box opens its edit dialog; F2 in "
+      "a step's parameter box opens its help tool. On \"Test\", Space or Enter sends the plain "
+      "Test; right-click or the menu key offers its variants and their help. The live sliders step "
+      "by one with the arrow keys.",
       Icon::Information);
 }
 
@@ -418,7 +482,10 @@ void MainWindow::hookWorker() {
     if (jobs_.running()) endJobState();
     // What the work asked of the display, in the order it asked.
     for (const auto& event : events) event(session_);
-    if (!call.live) deviceTab_->refreshOverview();
+    if (!call.live) {
+      deviceTab_->refreshOverview();
+      deviceTab_->showCurrentPin();  // the selected pin's row in view after every job
+    }
     syncLinkDisplays();
   };
   worker_->onProgress = [this](const DeviceWorker::JobProgress& p) { showProgress(p); };
@@ -572,7 +639,10 @@ QString MainWindow::askFile(bool save) {
   dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   if (save) dlg.setDefaultSuffix("dat");
-  dlg.selectFile(QString());
+  // Saving after a load or a save offers that file again.
+  const QFileInfo current(fileName_);
+  if (save && !fileName_.isEmpty()) dlg.setDirectory(current.absolutePath());
+  dlg.selectFile(save && !fileName_.isEmpty() ? current.fileName() : QString());
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
   const QString path = dlg.selectedFiles().first();
   lastFolder_ = QFileInfo(path).absolutePath();

@@ -50,6 +50,9 @@ class MainWindow : public QMainWindow {
   Session& session() { return session_; }
   JobRunner& jobs() { return jobs_; }
   bool expertMode() const { return expert_; }
+  // Start-up: shows the window inside the screen's available area, frame included (centred at
+  // its preferred size, or maximised where that does not fit).
+  void showAtStart();
   // Start-up: the device library from the program's folder (asks for the file if it is missing).
   void loadDeviceLibrary(const std::string& programDir);
 
@@ -106,6 +109,7 @@ class MainWindow : public QMainWindow {
 
  private:
   void buildWindow();
+  void fitFrame();
   void buildMenus(QPushButton* readAll, QPushButton* writeAll, QPushButton* verifyAll);
   void buildStatusBar();
   void hookSession();

@@ -21,7 +21,7 @@ QMessageBox::Icon boxIcon(Icon icon) {
 
 QMessageBox::StandardButton ask(QWidget* owner, const std::string& text, Icon icon,
                                 QMessageBox::StandardButtons buttons, QMessageBox::StandardButton def) {
-  QMessageBox box(boxIcon(icon), QStringLiteral("VornConfig"), QString::fromStdString(text), buttons, owner);
+  QMessageBox box(boxIcon(icon), QStringLiteral("Vorn Config"), QString::fromStdString(text), buttons, owner);
   box.setDefaultButton(def);
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
@@ -42,7 +42,7 @@ bool MessageBoxPrompter::askYesNo(const std::string& text, Icon icon) {
 
 bool MessageBoxPrompter::askToAct(const std::string& text, Icon icon, const std::string& act,
                                   const std::string& keep) {
-  QMessageBox box(boxIcon(icon), QStringLiteral("VornConfig"), QString::fromStdString(text),
+  QMessageBox box(boxIcon(icon), QStringLiteral("Vorn Config"), QString::fromStdString(text),
                   QMessageBox::NoButton, owner_);
   QPushButton* actButton = box.addButton(QString::fromStdString(act), QMessageBox::DestructiveRole);
   QPushButton* keepButton = box.addButton(QString::fromStdString(keep), QMessageBox::RejectRole);

@@ -7,7 +7,7 @@
 
 namespace vorn {
 
-// Message boxes of the window: modal, titled "VornConfig", owned by the main window.
+// Message boxes of the window: modal, titled "Vorn Config", owned by the main window.
 class MessageBoxPrompter : public Prompter {
  public:
   explicit MessageBoxPrompter(QWidget* owner = nullptr) : owner_(owner) {}

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -51,10 +52,37 @@ const BoxNames kBoxNames[kConfigBoxCount] = {
     {"TextInputDelay_1", "UpDownInputDelay_1"},
 };
 
+// Row by row, two to a row: each row a pair that belongs together.
 constexpr ConfigBox kServoBoxes[] = {
-    ConfigBox::SrvInitPos, ConfigBox::Midpoint,      ConfigBox::SrvAntiMass, ConfigBox::SrvFriction,
-    ConfigBox::SrvMaxSpd,  ConfigBox::SrvMaxAccel,   ConfigBox::BounceDown,  ConfigBox::BounceDownFactor,
-    ConfigBox::BounceUp,   ConfigBox::BounceUpFactor};
+    ConfigBox::SrvInitPos,  ConfigBox::Midpoint,      ConfigBox::SrvMaxSpd,  ConfigBox::SrvMaxAccel,
+    ConfigBox::SrvAntiMass, ConfigBox::SrvFriction,   ConfigBox::BounceDown, ConfigBox::BounceDownFactor,
+    ConfigBox::BounceUp,    ConfigBox::BounceUpFactor};
+
+// Alt + letter for each box, where its label has a letter free on this tab (0: none).
+char LetterOf(ConfigBox b) {
+  switch (b) {
+    case ConfigBox::SrvInitPos:
+    case ConfigBox::PWMInitLevel: return 'l';
+    case ConfigBox::Midpoint: return 'o';
+    case ConfigBox::SrvAntiMass: return '1';
+    case ConfigBox::SrvFriction: return 'g';
+    case ConfigBox::BounceDown: return 'B';
+    case ConfigBox::BounceDownFactor: return 'c';
+    case ConfigBox::BounceUp: return 'u';
+    case ConfigBox::BounceUpFactor: return 'r';
+    case ConfigBox::PWMAccel: return 'r';
+    case ConfigBox::PWMOffLevel: return 'O';
+    case ConfigBox::InputOffDelay: return 'y';
+    case ConfigBox::InputOnDelay: return 'b';
+    default: return 0;
+  }
+}
+
+void KeepRoomWhenHidden(QWidget* w) {
+  QSizePolicy keep = w->sizePolicy();
+  keep.setRetainSizeWhenHidden(true);
+  w->setSizePolicy(keep);
+}
 constexpr ConfigBox kPwmBoxes[] = {ConfigBox::PWMInitLevel, ConfigBox::PWMAccel, ConfigBox::PWMOffLevel,
                                    ConfigBox::PWMOnLevel};
 constexpr ConfigBox kInputBoxes[] = {ConfigBox::InputOffDelay, ConfigBox::InputOnDelay};
@@ -104,6 +132,7 @@ QWidget* PinConfigEditor::boxRow(ConfigBox box, QWidget* parent, QLabel* label) 
   auto* spin = new UpDown(kBoxNames[Idx(box)].Spin, edit, r.Spinner.Min, r.Spinner.Max, w);
   lay->addWidget(label, 1);
   lay->addWidget(edit);
+  NameBox(label, edit, QChar(LetterOf(box)));
   lay->addWidget(spin);
   boxes_[Idx(box)] = edit;
   spins_[Idx(box)] = spin;
@@ -118,6 +147,11 @@ void PinConfigEditor::build() {
   auto* top = new QVBoxLayout(this);
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName("SSTabPCFG");
+  tabs_->tabBar()->setAccessibleName("Pin Configuration");
+  // The same width whatever the pin's kind and whether details show: the program editor
+  // beside it then keeps its place.
+  KeepRoomWhenHidden(tabs_);
+  setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   auto* clear = new QWidget;
   auto* clearLay = new QVBoxLayout(clear);
   auto* clearLabel = new QLabel("Pin is not configured", clear);
@@ -142,6 +176,8 @@ void PinConfigEditor::build() {
     setParam_[i] = new QPushButton(setCaptions[i], this);
     setParam_[i]->setObjectName(QString("CommandPCFGSetParam_%1").arg(i));
     setParam_[i]->setToolTip(setTips[i]);
+    KeepRoomWhenHidden(getParam_[i]);
+    KeepRoomWhenHidden(setParam_[i]);
     btns->addWidget(getParam_[i]);
     btns->addWidget(setParam_[i]);
     // Index 1 is the stored (flash) configuration, index 0 the active one.
@@ -197,7 +233,7 @@ QWidget* PinConfigEditor::buildServoTab() {
   auto* lay = new QGridLayout(tab);
   int row = 0;
   for (ConfigBox b : kServoBoxes) {
-    lay->addWidget(boxRow(b, tab), row % 5, row / 5);
+    lay->addWidget(boxRow(b, tab), row / 2, row % 2);
     ++row;
   }
   connect(boxes_[Idx(ConfigBox::SrvInitPos)], &ValidatedEdit::doubleClicked, this, [this] {
@@ -218,6 +254,7 @@ QWidget* PinConfigEditor::buildServoTab() {
   for (int i = 0; i < 5; ++i) {
     servoRange_[i] = new QRadioButton(captions[i], range);
     servoRange_[i]->setObjectName(QString("OptionServoRange_%1").arg(i));
+    servoRange_[i]->setAccessibleName(QString("Range ") + captions[i]);
     rangeGroup->addButton(servoRange_[i], i);
     rangeLay->addWidget(servoRange_[i]);
     connect(servoRange_[i], &QRadioButton::clicked, this, [this, i] {
@@ -247,6 +284,7 @@ QWidget* PinConfigEditor::buildServoTab() {
   srvWarn_ = new QLabel(kWarning, tab);
   srvWarn_->setObjectName("LabelSrvHWCWarn");
   SetWarningText(srvWarn_, QColor(Qt::red));
+  KeepRoomWhenHidden(srvWarn_);
   lay->addWidget(srvWarn_, 7, 0, 1, 2);
 
   // Live position.
@@ -256,14 +294,17 @@ QWidget* PinConfigEditor::buildServoTab() {
   positionBox_ = new QLineEdit("0", tab);
   positionBox_->setObjectName("TextPosition");
   positionBox_->setMaximumWidth(positionBox_->fontMetrics().horizontalAdvance("-0000") + 12);
-  posLabel->setBuddy(positionBox_);
+  NameBox(posLabel, positionBox_);
   auto* setPos = new QPushButton("Set", tab);
   setPos->setObjectName("CommandSrvLevel");
+  setPos->setAccessibleName("Set Position");
   auto* jump = new QPushButton("Jump", tab);
   jump->setObjectName("CommandStopSrv");
+  jump->setAccessibleName("Jump to Position");
   jump->setToolTip("Jump to target position immediately, override dynamic parameters");
   servoSlider_ = new QSlider(Qt::Horizontal, tab);
   servoSlider_->setObjectName("SliderServo");
+  servoSlider_->setAccessibleName("Position slider");
   servoSlider_->setRange(-64, 63);
   ConfigureLiveSlider(servoSlider_);
   servoSlider_->installEventFilter(this);
@@ -330,6 +371,7 @@ QWidget* PinConfigEditor::buildPwmTab() {
     for (int i = 0; i < 2; ++i) {
       opts[i] = new QRadioButton(caps[i], g);
       opts[i]->setObjectName(QString("%1_%2").arg(name).arg(i));
+      opts[i]->setAccessibleName(QString("%1 %2").arg(title, caps[i]));
       group->addButton(opts[i], i);
       gl->addWidget(opts[i]);
       connect(opts[i], &QRadioButton::clicked, this, [this, i, mode] {
@@ -353,13 +395,16 @@ QWidget* PinConfigEditor::buildPwmTab() {
   pwmLevelBox_ = new QLineEdit("0", tab);
   pwmLevelBox_->setObjectName("TextPWMLevel");
   pwmLevelBox_->setMaximumWidth(pwmLevelBox_->fontMetrics().horizontalAdvance("0000") + 12);
-  levelLabel->setBuddy(pwmLevelBox_);
+  NameBox(levelLabel, pwmLevelBox_);
   auto* setLevel = new QPushButton("Set", tab);
   setLevel->setObjectName("CommandPWMLevel");
+  setLevel->setAccessibleName("Set Level");
   auto* jump = new QPushButton("Jump", tab);
   jump->setObjectName("CommandPWMJump");
+  jump->setAccessibleName("Jump to Level");
   pwmSlider_ = new QSlider(Qt::Horizontal, tab);
   pwmSlider_->setObjectName("SliderPWM");
+  pwmSlider_->setAccessibleName("Level slider");
   pwmSlider_->setRange(0, 31);
   ConfigureLiveSlider(pwmSlider_);
   pwmSlider_->installEventFilter(this);
@@ -406,6 +451,7 @@ QWidget* PinConfigEditor::buildInputTab() {
   inpWarn_ = new QLabel(kWarning, tab);
   inpWarn_->setObjectName("LabelInpHWCWarn");
   SetWarningText(inpWarn_, QColor(Qt::red));
+  KeepRoomWhenHidden(inpWarn_);
   lay->addWidget(inpWarn_);
   lay->addStretch();
   return tab;

@@ -139,9 +139,27 @@ void PinEditor::build() {
   pinGrid->addWidget(devNameLabel, 1, 2);
   pinGrid->addWidget(deviceDesc_, 1, 3, 1, 2);
   top->addLayout(pinGrid);
+  NameBox(labelOutput_, output_, 'n');
+  NameBox(devPinLabel, devicePin_, 'i');
+  NameBox(devNameLabel, deviceDesc_, 'v');
+  desc_->setAccessibleName("Pin description");
 
-  // Address counts and layout.
+  // Layout and address counts. The counts come last: with details off only those other than
+  // 1 show, and they close up at the row's end without moving anything else.
   auto* midRow = new QHBoxLayout;
+  nrOfAspects_ = MakeLabel("LabelPAspNrOfAspects", "Aspects", this);
+  midRow->addWidget(nrOfAspects_);
+  layoutGroup_ = new QButtonGroup(this);
+  const char* layoutCaptions[3] = {"0", "4", "12"};
+  for (int i = 0; i < 3; ++i) {
+    layoutOption_[i] = new QRadioButton(layoutCaptions[i], this);
+    layoutOption_[i]->setObjectName(Indexed("OptionPAspConf", i));
+    layoutOption_[i]->setAccessibleName(QString("Aspects ") + layoutCaptions[i]);
+    layoutGroup_->addButton(layoutOption_[i], i);
+    midRow->addWidget(layoutOption_[i]);
+    connect(layoutOption_[i], &QRadioButton::clicked, this, [this, i] { OptionPAspConf_Click(i); });
+  }
+  midRow->addSpacing(12);
   adrCntHeading_ = MakeLabel("LabelPASPAdrCnt", "Nr Of Addresses", this);
   midRow->addWidget(adrCntHeading_);
   const char* countNames[3] = {"TextPaspDCCn", "TextPAspXDCCn", "TextPaspPalkn"};
@@ -150,6 +168,7 @@ void PinEditor::build() {
                               "Nr of Serial addresses assigned to Pin"};
   const char* countLabels[3] = {"DCC", "Ext. DCC", "Serial"};
   const char* countLabelNames[3] = {"LabelPaspDCCn", "LabelPAspXDCCn", "LabelPaspPalkn"};
+  const char countLetters[3] = {0, 'E', 'S'};
   for (int k = 0; k < 3; ++k) {
     IntRange r = AddressCountRange(static_cast<AddressKind>(k));
     count_[k] = new ValidatedEdit(countNames[k]);
@@ -158,27 +177,33 @@ void PinEditor::build() {
     countSpin_[k] = new UpDown(spinNames[k], count_[k], r.Min, r.Max);
     QWidget* pair = Pair(count_[k], countSpin_[k], this);
     auto* caption = MakeLabel(countLabelNames[k], countLabels[k], pair);
-    caption->setBuddy(count_[k]);
+    NameBox(caption, count_[k], QChar(countLetters[k]));
+    count_[k]->setAccessibleName(QString("Nr Of Addresses ") + countLabels[k]);
     static_cast<QHBoxLayout*>(pair->layout())->insertWidget(0, caption);
     static_cast<QHBoxLayout*>(pair->layout())->insertSpacing(1, 3);
     midRow->addWidget(pair);
     connect(count_[k], &ValidatedEdit::validate, this, [this, k] { validateCount(k); });
     connect(countSpin_[k], &UpDown::stepped, this, [this, k] { validateCount(k); });
   }
-  midRow->addSpacing(12);
-  nrOfAspects_ = MakeLabel("LabelPAspNrOfAspects", "Aspects", this);
-  midRow->addWidget(nrOfAspects_);
-  layoutGroup_ = new QButtonGroup(this);
-  const char* layoutCaptions[3] = {"0", "4", "12"};
-  for (int i = 0; i < 3; ++i) {
-    layoutOption_[i] = new QRadioButton(layoutCaptions[i], this);
-    layoutOption_[i]->setObjectName(Indexed("OptionPAspConf", i));
-    layoutGroup_->addButton(layoutOption_[i], i);
-    midRow->addWidget(layoutOption_[i]);
-    connect(layoutOption_[i], &QRadioButton::clicked, this, [this, i] { OptionPAspConf_Click(i); });
-  }
   midRow->addStretch();
+  // As tall with the count boxes hidden as with them shown.
+  midRow->addStrut(count_[0]->sizeHint().height());
   top->addLayout(midRow);
+
+  // Details and the pin's program buttons, above the aspect row: that row and the step table
+  // go when the pin has no aspects, and nothing below them moves.
+  auto* btnRow = new QHBoxLayout;
+  readPin_ = new QPushButton("Read Asp's", this);
+  readPin_->setObjectName("CommandPAspReadPin");
+  writePin_ = new QPushButton("Write Asp's", this);
+  writePin_->setObjectName("CommandPAspWritePin");
+  showDetails_ = new QCheckBox("Sho&w Details", this);  // Alt+W
+  showDetails_->setObjectName("CheckPAspShowDetails");
+  btnRow->addWidget(showDetails_);
+  btnRow->addStretch();
+  btnRow->addWidget(readPin_);
+  btnRow->addWidget(writePin_);
+  top->addLayout(btnRow);
 
   // Aspect, initial aspect and the aspect buttons.
   auto* aspRow = new QHBoxLayout;
@@ -206,19 +231,17 @@ void PinEditor::build() {
   aspRow->addWidget(test_);
   aspRow->addWidget(writeAspect_);
   top->addLayout(aspRow);
-
-  auto* btnRow = new QHBoxLayout;
-  readPin_ = new QPushButton("Read Asp's", this);
-  readPin_->setObjectName("CommandPAspReadPin");
-  writePin_ = new QPushButton("Write Asp's", this);
-  writePin_->setObjectName("CommandPAspWritePin");
-  showDetails_ = new QCheckBox("Show Details", this);
-  showDetails_->setObjectName("CheckPAspShowDetails");
-  btnRow->addWidget(showDetails_);
-  btnRow->addStretch();
-  btnRow->addWidget(readPin_);
-  btnRow->addWidget(writePin_);
-  top->addLayout(btnRow);
+  NameBox(labelAspect_, aspect_, 'A');
+  NameBox(labelInit_, init_, 't');
+  aspectDesc_->setAccessibleName("Aspect description");
+  // Buttons that come and go with details or expert mode keep their room, so that the boxes
+  // beside them stay where they are.
+  for (QWidget* w : {static_cast<QWidget*>(writeAspect_), static_cast<QWidget*>(readPin_),
+                     static_cast<QWidget*>(writePin_)}) {
+    QSizePolicy keep = w->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(keep);
+  }
 
   // Step table.
   frame_ = new QGroupBox("AspDetails", this);
@@ -247,6 +270,11 @@ void PinEditor::build() {
     inst_[i]->setCurrentIndex(0);
     fade_[i] = new QCheckBox(frame_);
     fade_[i]->setObjectName(Indexed("CheckPAspFade", i));
+    // A list is named by its label (on some desktops its own name is the item it shows).
+    stepLabel_[i]->setBuddy(inst_[i]);
+    stepLabel_[i]->setAccessibleName(QString("Step %1 Instruction").arg(i));
+    inst_[i]->setAccessibleName(QString("Step %1 Instruction").arg(i));
+    fade_[i]->setAccessibleName(QString("Step %1 Fade").arg(i));
     grid->addWidget(stepLabel_[i], i + 1, 0);
     grid->addWidget(inst_[i], i + 1, 1);
     grid->addWidget(fade_[i], i + 1, 2);
@@ -285,8 +313,29 @@ void PinEditor::build() {
     OnKey(fade_[i], kEditKey, this, [this, i] { openStepDialog(i); });
   }
   grid->setColumnStretch(8, 1);
+  // The headings change with the instruction: each column is as wide as its widest heading
+  // from the start, so that the boxes below do not move.
+  std::array<QLabel*, 5> heads{hFade_, hPar_[0], hPar_[1], hPar_[2], hPar_[3]};
+  std::array<int, 5> widest{};
+  widest[0] = fade_[0]->sizeHint().width();
+  auto widen = [&heads, &widest](size_t c, std::string_view t) {
+    heads[c]->setText(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())));
+    widest[c] = std::max(widest[c], heads[c]->sizeHint().width());
+  };
+  const char* const plain[5] = {"Fade", "Par 0", "Par 1", "Par 2", "Base"};
+  for (size_t c = 0; c < 5; ++c) widen(c, plain[c]);
+  for (uint8_t code : PickerCodes()) {
+    const InstrRowView v = RowViewFor(code);
+    widen(0, v.FadeHeader);
+    for (size_t k = 0; k < 4; ++k) widen(k + 1, v.Labels[k]);
+  }
+  for (size_t c = 0; c < 5; ++c) heads[c]->setText(plain[c]);
+  for (int c = 0; c < 5; ++c) grid->setColumnMinimumWidth(2 + c, widest[static_cast<size_t>(c)]);
   top->addWidget(frame_);
   top->addStretch();
+  // As narrow as it can be with everything shown, also when less shows: the overview beside
+  // it then keeps its width when the details or the pin change.
+  setMinimumWidth(minimumSizeHint().width());
 
   // Navigation and boxes.
   connect(output_, &ValidatedEdit::validate, this, [this] { validateOutput(); });
@@ -389,6 +438,15 @@ void PinEditor::build() {
     if (requestJob_) requestJob_("PAspWritePin");
   });
   connect(showDetails_, &QCheckBox::toggled, this, [this] { applyDetails(); });
+
+  // Tab walks the editor as it reads: row by row, left to right.
+  FocusOrder({output_, desc_, devicePin_, deviceDesc_, layoutOption_[0], layoutOption_[1], layoutOption_[2],
+              count_[0], count_[1], count_[2], showDetails_, readPin_, writePin_, aspect_, aspectDesc_, init_,
+              test_, writeAspect_, inst_[0]});
+  for (int i = 0; i < kRows; ++i) {
+    FocusOrder({inst_[i], fade_[i], par_[0][i], par_[1][i], par_[2][i], par_[3][i]});
+    if (i + 1 < kRows) QWidget::setTabOrder(par_[3][i], inst_[i + 1]);
+  }
 }
 
 bool PinEditor::details() const { return showDetails_->isChecked(); }
@@ -402,7 +460,7 @@ void PinEditor::setExpertMode(bool on) {
 
 void PinEditor::applyDetails() {
   const bool d = details();
-  frame_->setVisible(d);
+  frame_->setVisible(d && layout_ != 0);  // no empty step table for a pin without aspects
   readPin_->setVisible(d && expert_);
   writePin_->setVisible(d && expert_);
   writeAspect_->setVisible(d && layout_ != 0);
@@ -416,15 +474,8 @@ void PinEditor::ShowAddressCounts(bool show) {
   std::array<std::string, 3> texts;
   for (int k = 0; k < 3; ++k) texts[k] = count_[k]->text().toStdString();
   AddressCountVisibility v = AddressCountsVisible({texts[0], texts[1], texts[2]}, show);
-  for (int k = 0; k < 3; ++k) {
-    // A hidden box keeps its place while another one shows, so that those do not move; with
-    // none shown the row closes up.
-    QWidget* pair = count_[k]->parentWidget();
-    QSizePolicy keep = pair->sizePolicy();
-    keep.setRetainSizeWhenHidden(v.Heading);
-    pair->setSizePolicy(keep);
-    pair->setVisible(v.Box[k]);
-  }
+  // At the row's end: a hidden box leaves no gap and moves nothing else.
+  for (int k = 0; k < 3; ++k) count_[k]->parentWidget()->setVisible(v.Box[k]);
   adrCntHeading_->setVisible(v.Heading);
 }
 
@@ -471,6 +522,9 @@ void PinEditor::ShowInstruction(int row, bool fill) {
   for (int k = 0; k < 4; ++k) {
     const auto& l = st.View.Labels[k];
     const QString label = QString::fromUtf8(l.data(), static_cast<qsizetype>(l.size()));
+    // Named by the row and the column's heading for this instruction ("Step 2 Time").
+    const char* const plain[4] = {"Par 0", "Par 1", "Par 2", "Base"};
+    par_[k][row]->setAccessibleName(QString("Step %1 %2").arg(row).arg(label.isEmpty() ? plain[k] : label));
     par_[k][row]->setToolTip(!st.View.ParamUsed[k] ? QString("Not used by this instruction")
                                                    : (k > 0 ? label + "\n" + kHelpToolTip : label));
     // A greyed box is skipped by Tab.
@@ -536,6 +590,7 @@ void PinEditor::OptionPAspConf_Click(int index) {
         init_->parentWidget(), static_cast<QWidget*>(aspectDesc_), static_cast<QWidget*>(test_)})
     w->setVisible(on);
   const bool d = details();
+  frame_->setVisible(d && on);
   writeAspect_->setVisible(d && on);
   hStep_->setVisible(d && on);
   hInst_->setVisible(d && on);

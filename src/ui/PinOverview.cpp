@@ -44,8 +44,8 @@ QVariant PinOverviewModel::data(const QModelIndex& index, int role) const {
 
 QVariant PinOverviewModel::headerData(int section, Qt::Orientation o, int role) const {
   if (role != Qt::DisplayRole || o != Qt::Horizontal) return {};
-  static const char* kHeads[ColCount] = {"Pin", "Type", "Description", "Device",
-                                         "Asp", "DCC",  "Serial",      "State"};
+  static const char* kHeads[ColCount] = {"Pin",    "Type", "State", "Description",
+                                         "Device", "Asp",  "DCC",   "Serial"};
   return section >= 0 && section < ColCount ? QString(kHeads[section]) : QVariant();
 }
 
@@ -104,11 +104,13 @@ PinOverview::PinOverview(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   view_->setSelectionBehavior(QAbstractItemView::SelectRows);
   view_->setSelectionMode(QAbstractItemView::SingleSelection);
   view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // One stop in the Tab chain: the arrow keys, Home, End and the page keys choose the pin.
+  view_->setTabKeyNavigation(false);
+  view_->setAccessibleName("Pin overview");
   view_->verticalHeader()->hide();
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
   view_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   view_->horizontalHeader()->setMaximumSectionSize(130);  // long descriptions are cut, the tooltip has them
-  view_->setMinimumWidth(160);
   lay->addWidget(view_, 1);
 
   findings_ = new QLabel(this);
@@ -151,6 +153,13 @@ PinOverview::PinOverview(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
 
 void PinOverview::refresh() {
   model_->refresh();
+  // Never narrower than pin, type and state: the state is what the table is for.
+  QHeaderView* head = view_->horizontalHeader();
+  const int least = head->sectionSize(PinOverviewModel::ColPin) +
+                    head->sectionSize(PinOverviewModel::ColType) +
+                    head->sectionSize(PinOverviewModel::ColState) + 2 * view_->frameWidth() +
+                    view_->verticalScrollBar()->sizeHint().width();
+  view_->setMinimumWidth(least);
   updateGeometry();  // the columns may have grown
   const bool known = s_.deviceAsLastKnown() != nullptr;
   for (QPushButton* b : {show_, write_}) {
@@ -168,6 +177,22 @@ void PinOverview::refresh() {
     syncing_ = false;
   }
   showFindings();
+}
+
+void PinOverview::showCurrentPin() {
+  if (!isVisible()) {
+    scrollPending_ = true;
+    return;
+  }
+  scrollPending_ = false;
+  const QModelIndex current = model_->index(s_.model.CurPin, PinOverviewModel::ColPin);
+  view_->scrollTo(current);
+  view_->horizontalScrollBar()->setValue(0);  // the pin's number stays in sight
+}
+
+void PinOverview::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  if (scrollPending_) showCurrentPin();
 }
 
 QSize PinOverview::sizeHint() const {

@@ -17,21 +17,22 @@ namespace vorn {
 
 class Session;
 
-// All 32 pins, one row each: number, type, description, device, aspect layout, first DCC
-// and serial address, and a state ("changed" against the Vorn as last known, "differs" / "ok"
-// after a verification). Rows are recomputed from the session on refresh().
+// All 32 pins, one row each: number, type, a state ("changed" against the Vorn as last known,
+// "differs" / "ok" after a verification), description, device, aspect layout, first DCC and
+// serial address. The state comes early so that a narrow table still shows it. Rows are
+// recomputed from the session on refresh().
 class PinOverviewModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   enum Column {
     ColPin,
     ColType,
+    ColState,
     ColDescription,
     ColDevice,
     ColAspects,
     ColDCC,
     ColSerial,
-    ColState,
     ColCount
   };
 
@@ -67,6 +68,9 @@ class PinOverview : public QWidget {
 
   // Redraw from the session: rows, selection, buttons.
   void refresh();
+  // Scrolls the current pin's row into view (now, or when the table is shown next). The
+  // window runs it after jobs and file loads; the periodic refresh leaves the scrolling to the user.
+  void showCurrentPin();
   QSize sizeHint() const override;
 
   std::function<void(int pin)> onSelectPin;
@@ -80,6 +84,7 @@ class PinOverview : public QWidget {
 
  private:
   void showFindings();
+  void showEvent(QShowEvent* e) override;
 
   Session& s_;
   PinOverviewModel* model_;
@@ -89,6 +94,7 @@ class PinOverview : public QWidget {
   QPushButton* write_;
   QTimer* timer_;
   bool syncing_ = false;
+  bool scrollPending_ = false;
   int known_ = -1;
 };
 

@@ -36,8 +36,10 @@ TestTab::TestTab(Session& s, QWidget* parent) : QWidget(parent), s_(s), monitor_
   auto* pl = new QGridLayout(palk);
   const char* caps[3] = {"Command", "Output", "Parameter"};
   for (int i = 0; i < 3; ++i) {
-    pl->addWidget(new QLabel(caps[i]), 0, i);
+    auto* label = new QLabel(caps[i]);
+    pl->addWidget(label, 0, i);
     auto* box = new ValidatedEdit(QString("TextPalkParameter_%1").arg(i), palk);
+    NameBox(label, box, QChar("nOa"[i]));  // Alt+N, Alt+O, Alt+A
     box->setText("0");
     box->setMaximumWidth(72);
     palkParam_[static_cast<size_t>(i)] = box;
@@ -68,12 +70,16 @@ TestTab::TestTab(Session& s, QWidget* parent) : QWidget(parent), s_(s), monitor_
   fbm_ = new QPlainTextEdit(fbmBox);
   fbm_->setObjectName("textFBM");
   fbm_->setReadOnly(true);
+  fbm_->setTabChangesFocus(true);
+  // A caret shows where the focus is, and the keyboard moves through the lines.
+  fbm_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  fbm_->setAccessibleName("Feedback Monitor");
   fbm_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   fl->addWidget(fbm_);
   auto* fbmButtons = new QHBoxLayout;
-  auto* clear = makeButton(fbmBox, "CommandFBM_0", "Clear");
   monitorBtn_ = new FocusButton("CommandFBM_1", "Monitor", fbmBox);
   auto* stop = makeButton(fbmBox, "CommandFBM_2", "Stop");
+  auto* clear = makeButton(fbmBox, "CommandFBM_0", "Clear");
   fbmButtons->addWidget(monitorBtn_);
   fbmButtons->addWidget(stop);
   fbmButtons->addWidget(clear);

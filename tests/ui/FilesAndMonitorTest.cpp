@@ -125,13 +125,15 @@ TEST_F(NoSettingsChild, OpensCancelsAndSaves) {
   if (!std::getenv("VORN_NOSETTINGS_CHILD")) GTEST_SKIP();
   QTemporaryDir saveDir;  // under TMPDIR, not HOME
   const QString target = saveDir.filePath("saved.dat");
-  // Answers each file dialog: cancel the first two, save the third. The save dialog's name
+  // Answers each file dialog: cancel the first two, save the third, then note what the save
+  // after a load offers and cancel. The save dialog's name
   // box ignores selectFile() once it has the focus, and whether the focus came before the
   // first answer depended on timing (the hang seen about once in ten runs): the name is
   // typed into the box itself. A dialog still there on the next tick is answered again.
   int dialogs = 0;
   int phase = 0;
   int seenInPhase = -1;
+  QString offered;
   QTimer answer;
   answer.setInterval(20);
   QObject::connect(&answer, &QTimer::timeout, [&] {
@@ -141,7 +143,8 @@ TEST_F(NoSettingsChild, OpensCancelsAndSaves) {
       seenInPhase = phase;
       ++dialogs;
     }
-    if (phase < 2) {
+    if (phase < 2 || phase == 3) {
+      if (phase == 3) offered = dlg->selectedFiles().value(0);
       dlg->reject();
     } else {
       if (auto* name = dlg->findChild<QLineEdit*>("fileNameEdit")) name->setText(target);
@@ -154,8 +157,12 @@ TEST_F(NoSettingsChild, OpensCancelsAndSaves) {
   window->saveFile(false);
   phase = 2;
   window->saveFile(true);
-  EXPECT_EQ(dialogs, 3);
-  EXPECT_TRUE(QFile::exists(target));
+  ASSERT_TRUE(QFile::exists(target));
+  ASSERT_TRUE(window->loadFile(target));
+  phase = 3;
+  window->saveFile(false);
+  EXPECT_EQ(dialogs, 4);
+  EXPECT_EQ(offered, target) << "Save File after Load File offers the loaded file";
   window.reset();
   EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
 }
