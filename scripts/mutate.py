@@ -265,6 +265,7 @@ def main():
     ap.add_argument("--budget", type=int, default=600, help="seconds per mutant, build and suite (default 600)")
     ap.add_argument("--work", default="build-mutants", help="folder of the copy (default build-mutants)")
     ap.add_argument("--list", action="store_true", help="print the sample only, build nothing")
+    ap.add_argument("--only", metavar="K,K", help="run only these numbers of the sample (a second look at survivors)")
     args = ap.parse_args()
 
     commit = subprocess.run(["git", "-C", TOP, "rev-parse", args.commit], capture_output=True, text=True,
@@ -274,6 +275,11 @@ def main():
     else:
         mutants, total = sample(commit, args.n, args.seed, args.changed_since)
         print(f"commit {commit[:10]}, seed {args.seed}: {len(mutants)} of {total} sites", flush=True)
+    for k, m in enumerate(mutants, 1):
+        m.setdefault("id", str(k))
+    if args.only:
+        keep = set(args.only.split(","))
+        mutants = [m for m in mutants if m["id"] in keep]
     originals = {}
     for m in mutants:
         if m["file"] not in originals:
@@ -283,7 +289,7 @@ def main():
         m["site"] = f"{m['file']}:{line_of(text, pos)}"
     if args.list:
         for m in mutants:
-            print(f"{m['site']:<42} {m['kind']:<10} {m['old']!r} -> {m['new']!r}")
+            print(f"{m.get('id', ''):<4} {m['site']:<42} {m['kind']:<10} {m['old']!r} -> {m['new']!r}")
         return
 
     work = (TOP / args.work).resolve()
@@ -292,7 +298,7 @@ def main():
     killed = survived = nobuild = 0
     tally = {}
     results = open(work / "results.tsv", "a")
-    for i, m in enumerate(mutants, 1):
+    for m in mutants:
         path = tree / m["file"]
         mutated = apply(originals[m["file"]], m)
         start = time.monotonic()
@@ -325,7 +331,7 @@ def main():
         key = m.get("area", m["kind"])
         k, t = tally.get(key, (0, 0))
         tally[key] = (k + (verdict == "KILLED"), t + (verdict in ("KILLED", "SURVIVED")))
-        name = m.get("id", str(i))
+        name = m["id"]
         change = f"{m['old'].strip()!r} -> {m['new']!r}"
         print(f"{name:>4} {m['site']:<40} {m['kind']:<10} {verdict:<8} {change} {caught}"
               f" [{time.monotonic() - start:.0f} s]", flush=True)

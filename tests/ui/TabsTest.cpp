@@ -139,6 +139,8 @@ TEST_F(WindowTest, JobButtonsShowTheLabelUntilTheTickRunsTheLastOne) {
   EXPECT_FALSE(w("LabelAction")->isVisible());
   EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select communications port"});
   EXPECT_EQ(w<QLabel>("LabelGenVersionString")->text(), "Unknown");
+  // Selectable, to be copied into a message.
+  EXPECT_TRUE(w<QLabel>("LabelGenVersionString")->textInteractionFlags() & Qt::TextSelectableByMouse);
   EXPECT_EQ(window->statusText(), "Read All failed");
   click("CommandReadAll");
   click("CommandWriteAll");
