@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -7,6 +9,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 
 #include "RecordingPrompter.h"
 #include "SimProcess.h"
@@ -45,6 +48,28 @@ class VornctlTest : public ::testing::Test {
     QStringList list;
     for (const auto& a : args) list << QString::fromStdString(a);
     return RunProgram(VORNCTL_PATH, list, QProcessEnvironment::systemEnvironment(), input);
+  }
+  // Standard error on a terminal, where vornctl shows its progress line.
+  static ProgramRun CtlOnTerminal(const QStringList& args) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return {};
+    const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+    QProcess p;
+    p.setChildProcessModifier([slave] { ::dup2(slave, STDERR_FILENO); });
+    p.start(VORNCTL_PATH, args);
+    std::string err;
+    char buf[256];
+    QElapsedTimer clock;
+    clock.start();
+    for (bool done = false; !done && clock.elapsed() < 30000;) {
+      done = p.waitForFinished(20);
+      for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;) err.append(buf, static_cast<size_t>(n));
+    }
+    ::close(slave);
+    ::close(master);
+    if (p.state() != QProcess::NotRunning) p.kill();
+    p.waitForFinished();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, "", err};
   }
   std::string path(const std::string& name) {
     return dir.filePath(QString::fromStdString(name)).toStdString();
@@ -175,6 +200,11 @@ TEST_F(VornctlTest, WriteVerifyAndReadBackAgainstTheSimulator) {
   r = Ctl({"read", "--port", sim.path(), "--out", "-"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_TRUE(r.out == ReadFileBytes(mine));
+  // On a terminal the progress line is wiped at the end, not left in front of what follows.
+  r = CtlOnTerminal({"read", "--port", QString::fromStdString(sim.path()), "--out", "-"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.err.find("\r"), std::string::npos) << "no progress shown";
+  EXPECT_TRUE(r.err.ends_with("\r" + std::string(40, ' ') + "\r")) << r.err;
 
   // A file that differs from the device: exit 1 and the report says where it stopped.
   m.instr(2, 0, 0).Par1 = 7;
