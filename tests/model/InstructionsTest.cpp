@@ -29,6 +29,7 @@ TEST(InstrCatalogue, CodesBeyondTheTableAreSafeAndNamedByNumber) {
   EXPECT_EQ(
       std::pair(std::count(picker.begin(), picker.end(), 127), std::count(picker.begin(), picker.end(), 128)),
       std::pair(1L, 0L));
+  EXPECT_EQ(PickerIndexOf(99), PickerIndexOf(96) + 3) << "the four acceleration steps side by side";
 }
 
 TEST(CodeByte, OnlyNineteenToSixtyThreeWithBitFourAreFadeVariants) {
