@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-serialport-dev libgl1-mesa-dev
   libgtest-dev libgmock-dev clang-format xvfb xauth clang-14 libclang-rt-14-dev
   help2man desktop-file-utils appstream lintian bash-completion
+  gcovr  # scripts/coverage.sh
   xdotool imagemagick)  # the last two drive and picture the window on a virtual display
 missing=()
 for p in "${packages[@]}"; do

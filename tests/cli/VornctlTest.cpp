@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -7,6 +9,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 
 #include "RecordingPrompter.h"
 #include "SimProcess.h"
@@ -45,6 +48,28 @@ class VornctlTest : public ::testing::Test {
     QStringList list;
     for (const auto& a : args) list << QString::fromStdString(a);
     return RunProgram(VORNCTL_PATH, list, QProcessEnvironment::systemEnvironment(), input);
+  }
+  // Standard error on a terminal, where vornctl shows its progress line.
+  static ProgramRun CtlOnTerminal(const QStringList& args) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return {};
+    const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+    QProcess p;
+    p.setChildProcessModifier([slave] { ::dup2(slave, STDERR_FILENO); });
+    p.start(VORNCTL_PATH, args);
+    std::string err;
+    char buf[256];
+    QElapsedTimer clock;
+    clock.start();
+    for (bool done = false; !done && clock.elapsed() < 30000;) {
+      done = p.waitForFinished(20);
+      for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;) err.append(buf, static_cast<size_t>(n));
+    }
+    ::close(slave);
+    ::close(master);
+    if (p.state() != QProcess::NotRunning) p.kill();
+    p.waitForFinished();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, "", err};
   }
   std::string path(const std::string& name) {
     return dir.filePath(QString::fromStdString(name)).toStdString();
@@ -124,11 +149,15 @@ TEST_F(VornctlTest, DiffListsDifferencesAndExitsZeroOneOrTwo) {
   ProgramRun r = Ctl({"diff", a, path("same.dat")});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "");
-  r = Ctl({"diff", a, b, "--number-from", "0"});
-  EXPECT_EQ(r.code, 1) << r.err;
-  EXPECT_EQ(r.out,
-            "General: DCC address 1 -> 14\n"
-            "Pin 4 \"Point servo\": aspect 2 step 3: empty -> Jump 0, 2, 0\n");
+  // Either file may come from standard input.
+  for (const auto& [first, second] :
+       {std::pair(a, b), std::pair(a, std::string("-")), std::pair(std::string("-"), b)}) {
+    r = Ctl({"diff", first, second, "--number-from", "0"}, ReadFileBytes(first == "-" ? a : b).value_or(""));
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_EQ(r.out,
+              "General: DCC address 1 -> 14\n"
+              "Pin 4 \"Point servo\": aspect 2 step 3: empty -> Jump 0, 2, 0\n");
+  }
 
   // Enable maps count only where the newer file has them.
   const std::string maps = save("maps.dat", m, g, EnableMapBytes{1, 0});
@@ -176,6 +205,11 @@ TEST_F(VornctlTest, WriteVerifyAndReadBackAgainstTheSimulator) {
   r = Ctl({"read", "--port", sim.path(), "--out", "-"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_TRUE(r.out == ReadFileBytes(mine));
+  // On a terminal the progress line is wiped at the end, not left in front of what follows.
+  r = CtlOnTerminal({"read", "--port", QString::fromStdString(sim.path()), "--out", "-"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.err.find("\r"), std::string::npos) << "no progress shown";
+  EXPECT_TRUE(r.err.ends_with("\r" + std::string(40, ' ') + "\r")) << r.err;
 
   // A file that differs from the device: exit 1 and the report says where it stopped.
   m.instr(2, 0, 0).Par1 = 7;
@@ -267,12 +301,13 @@ TEST_F(VornctlTest, SignalsStopTheJobAndSayHowFarItGot) {
 }
 
 TEST_F(VornctlTest, ModuleAddressAndKestroTunnel) {
-  SimProcess ext({"--xaddr", "7"});
+  // An extended address above 63 (the bits of a data byte's upper half) both ways.
+  SimProcess ext({"--xaddr", "77"});
   ASSERT_TRUE(ext.ok()) << ext.error();
-  EXPECT_EQ(Ctl({"read", "--port", ext.path(), "--xaddr", "7", "--out", path("x.dat")}).code, 0);
+  EXPECT_EQ(Ctl({"read", "--port", ext.path(), "--xaddr", "77", "--out", path("x.dat")}).code, 0);
   const auto frames = ext.logLines("VORN ");
   EXPECT_TRUE(std::any_of(frames.begin(), frames.end(),
-                          [](const std::string& l) { return l.find(" x=7 ") != std::string::npos; }));
+                          [](const std::string& l) { return l.find(" x=77 ") != std::string::npos; }));
 
   SimProcess kestro({"--kestro", "lintor"});
   ASSERT_TRUE(kestro.ok()) << kestro.error();

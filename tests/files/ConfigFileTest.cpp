@@ -2,11 +2,12 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QDir>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <csignal>
-#include <thread>
 #include <tuple>
 
 #include "RecordingPrompter.h"
@@ -308,14 +309,18 @@ TEST(ConfigFile, FailedSaveKeepsThePreviousFile) {
   EXPECT_EQ(ReadFileBytes(path), "previous");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(",").toStdString(), "keep.dat");
 
-  // A FIFO is written in place, not replaced by a regular file.
+  // A FIFO is written in place, not replaced by a regular file. Its reading end is open
+  // (without waiting for a writer) before the save, so neither side can block: a save that
+  // replaced the FIFO leaves the reader with nothing.
   const std::string fifo = dir.filePath("pipe").toStdString();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  std::string received;
-  std::thread reader([&] { received = ReadFileBytes(fifo).value_or("?"); });
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
   EXPECT_TRUE(SaveFileBytes(fifo, "through the pipe"));
-  reader.join();
-  EXPECT_EQ(received, "through the pipe");
+  char received[64] = {};
+  EXPECT_EQ(::read(reader, received, sizeof received - 1), 16);
+  ::close(reader);
+  EXPECT_STREQ(received, "through the pipe");
   struct stat st {};
   ASSERT_EQ(stat(fifo.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));

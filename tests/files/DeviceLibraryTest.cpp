@@ -66,6 +66,7 @@ TEST_F(DeviceLibraryTest, StartLoadsTheLibraryBesideTheProgramThenFromXdgDataFol
   DeviceLibrary installed;
   installed.LoadAtStart(bin, {}, prompter);
   EXPECT_EQ(installed.Names, (std::vector<std::string>{"Other", "Trio"}));
+  ASSERT_FALSE(installed.DevDefFiles.empty());
   EXPECT_EQ(installed.DevDefFiles[0], shared);
   EXPECT_TRUE(prompter.entries.empty());
 
@@ -144,7 +145,7 @@ TEST_F(DeviceLibraryTest, PreloadRefusalsChangeNothing) {
   EXPECT_FALSE(lib.Preload(m, 1, "Typed", prompter));
   EXPECT_FALSE(lib.Preload(m, 9, "Trio", prompter));
   EXPECT_FALSE(lib.Preload(m, 3, "Trio", prompter));
-  EXPECT_EQ(prompter.texts(),
+  ASSERT_EQ(prompter.texts(),
             (std::vector<std::string>{"Select Devicename to load", "No match found", "No match found",
                                       "Invalid definition file " + later +
                                           ", line 10: the library ends inside a \"Pin\" line, before its "

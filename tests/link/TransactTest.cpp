@@ -61,7 +61,7 @@ TEST_F(DirectLink, FirstFrameAfterOpenIsPrecededByResyncThenToggleSteps) {
 // A frame with a bad check byte and noise before the reply are skipped.
 TEST_F(DirectLink, RepliesAreCheckedForStartHeaderAndExtendedAddress) {
   open();
-  link.opts.ExtAddress = 7;
+  link.opts.ExtAddress = 71;  // above 63: the upper bits of a data byte count too
   const auto invalid = [](int header) {
     return "Invalid response received, \nReceived: Addr = 67 Header = " + std::to_string(header) +
            "\nExpected: Addr = 3 Header > 95 ";
@@ -78,8 +78,8 @@ TEST_F(DirectLink, RepliesAreCheckedForStartHeaderAndExtendedAddress) {
   const Case cases[] = {
       {false, 0, 66, {112, 0}, false, {invalid(66)}},
       {false, 64, 98, {112, 0}, false, {invalid(98)}},
-      {true, 0, 115, {7, 112, 0, 4}, true, {}},
-      {true, 0, 115, {9, 112, 0, 4}, true, {"Incorrect eXtended Address byte \nReceived 9 Expected 7"}},
+      {true, 0, 115, {71, 112, 0, 4}, true, {}},
+      {true, 0, 115, {7, 112, 0, 4}, true, {"Incorrect eXtended Address byte \nReceived 7 Expected 71"}},
       {false, 0, 115, {9, 112, 0, 4}, true, {"Unexpected eXtended Address Byte 9"}},
       {false, 0, 99, {112, 3, 10}, true, {}, true},
   };

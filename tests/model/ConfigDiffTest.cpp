@@ -92,6 +92,7 @@ TEST(ConfigDiff, EqualGivesNothingAndBeyondLayoutOrTypeIsIgnored) {
   after.model.eventOn(3, 4) = 9;                      // element 4 is unused
   after.model.CurPin = 9;
   EXPECT_TRUE(CompareConfigurations(Base(), after, 1).empty());
+  EXPECT_EQ(PinTypeText(5) + ", " + PinTypeText(6), "Input inverted, type 6");  // a type no Vorn has
 }
 
 TEST(ConfigDiff, NumberingFollowsTheBaseAndDeviceChangesMarkTheirPins) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ TEST(InstrCatalogue, CodesBeyondTheTableAreSafeAndNamedByNumber) {
   const std::vector<std::string> names{InstrListName(200), InstrListName(2), InstrListName(0),
                                        InstrListName(38)};
   EXPECT_EQ(names, (std::vector<std::string>{"Code 200", "Code 2", "-", "Set Level"}));
+  // The pickers offer the last defined code, 127, but never 128.
+  const std::vector<uint8_t>& picker = PickerCodes();
+  EXPECT_EQ(
+      std::pair(std::count(picker.begin(), picker.end(), 127), std::count(picker.begin(), picker.end(), 128)),
+      std::pair(1L, 0L));
+  EXPECT_EQ(PickerIndexOf(99), PickerIndexOf(96) + 3) << "the four acceleration steps side by side";
 }
 
 TEST(CodeByte, OnlyNineteenToSixtyThreeWithBitFourAreFadeVariants) {

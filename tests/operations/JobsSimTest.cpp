@@ -238,12 +238,14 @@ TEST(JobsSimTest, WriteChangesSendsOnlyTheChangedItemsAndVerifiesOk) {
   r.s.model.pin(3).InitAspect = 2;
   r.s.model.eventOn(9, 0) = 7;
   const auto two = r.s.changesToDevice();
+  const size_t beforeStop = r.sim->logLines("VORN ").size();
   r.s.onExchange = [&] {
     if (r.s.lastProgress().done == 1) r.s.requestStop();
   };
   EXPECT_FALSE(r.click("WriteChanges"));
   r.s.onExchange = nullptr;
   EXPECT_EQ(r.prompter.last(), "Write Changes stopped after 1 of 3 changes");
+  EXPECT_EQ(FramesSince(*r.sim, beforeStop).size(), 1u) << "one change went out";
   EXPECT_EQ(r.s.changesToDevice().size(), two.size());
 
   // Another module, another pick of the port, or a write of its own: the copy is gone.
@@ -256,6 +258,9 @@ TEST(JobsSimTest, WriteChangesSendsOnlyTheChangedItemsAndVerifiesOk) {
   ASSERT_TRUE(r.click("ReadAll"));
   ASSERT_TRUE(r.click("WritePin"));
   EXPECT_EQ(r.s.deviceAsLastKnown(), nullptr);
+  // A clean Verify All makes it known again.
+  ASSERT_TRUE(r.click("VerifyAll")) << r.s.report.text();
+  EXPECT_NE(r.s.deviceAsLastKnown(), nullptr);
 }
 
 TEST(JobsSimTest, OldFirmwareReadsAndVerifies) {

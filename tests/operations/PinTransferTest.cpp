@@ -72,6 +72,7 @@ TEST(PinTransferTest, VerificationListsEveryDifferenceAndGoesOn) {
   r.vorn.pins[3].init = 0x72;
   r.vorn.pins[4].addr = {0, 19, 65};
   r.vorn.pins[5].addr = {9, 17, 40};  // 40 is no address-configuration byte
+  r.s.model.pin(7).XDCCCount = 0;     // the extended DCC count shares its byte with the DCC count
   r.vorn.customReply = [](const Bytes& q) {
     return q[0] == 'v' && q[1] == 6 ? std::optional<Bytes>({'v', 7, 9, 17, 64}) : std::nullopt;
   };
@@ -88,7 +89,8 @@ TEST(PinTransferTest, VerificationListsEveryDifferenceAndGoesOn) {
             "Pin 5: Serial Address Configuration does not compare\r\n"
             "Pin 5: Device Pointer does not compare\r\n"
             "Pin Address Configuration: Invalid Response 2\r\n"
-            "Pin Address Configuration: Invalid Response, expected 5,118,6, received 5,118,7\r\n");
+            "Pin Address Configuration: Invalid Response, expected 5,118,6, received 5,118,7\r\n"
+            "Pin 8: DCC Address Configuration does not compare\r\n");
   EXPECT_TRUE(r.prompter.entries.empty());
 }
 

@@ -54,9 +54,20 @@ TEST_F(DeviceConfigSimTest, EditedProgramWrittenVerifiedAndMarkedInTheOverview) 
   };
   ASSERT_TRUE(run("ReadAll")) << prompter.last();  // the window starts from what the Vorn holds
 
-  // The table and the editor share the current pin, arrow keys included.
+  // The table and the editor share the current pin and its number, arrow keys included.
   view->setCurrentIndex(view->model()->index(5, 0));
   EXPECT_EQ(text("TextPAspOutput"), "6");
+  auto shown = [&] {
+    tab.refreshAll();
+    tab.refreshOverview();
+    return std::pair(text("TextPAspOutput"),
+                     view->model()->index(5, PinOverviewModel::ColPin).data().toString());
+  };
+  EXPECT_EQ(shown(), std::pair(QString("6"), QString("6")));
+  s.model.NumberBase = 0;
+  EXPECT_EQ(shown(), std::pair(QString("5"), QString("5")));
+  s.model.NumberBase = 1;
+  shown();
   QTest::keyClick(view, Qt::Key_Up);
   EXPECT_EQ(s.model.CurPin, 4);
   enter("TextPAspOutput", "4");
@@ -182,6 +193,11 @@ TEST_F(DeviceConfigSimTest, PalkSendShowsTheValuesItSent) {
   EXPECT_NE(sim.logLines("PALK a=3 c=9").back().find("p1=4 p2=127"), std::string::npos)
       << sim.logLines("PALK a=3 c=9").back();
   for (int i = 0; i < 3; ++i) EXPECT_EQ(box(i)->text(), shown[i]);
+  // "Clear All" goes to the module on the link, "Clear All 0" to module 0: every output each.
+  s.link.setModuleAddress(2);
+  QTest::mouseClick(testTab.findChild<QPushButton*>("Command_Clr_0"), Qt::LeftButton);
+  QTest::mouseClick(testTab.findChild<QPushButton*>("Command_Clr_1"), Qt::LeftButton);
+  EXPECT_TRUE(sim.waitForLog("PALK a=11 c=8 ", 32) && sim.waitForLog("PALK a=3 c=8 ", 32));
   EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
 }
 

@@ -87,6 +87,7 @@ TEST_F(DeviceWindowTest, ClicksDuringReadAllAreDroppedAndStopLeavesEverythingAsI
     postClick(w("CommandWriteAll"));
     QCoreApplication::postEvent(w("TextGenIDString"),
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x"));
+    EXPECT_TRUE(w("CommandStop")->isVisible());
     postClick(w("CommandStop"));
   });
   EXPECT_TRUE(window->jobs().lastStopped());

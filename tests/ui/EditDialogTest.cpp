@@ -92,7 +92,10 @@ TEST_F(EditDialogTest, AspectCopyPasteAndStepDialog) {
   s.model.aspect(0, 0) = Numbered();
   tab->refreshAll();
   showDetails();
-  answer = [](QDialog& d) { d.findChild<QPushButton*>("CommandCopy")->click(); };
+  answer = [](QDialog& d) {
+    d.findChild<QPushButton*>("CommandCopy")->click();
+    EXPECT_EQ(d.result(), QDialog::Accepted) << "Copy closes the dialog";
+  };
   click("LabelPAspAspect");
   enter("TextPAspAspect", "2");
   answer = [](QDialog& d) { d.findChild<QPushButton*>("CommandPaste")->click(); };

@@ -1,5 +1,6 @@
 
 #include "Fixtures.h"
+#include "ui/CodePage1252.h"
 
 namespace vorn::test {
 namespace {
@@ -98,6 +99,12 @@ TEST_F(PinEditorTest, DescriptionsStoreOnEveryKeystrokeAsWindows1252) {
   s.model.pin(0).Description = "\x84Hbf\x85\x92";
   tab->refreshAll();
   EXPECT_EQ(w<QLineEdit>("TextPAspDesc")->text(), QString::fromUtf8("\u201EHbf\u2026\u2019"));
+  // Every byte comes back as it was (the no-break space and the rest of the upper half too).
+  std::string all;
+  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+  const CodePageBytes back = ToCodePage(FromCodePage(all));
+  EXPECT_TRUE(back.ok()) << back.badPosition;
+  EXPECT_EQ(back.bytes, all);
 }
 
 TEST_F(PinEditorTest, DeviceReferenceOfAMember) {

@@ -141,6 +141,9 @@ TEST_F(WindowTest, JobButtonsShowTheLabelUntilTheTickRunsTheLastOne) {
   click("CommandReadAll");
   EXPECT_FALSE(w("LabelAction")->isVisible());
   EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select communications port"});
+  EXPECT_EQ(w<QLabel>("LabelGenVersionString")->text(), "Unknown");
+  // Selectable, to be copied into a message.
+  EXPECT_TRUE(w<QLabel>("LabelGenVersionString")->textInteractionFlags() & Qt::TextSelectableByMouse);
   EXPECT_EQ(unsavedAsked, 0);
   EXPECT_EQ(window->jobs().PendingJob(), "");
   EXPECT_EQ(window->statusText(), "Read All not started: Select communications port");
