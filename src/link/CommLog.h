@@ -13,6 +13,11 @@ class CommLog {
     text_ += "\r\n";
     if (onChange) onChange();
   }
+  // Takes over another log's text (a window showing the log of the link that does the work).
+  void setText(const std::string& text) {
+    text_ = text;
+    if (onChange) onChange();
+  }
   void clear() {
     text_.clear();
     if (onChange) onChange();

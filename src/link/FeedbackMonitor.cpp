@@ -21,8 +21,8 @@ void FeedbackMonitor::append(const std::string& s) {
 }
 
 bool FeedbackMonitor::start() {
-  if (!link_.isOpen()) {
-    link_.prompter().message("Select Comm-port");
+  if (!link_->isOpen()) {
+    link_->prompter().message("Select Comm-port");
     return false;
   }
   if (!running_) {
@@ -46,19 +46,19 @@ void FeedbackMonitor::clear() {
 }
 
 std::optional<std::vector<uint8_t>> FeedbackMonitor::answerData() const {
-  if (!link_.ReplyOk) return std::nullopt;
-  const auto& b = link_.ReplyBuffer;
-  if (!link_.opts.CheckKestro) {
+  if (!link_->ReplyOk) return std::nullopt;
+  const auto& b = link_->ReplyBuffer;
+  if (!link_->opts.CheckKestro) {
     const auto first = b.begin() + 2;
-    return std::vector<uint8_t>(first, first + link_.replyCount());
+    return std::vector<uint8_t>(first, first + link_->replyCount());
   }
   // A tunnel frame: [0] = payload size, then 0, 96 + module, header, [extended address], data.
   const std::size_t size = b[0];
-  if (size < 3 || b[1] != 0 || b[2] != 96 + (link_.opts.ModuleAddress & 15)) return std::nullopt;
+  if (size < 3 || b[1] != 0 || b[2] != 96 + (link_->opts.ModuleAddress & 15)) return std::nullopt;
   const uint8_t header = b[3];
   std::size_t first = 4;
   if (header & 16) {
-    if (!link_.opts.CheckXaddress || b[4] != link_.opts.ExtAddress) return std::nullopt;
+    if (!link_->opts.CheckXaddress || b[4] != link_->opts.ExtAddress) return std::nullopt;
     first = 5;
   }
   const std::size_t count = header % 16;
@@ -69,18 +69,18 @@ std::optional<std::vector<uint8_t>> FeedbackMonitor::answerData() const {
 
 void FeedbackMonitor::tick() {
   if (!running_) return;
-  if (!link_.isOpen()) {
+  if (!link_->isOpen()) {
     stop();
     return;
   }
-  const bool answered = link_.Transact(false, std::vector<uint8_t>{});
+  const bool answered = link_->Transact(false, std::vector<uint8_t>{});
   // A port that failed, or a Kestro system that stopped answering (said once by the link),
   // ends the monitor instead of repeating the message every tick.
-  if (!link_.isOpen() || (!answered && link_.opts.CheckKestro)) {
+  if (!link_->isOpen() || (!answered && link_->opts.CheckKestro)) {
     stop();
     return;
   }
-  if (!link_.opts.CheckKestro && !link_.opts.CheckVornBD) {
+  if (!link_->opts.CheckKestro && !link_->opts.CheckVornBD) {
     if (!saidNoFeedback_) append(kNoFeedback);
     saidNoFeedback_ = true;
     return;

@@ -18,7 +18,9 @@ class FeedbackMonitor {
  public:
   static constexpr std::size_t kMaxLines = 500;
 
-  explicit FeedbackMonitor(Link& link) : link_(link) {}
+  explicit FeedbackMonitor(Link& link) : link_(&link) {}
+  // The link the monitor sends on from now on (the window's device thread has its own).
+  void bind(Link& link) { link_ = &link; }
 
   // "Monitor" click. False (and "Select Comm-port") when the port is closed.
   bool start();
@@ -45,7 +47,7 @@ class FeedbackMonitor {
   // the tunnel frame), if there was one for this module.
   std::optional<std::vector<uint8_t>> answerData() const;
 
-  Link& link_;
+  Link* link_;
   bool running_ = false;
   bool saidNoFeedback_ = false;
   std::size_t lines_ = 0;

@@ -127,7 +127,20 @@ bool Link::ReceiveReply() {
   }
 }
 
+void Link::mirrorStatusFrom(const Link& other) {
+  LinkToggle = other.LinkToggle;
+  TunnelToggle = other.TunnelToggle;
+  ReplyBuffer = other.ReplyBuffer;
+  ReplyOk = other.ReplyOk;
+  TextResponse = other.TextResponse;
+  if (log.text() != other.log.text()) log.setText(other.log.text());
+  picked_ = other.picked_;
+  portLost_ = other.portLost_;
+  opened_ = other.opened_;
+}
+
 bool Link::Transact(bool wantReply, const std::vector<uint8_t>& data) {
+  if (beforeExchange) beforeExchange();
   ReplyOk = false;
   if (!port_.isOpen()) {
     prompter_.message(kSelectPort);
@@ -234,6 +247,7 @@ bool Link::TransactTunnel(bool wantReply, const std::vector<uint8_t>& data) {
 }
 
 bool Link::SendPalkFrame(uint8_t a, uint8_t c, uint8_t p1, uint8_t p2) {
+  if (beforeExchange) beforeExchange();
   if (!port_.isOpen()) {
     prompter_.message(kSelectPort);
     return false;

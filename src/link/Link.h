@@ -80,6 +80,12 @@ class Link {
   std::function<void(const std::vector<uint8_t>&)> onRequest;
   // Set when the port failed while open and was closed; cleared by openDevice.
   bool portLost() const { return portLost_; }
+  // Called before every exchange (a request frame or a Palk frame) goes out, before anything
+  // is sent; a session ends a stopped job here, between two exchanges, by throwing.
+  std::function<void()> beforeExchange;
+  // What a window shows of a link whose work runs elsewhere: the port picked, how often, a
+  // lost port, the last reply and the log are taken over from the link that did the work.
+  void mirrorStatusFrom(const Link& other);
 
   // Reply helpers for callers: data count and byte k of ReplyBuffer.
   int replyCount() const { return ReplyBuffer[1] % 16; }

@@ -27,6 +27,9 @@ class QtSerialPort : public SerialPort {
   int readByte() override;
   bool waitForData(int ms) override;
   std::string errorText() const override { return error_; }
+  // Hands the port to another thread (call from the thread it belongs to, while closed): a
+  // QSerialPort is used only by the thread it belongs to.
+  void moveToThread(QThread* thread) { port_->moveToThread(thread); }
 
  private:
   bool checkFailure();  // true when the port broke (and has been closed)

@@ -35,10 +35,20 @@ void call(const std::function<void()>& hook) {
 
 using Step = bool (*)(Session&);
 
-// Runs the steps in order; ends at the first that fails or at a stop asked between two.
+// Runs one routine; a stop asked while it runs ends it between two of its exchanges.
+template <class F>
+bool guarded(F&& f) {
+  try {
+    return f();
+  } catch (const JobStopped&) {
+    return false;
+  }
+}
+
+// Runs the steps in order; ends at the first that fails or at a stop.
 bool runSteps(Session& s, std::initializer_list<Step> steps) {
   for (Step f : steps) {
-    if (s.stopHere() || !f(s)) return false;
+    if (s.stopHere() || !guarded([&] { return f(s); })) return false;
   }
   return true;
 }
@@ -66,7 +76,7 @@ void endReadJob(Session& s) {
 bool readAddressesQuietly(Session& s) {
   // The flexible-addressing box must not ask the user while the device fills it in.
   s.model.QuietUpdate = true;
-  const bool ok = ReadGenAddr(s);
+  const bool ok = guarded([&] { return ReadGenAddr(s); });
   s.model.QuietUpdate = false;
   return ok;
 }
@@ -78,7 +88,7 @@ bool runWriteDevice(Session& s) {
   const int device = devicePinOf(s, s.model.CurPin);
   bool ok = device >= 0;
   for (int p = 0; ok && p < kPinsInUse; ++p) {
-    if (p + s.model.pin(p).DevicePointer == device) ok = WritePin(s, p);
+    if (p + s.model.pin(p).DevicePointer == device) ok = guarded([&] { return WritePin(s, p); });
   }
   s.HideBusy();
   return ok;
@@ -87,7 +97,7 @@ bool runWriteDevice(Session& s) {
 bool runVerifyAllPins(Session& s) {
   s.report.ClearVerificationReport();
   s.clearPinMarks();
-  const bool ok = VerifyPins(s);
+  const bool ok = guarded([&] { return VerifyPins(s); });
   if (ok) s.report.AppendVerificationText("Verify OK");
   if (s.stopped()) s.report.AppendVerificationText("Verification Stopped");
   s.HideBusy();
@@ -141,7 +151,7 @@ bool RunReadAll(Session& s) {
   // and the maps are marked unknown, so nothing passes the old boxes off as the Vorn's.
   if (ok && !s.stopHere()) {
     s.ec.EnableMapsKnown = false;
-    ReadEnableMaps(s);
+    guarded([&] { return ReadEnableMaps(s); });
     if (!s.ec.EnableMapsKnown && !s.stopped()) s.prompter().message(kEnableMapsNotRead, Icon::Warning);
   }
   if (s.stopped()) {
@@ -212,13 +222,13 @@ bool RunVerifyAll(Session& s) {
 }
 
 bool RunECReadAll(Session& s) {
-  const bool ok = ReadEventActions(s);
+  const bool ok = guarded([&] { return ReadEventActions(s); });
   s.HideBusy();
   return ok;
 }
 
 bool RunECWriteAll(Session& s) {
-  const bool ok = WriteEventActions(s);
+  const bool ok = guarded([&] { return WriteEventActions(s); });
   s.HideBusy();
   return ok;
 }
@@ -226,7 +236,7 @@ bool RunECWriteAll(Session& s) {
 bool RunECVerify(Session& s) {
   s.report.ClearVerificationReport();
   s.clearPinMarks();
-  const bool ok = VerifyEventControl(s);
+  const bool ok = guarded([&] { return VerifyEventControl(s); });
   if (ok) s.report.AddVerificationLine("Verify OK");
   if (s.stopped()) s.report.AppendVerificationText("Verification Stopped");
   s.HideBusy();
@@ -255,6 +265,7 @@ bool JobRunner::request(const std::string& name) {
 void JobRunner::stop() {
   if (running_) {
     s_.requestStop();
+    if (onStopElsewhere) onStopElsewhere();
   } else if (!pending_.empty()) {
     pending_.clear();
     s_.HideBusy();
@@ -263,9 +274,13 @@ void JobRunner::stop() {
 
 bool JobRunner::tick() {
   if (running_) return false;
-  const std::string name = std::move(pending_);
-  pending_.clear();
+  const std::string name = takePending();
   if (!IsJobName(name)) return false;
+  runJob(name);
+  return true;
+}
+
+void JobRunner::runJob(const std::string& name) {
   struct Running {
     bool& flag;
     explicit Running(bool& f) : flag(f) { flag = true; }
@@ -273,7 +288,9 @@ bool JobRunner::tick() {
   } guard(running_);
   s_.clearStop();
   lastJob_ = name;
-  lastResult_ = run(name);
+  s_.armStop(true);
+  lastResult_ = guarded([&] { return run(name); });
+  s_.armStop(false);
   lastStopped_ = s_.stopped();
   // The three batch jobs say themselves how far they got (vornctl runs them too).
   const bool saysItself = name == "ReadAll" || name == "WriteAll" || name == "WriteChanges" ||
@@ -287,7 +304,6 @@ bool JobRunner::tick() {
   // A button pressed while the job ran (inside its modal report, say) is still pending:
   // the job's own end hid the label, so show it again.
   if (!pending_.empty()) s_.ShowBusy();
-  return true;
 }
 
 bool JobRunner::run(const std::string& name) {
@@ -297,39 +313,39 @@ bool JobRunner::run(const std::string& name) {
   if (name == "WriteAll") return RunWriteAll(s);
   if (name == "VerifyAll") return RunVerifyAll(s);
   if (name == "ReadPin") {
-    const bool ok = ReadPin(s, cur);
+    const bool ok = guarded([&] { return ReadPin(s, cur); });
     endReadJob(s);
     return ok;
   }
   if (name == "WritePin") {
-    const bool ok = WritePin(s, cur);
+    const bool ok = guarded([&] { return WritePin(s, cur); });
     s.HideBusy();
     return ok;
   }
   if (name == "ReadDevice") {
-    const bool ok = ReadDevice(s, cur);
+    const bool ok = guarded([&] { return ReadDevice(s, cur); });
     endReadJob(s);
     return ok;
   }
   if (name == "WriteDevice") return runWriteDevice(s);
   if (name == "ReadAllPins") {
-    const bool ok = ReadAllPins(s);
+    const bool ok = guarded([&] { return ReadAllPins(s); });
     endReadJob(s);
     return ok;
   }
   if (name == "WriteAllPins") {
-    const bool ok = WriteAllPins(s);
+    const bool ok = guarded([&] { return WriteAllPins(s); });
     s.HideBusy();
     return ok;
   }
   if (name == "PAspReadPin") {
-    const bool ok = ReadPinProgram(s, cur);
+    const bool ok = guarded([&] { return ReadPinProgram(s, cur); });
     if (ok) call(s.onDisplayRefresh);
     s.HideBusy();
     return ok;
   }
   if (name == "PAspWritePin") {
-    const bool ok = WritePinProgram(s, cur);
+    const bool ok = guarded([&] { return WritePinProgram(s, cur); });
     s.HideBusy();
     return ok;
   }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace vorn {
 
@@ -43,10 +45,25 @@ class JobRunner {
   // Takes the pending name and runs its job to the end. A tick while a job runs (a timer
   // firing inside a modal report, say) does nothing. Returns whether a job ran.
   bool tick();
+  // Runs the named job now, to its end (what tick() does with the pending name).
+  void runJob(const std::string& name);
 
   // Stop (the Stop button, Escape): a running job ends at its next stop point (between two
   // transactions) and says how far it got; a pending job is dropped.
   void stop();
+
+  // A front end whose jobs run on a session of another thread (the window's device thread)
+  // keeps its own runner for the buttons: it takes the pending name to hand over, marks the
+  // job running while it runs there, and takes over how it ended. stop() then also calls
+  // onStopElsewhere.
+  std::string takePending() { return std::exchange(pending_, std::string()); }
+  void setRunningElsewhere(bool on) { running_ = on; }
+  void takeOutcome(const JobRunner& ran) {
+    lastResult_ = ran.lastResult_;
+    lastStopped_ = ran.lastStopped_;
+    lastJob_ = ran.lastJob_;
+  }
+  std::function<void()> onStopElsewhere;
 
   const std::string& PendingJob() const { return pending_; }
   bool running() const { return running_; }

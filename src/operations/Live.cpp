@@ -99,10 +99,14 @@ const char* TestHelpText() {
          "message";
 }
 
-bool SendRawPalk(Session& s, PalkValues& v) {
+void ClampPalkValues(PalkValues& v) {
   v.command = std::clamp(v.command, 0, kMaxDataByte);
   v.output = std::clamp(v.output, 0, kMaxDataByte);
   v.parameter = std::clamp(v.parameter, 0, kMaxDataByte);
+}
+
+bool SendRawPalk(Session& s, PalkValues& v) {
+  ClampPalkValues(v);
   return s.link.SendPalkFrame(PalkAddressByte(s.link.opts.ModuleAddress), static_cast<uint8_t>(v.command),
                               static_cast<uint8_t>(v.output), static_cast<uint8_t>(v.parameter));
 }

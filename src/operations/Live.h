@@ -31,6 +31,8 @@ struct PalkValues {
   int parameter = 0;
 };
 bool SendRawPalk(Session& s, PalkValues& v);
+// The values as a frame carries them (what SendRawPalk sends).
+void ClampPalkValues(PalkValues& v);
 
 // "Reset": one Palk frame. "Clear All" / "Lamp Test": one Palk frame per output 0..31 after
 // checking the port; the first frame the port refuses ends the command. False when not

@@ -29,6 +29,24 @@ Session::Session(SerialPort& port, Clock& clock, Prompter& prompter)
     if (!known_) return;
     if (!(identity() == knownFor_) || (!trackedWrites && IsStoringWrite(req))) forgetDevice();
   };
+  link.beforeExchange = [this] {
+    if (onExchange) onExchange();
+    if (stopArmed_ && stopHere()) throw JobStopped{};
+    ++exchanges_;
+  };
+}
+
+void Session::copyDocumentFrom(const Session& other) {
+  model = other.model;
+  general = other.general;
+  ec = other.ec;
+  report = other.report;
+  pinMarks = other.pinMarks;
+  pinFindings = other.pinFindings;
+  const bool wasKnown = known_.has_value();
+  known_ = other.known_;
+  knownFor_ = other.knownFor_;
+  if (wasKnown != known_.has_value() && onDeviceKnownChanged) onDeviceKnownChanged();
 }
 
 Session::LinkIdentity Session::identity() const {

@@ -23,6 +23,10 @@ struct Progress {
   std::string text;
 };
 
+// Thrown at the start of an exchange when the running job was asked to stop: the job ends
+// between two exchanges. Job bodies catch it where they have something to put right.
+struct JobStopped {};
+
 // One session's state: what the window owns (and vornctl, and a test). Device routines
 // are free functions taking a Session&; the hooks let a front end redraw after a job.
 class Session {
@@ -53,6 +57,28 @@ class Session {
   std::function<void()> onShowReport;           // show the verification report (modal)
   std::function<void()> onEventControlRefresh;  // event-control editor redraw
   std::function<void(int)> onIDStringRefused;   // mark the ID String box at this character (from 1)
+
+  // ---- Device work asked for by a front end -----------------------------------------------
+  // `work` gets the session that talks to the Vorn and touches nothing else; `done` follows on
+  // the front end's own thread once the results are back. A live command (`live`) neither
+  // holds the user's input nor brings the configuration back. Without onDeviceWork (vornctl,
+  // a tab tested on its own) both run here and now.
+  // A live command still queued is replaced by a newer one of the same `coalesce` key (a
+  // slider sends only where it is now).
+  using DeviceWork = std::function<void(Session&)>;
+  std::function<void(DeviceWork work, std::function<void()> done, bool live, const std::string& coalesce)>
+      onDeviceWork;
+  void device(DeviceWork work, std::function<void()> done = {}) {
+    run(std::move(work), std::move(done), false, {});
+  }
+  void live(DeviceWork work, std::function<void()> done = {}, const std::string& coalesce = {}) {
+    run(std::move(work), std::move(done), true, coalesce);
+  }
+
+  // Takes over what a user edits and what goes with it (model, general settings, event
+  // control, report, verification marks, the device as last known) from another session of
+  // the same front end: the window's copy and the one its device thread works on.
+  void copyDocumentFrom(const Session& other);
 
   // ---- The device as last known ----------------------------------------------------------
   // The configuration as the Vorn held it after the last Read All, Write All, Write Changes or
@@ -94,13 +120,14 @@ class Session {
   const Progress& lastProgress() const { return last_; }
 
   // Stop. A front end asks the running job to end (the Stop button, Escape, SIGINT in
-  // vornctl; requestStop() is safe in a signal handler). Job bodies call stopHere() between
-  // two transactions (before each pin, between settings groups) and end when it returns
-  // true, without a message of their own failure; stopped() then says so until the next
-  // job starts (clearStop()). onPoll lets the front end take the Stop click meanwhile.
+  // vornctl; requestStop() is safe in a signal handler and from another thread). Job bodies
+  // call stopHere() at their own stop points (before each pin, between settings groups) and
+  // end when it returns true, without a message of their own failure; while a job runs
+  // (armStop), the link also checks before every exchange and throws JobStopped, so no new
+  // request goes out once the exchange in progress has ended. stopped() then says so until
+  // the next job starts (clearStop()).
   void requestStop() { stopAsked_ = true; }
   bool stopHere() {
-    if (onPoll) onPoll();
     if (stopAsked_) stopped_ = true;
     return stopped_;
   }
@@ -109,8 +136,13 @@ class Session {
     stopAsked_ = false;
     stopped_ = false;
     last_ = Progress{};
+    exchanges_ = 0;
   }
-  std::function<void()> onPoll;
+  void armStop(bool on) { stopArmed_ = on; }
+  // Exchanges sent since the job started (clearStop), and a hook called before each one (a
+  // stop asked there already keeps it from going out).
+  int exchanges() const { return exchanges_; }
+  std::function<void()> onExchange;
   // How far a stopped job got ("Read All stopped; nothing was changed"): said through the
   // prompter unless a front end takes it.
   std::function<void(const std::string&)> onStopped;
@@ -123,6 +155,14 @@ class Session {
   }
 
  private:
+  void run(DeviceWork work, std::function<void()> done, bool live, const std::string& coalesce) {
+    if (onDeviceWork) {
+      onDeviceWork(std::move(work), std::move(done), live, coalesce);
+      return;
+    }
+    work(*this);
+    if (done) done();
+  }
   void setBusy(bool on) {
     busy_ = on;
     if (onBusyChanged) onBusyChanged(on);
@@ -142,6 +182,8 @@ class Session {
   LinkIdentity knownFor_;
   std::atomic<bool> stopAsked_ = false;
   bool stopped_ = false;
+  bool stopArmed_ = false;
+  int exchanges_ = 0;
   Progress last_;
 };
 

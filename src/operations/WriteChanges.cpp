@@ -114,7 +114,11 @@ bool RunWriteChanges(Session& s) {
     s.prompter().message("Read All first", Icon::None);
   } else {
     s.trackedWrites = true;
-    ok = WriteChangedItems(s, s.changesToDevice());
+    try {
+      ok = WriteChangedItems(s, s.changesToDevice());
+    } catch (const JobStopped&) {
+      ok = false;
+    }
     s.trackedWrites = false;
     if (ok) s.rememberDevice();
     // What was written before the stop shows as still changed: the next Write Changes sends it

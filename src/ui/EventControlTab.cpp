@@ -131,14 +131,15 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
   };
   connect(pin_, &ValidatedEdit::validate, this, enterPin);
   connect(upDownPin_, &UpDown::stepped, this, enterPin);
-  connect(readSingle, &QPushButton::clicked, this, [this] { ReadEventActionsSingle(s_); });
-  connect(writeSingle, &QPushButton::clicked, this, [this] { WriteEventActionsSingle(s_); });
+  connect(readSingle, &QPushButton::clicked, this,
+          [this] { s_.device([](Session& w) { ReadEventActionsSingle(w); }); });
+  connect(writeSingle, &QPushButton::clicked, this,
+          [this] { s_.device([](Session& w) { WriteEventActionsSingle(w); }); });
   connect(copy, &QPushButton::clicked, this, [this] { CopyEventsToAll(s_); });
-  connect(mapRead, &QPushButton::clicked, this, [this] {
-    ReadEnableMaps(s_);
-    refresh();
-  });
-  connect(mapWrite, &QPushButton::clicked, this, [this] { WriteEnableMaps(s_); });
+  connect(mapRead, &QPushButton::clicked, this,
+          [this] { s_.device([](Session& w) { ReadEnableMaps(w); }, [this] { refresh(); }); });
+  connect(mapWrite, &QPushButton::clicked, this,
+          [this] { s_.device([](Session& w) { WriteEnableMaps(w); }); });
   connect(readAll, &QPushButton::clicked, this, [this] { requestJob_("ECReadAll"); });
   connect(writeAll, &QPushButton::clicked, this, [this] { requestJob_("ECWriteAll"); });
   connect(verify_, &QPushButton::clicked, this, [this] { requestJob_("ECVerify"); });

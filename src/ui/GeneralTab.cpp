@@ -1,5 +1,7 @@
 #include "ui/GeneralTab.h"
 
+#include <memory>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -65,12 +67,14 @@ QPushButton* GeneralTab::button(const QString& name, const QString& caption) {
   auto* b = named(new QPushButton(caption, this), name);
   connect(b, &QPushButton::clicked, this, [this, name] {
     auto it = routines_.find(name);
-    if (it != routines_.end() && it->second) it->second(s_);
+    if (it != routines_.end() && it->second.first) s_.device(it->second.first, it->second.second);
   });
   return b;
 }
 
-void GeneralTab::setRoutine(const QString& buttonName, Routine r) { routines_[buttonName] = std::move(r); }
+void GeneralTab::setRoutine(const QString& buttonName, Routine r, std::function<void()> done) {
+  routines_[buttonName] = {std::move(r), std::move(done)};
+}
 
 GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   // ---- Firmware and identity
@@ -310,14 +314,16 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
                                                                  {"CommandGenSerialRead", &ReadGenSerial},
                                                                  {"CommandGenSerialWrite", &WriteGenSerial}};
   for (const auto& [name, fn] : routines) {
-    setRoutine(name, [this, fn](Session& session) {
-      fn(session);
-      refresh();  // also what a routine left unchanged, e.g. a cut identity string
-    });
+    // The tab is redrawn also where a routine left a value unchanged, e.g. a cut identity string.
+    setRoutine(
+        name, [fn](Session& session) { fn(session); }, [this] { refresh(); });
   }
-  setRoutine("CommandGenEraseFlash", [this](Session& session) {
-    if (EraseFlash(session)) emit status(QString::fromUtf8(kEraseSentText));
-  });
+  auto erased = std::make_shared<bool>(false);
+  setRoutine(
+      "CommandGenEraseFlash", [erased](Session& session) { *erased = EraseFlash(session); },
+      [this, erased] {
+        if (*erased) emit status(QString::fromUtf8(kEraseSentText));
+      });
 
   refresh();
 }

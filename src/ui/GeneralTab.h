@@ -35,8 +35,9 @@ class GeneralTab : public QWidget {
   void refresh();
   // ShowDCCRange and ShowXDCCRange: bases into the model, ranges into the two labels.
   void showRanges();
-  // What a button runs (read/write routines of the general settings, the erase request).
-  void setRoutine(const QString& buttonName, Routine r);
+  // What a button runs on the device (read/write routines of the general settings, the erase
+  // request), and what the tab does once it is back.
+  void setRoutine(const QString& buttonName, Routine r, std::function<void()> done = {});
   // Marks the ID String box (a character the Vorn cannot take, counted from 1) until it is
   // edited; the character is selected.
   void markIDString(int position);
@@ -56,7 +57,7 @@ class GeneralTab : public QWidget {
   void drawLeds();
 
   Session& s_;
-  std::map<QString, Routine> routines_;
+  std::map<QString, std::pair<Routine, std::function<void()>>> routines_;
   QLabel* version_;
   QLineEdit* idString_;
   std::array<QCheckBox*, 4> sink_{};

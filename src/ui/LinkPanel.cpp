@@ -1,5 +1,7 @@
 #include "ui/LinkPanel.h"
 
+#include <memory>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -102,10 +104,8 @@ LinkPanel::LinkPanel(Session& s, PortProber prober, QWidget* parent)
   connect(labelPort, &PressLabel::doubleClicked, this,
           [this] { frameBitrate_->setVisible(frameBitrate_->isHidden()); });
   connect(comboPort_, &QComboBox::activated, this, &LinkPanel::pickPort);
-  connect(refreshBtn, &QPushButton::clicked, this, [this] {
-    RefreshPortList();
-    emit portChanged();
-  });
+  connect(refreshBtn, &QPushButton::clicked, this,
+          [this] { RefreshPortList([this] { emit portChanged(); }); });
   connect(rateGroup, &QButtonGroup::idClicked, this, &LinkPanel::pickBitRate);
   connect(textAddress_, &ValidatedEdit::validate, this, [this] {
     enterModuleAddress(ValidateBox(textAddress_, ModuleAddressBoxRange(s_.model.NumberBase)));
@@ -120,11 +120,16 @@ LinkPanel::LinkPanel(Session& s, PortProber prober, QWidget* parent)
   connect(checkXaddress_, &QCheckBox::clicked, this, &LinkPanel::xaddressClicked);
   connect(checkVornBD_, &QCheckBox::clicked, this, [this](bool on) { s_.link.opts.CheckVornBD = on; });
   connect(checkKestro_, &QCheckBox::clicked, this, [this](bool on) {
-    const KestroCheckResult r = CheckKestroEnable(s_.link, on, cmdSetTM_->isVisibleTo(this));
-    checkKestro_->setChecked(r.checked);
-    cmdSetTM_->setVisible(r.setTMVisible);
+    auto r = std::make_shared<KestroCheckResult>();
+    const bool offered = cmdSetTM_->isVisibleTo(this);
+    s_.device([r, on, offered](Session& w) { *r = CheckKestroEnable(w.link, on, offered); },
+              [this, r] {
+                checkKestro_->setChecked(r->checked);
+                cmdSetTM_->setVisible(r->setTMVisible);
+              });
   });
-  connect(cmdSetTM_, &QPushButton::clicked, this, [this] { SetTransparentMode(s_.link); });
+  connect(cmdSetTM_, &QPushButton::clicked, this,
+          [this] { s_.device([](Session& w) { SetTransparentMode(w.link); }); });
   connect(checkKLnumber_, &QCheckBox::clicked, this, [this](bool on) {
     s_.model.NumberBase = static_cast<uint8_t>(NumberBaseFor(on));
     emit numberingChanged();
@@ -134,10 +139,23 @@ LinkPanel::LinkPanel(Session& s, PortProber prober, QWidget* parent)
   refresh();
 }
 
-void LinkPanel::RefreshPortList() {
-  if (s_.link.isOpen()) s_.link.closePort();
+void LinkPanel::RefreshPortList(std::function<void()> then) {
+  // Probing opens every candidate: that is device work too.
+  auto listing = std::make_shared<PortListing>();
+  PortProber probe = prober_;
+  s_.device(
+      [listing, probe](Session& w) {
+        if (w.link.isOpen()) w.link.closePort();
+        if (probe) *listing = probe();
+      },
+      [this, listing, then] {
+        showPortList(*listing);
+        if (then) then();
+      });
+}
+
+void LinkPanel::showPortList(const PortListing& listing) {
   comboPort_->clear();
-  const PortListing listing = prober_ ? prober_() : PortListing{};
   entries_ = listing.entries;
   // Ports that exist but would not open are named, so a missing permission is not a mystery.
   const QString problems = QString::fromStdString(PortProblemsText(listing.failures));
@@ -149,12 +167,20 @@ void LinkPanel::RefreshPortList() {
 }
 
 void LinkPanel::pickPort(int index) {
-  if (s_.link.isOpen()) s_.link.closePort();
-  if (index < 0 || index >= static_cast<int>(entries_.size())) return;
-  const PortEntry& e = entries_[static_cast<size_t>(index)];
-  if (PortNumberOfText(e.text) <= 0) return;
-  if (!s_.link.openDevice(e.path)) sayCannotOpen(e);
-  emit portChanged();
+  const bool valid = index >= 0 && index < static_cast<int>(entries_.size()) &&
+                     PortNumberOfText(entries_[static_cast<size_t>(index)].text) > 0;
+  const PortEntry e = valid ? entries_[static_cast<size_t>(index)] : PortEntry{};
+  auto opened = std::make_shared<bool>(false);
+  s_.device(
+      [valid, e, opened](Session& w) {
+        if (w.link.isOpen()) w.link.closePort();
+        if (valid) *opened = w.link.openDevice(e.path);
+      },
+      [this, valid, e, opened] {
+        if (!valid) return;
+        if (!*opened) sayCannotOpen(e);
+        emit portChanged();
+      });
 }
 
 void LinkPanel::sayCannotOpen(const PortEntry& e) {
@@ -169,8 +195,13 @@ void LinkPanel::pickBitRate(int index) {
   // no port opens, not even for a moment.
   const int picked = comboPort_->currentIndex();
   const bool reopen = picked >= 0 && picked < static_cast<int>(entries_.size());
-  if (!s_.link.setBitRateIndex(index, reopen) && reopen) sayCannotOpen(entries_[static_cast<size_t>(picked)]);
-  emit portChanged();
+  const PortEntry e = reopen ? entries_[static_cast<size_t>(picked)] : PortEntry{};
+  auto opened = std::make_shared<bool>(false);
+  s_.device([index, reopen, opened](Session& w) { *opened = w.link.setBitRateIndex(index, reopen); },
+            [this, reopen, e, opened] {
+              if (!*opened && reopen) sayCannotOpen(e);
+              emit portChanged();
+            });
 }
 
 void LinkPanel::enterModuleAddress(int shown) {

@@ -27,8 +27,9 @@ class LinkPanel : public QWidget {
  public:
   LinkPanel(Session& s, PortProber prober, QWidget* parent = nullptr);
 
-  // Port probing ("Refresh" and once at start): closes the port, lists what opens.
-  void RefreshPortList();
+  // Port probing ("Refresh" and once at start): closes the port, lists what opens; `then`
+  // follows once the list is shown.
+  void RefreshPortList(std::function<void()> then = {});
   // Redraws the boxes from the session (numbering base, link options the routines change).
   void refresh();
   // Option boxes the device routines change on their own (CheckVornBD, CheckKestro).
@@ -40,6 +41,7 @@ class LinkPanel : public QWidget {
   void portChanged();       // opened or closed by a pick, a refresh or a bit-rate change
 
  private:
+  void showPortList(const PortListing& listing);
   void pickPort(int index);
   void pickBitRate(int index);
   void sayCannotOpen(const PortEntry& e);

@@ -32,6 +32,7 @@
 #include "ui/WindowWidgets.h"
 
 #include "ui/DeviceConfigTab.h"
+#include "ui/DeviceWorker.h"
 #include "ui/PinOverview.h"
 #include "ui/Readable.h"
 
@@ -101,14 +102,17 @@ QString jobOutcome(const Session& s, const std::string& job, bool ok, double sec
 
 MainWindow::MainWindow(SerialPort& port, Clock& clock, Prompter* prompter, PortProber prober, QWidget* parent)
     : QMainWindow(parent),
-      session_(port, clock, pickPrompter(prompter, ownPrompter_)),
+      session_(mirrorPort_, clock, pickPrompter(prompter, ownPrompter_)),
       jobs_(session_),
       prober_(prober ? std::move(prober) : PortProber(&ProbePorts)) {
   KeepNoSettings();
+  worker_ = new DeviceWorker(port, clock, session_.prompter(), this);
+  mirrorPort_.mirror(port);
   if (ownPrompter_) ownPrompter_->setOwner(this);
   setObjectName("frmVornConfig");
   buildWindow();
   hookSession();
+  hookWorker();
   // The tabs scroll, so the window's own size hint is small: open at a size that shows a tab
   // whole where the screen has room for it.
   if (const QScreen* sc = screen()) resize(QSize(1280, 800).boundedTo(sc->availableGeometry().size()));
@@ -142,10 +146,13 @@ MainWindow::~MainWindow() {
   session_.onEventControlRefresh = nullptr;
   session_.onDeviceKnownChanged = nullptr;
   session_.onIDStringRefused = nullptr;
-  session_.onPoll = nullptr;
   session_.onStopped = nullptr;
+  session_.onDeviceWork = nullptr;
   session_.link.log.onChange = nullptr;
-  if (session_.link.isOpen()) session_.link.closePort();
+  // The device thread ends (a running job stops at its next exchange) before the session it
+  // reports to goes; it closes the port.
+  delete worker_;
+  worker_ = nullptr;
 }
 
 void MainWindow::buildWindow() {
@@ -193,7 +200,7 @@ void MainWindow::buildWindow() {
   ecTab_ = new EventControlTab(session_, requester, tabs_);
   deviceTab_ = new DeviceConfigTab(session_, requester, nullptr);
   testTab_ = new TestTab(session_, tabs_);
-  testTab_->setBusyCheck([this] { return inTick_ || pumping_ || jobs_.running(); });
+  testTab_->setBusyCheck([this] { return deviceBusy(); });
   tabs_->addTab(scrolled(generalTab_), "General");
   tabs_->addTab(scrolled(ecTab_), "Vorn Event Control");
   tabs_->addTab(scrolled(deviceTab_), "Vorn Device Configuration");
@@ -358,9 +365,7 @@ void MainWindow::hookSession() {
     stop_->setVisible(on || jobs_.running());
     stopAction_->setEnabled(on || jobs_.running());
   };
-  s.onPoll = [this] { pumpDuringJob(); };
   s.onStopped = [this](const std::string& text) { showStatus(QString::fromStdString(text)); };
-  s.onProgress = [this](const Progress& p) { showProgress(p); };
   s.onDisplayRefresh = [this] {
     generalTab_->showRanges();
     deviceTab_->refreshAll();
@@ -378,6 +383,41 @@ void MainWindow::hookSession() {
   s.link.log.onChange = [this] {
     if (commLog_) commLog_->sync();
   };
+  s.onDeviceWork = [this](Session::DeviceWork work, std::function<void()> done, bool live,
+                          const std::string& coalesce) {
+    worker_->post({std::move(work), std::move(done), live, coalesce});
+  };
+}
+
+void MainWindow::hookWorker() {
+  worker_->beforeCall = [this](const DeviceWorker::Call& call) {
+    Session& w = worker_->session();
+    w.copyDocumentFrom(session_);
+    // A module address typed in the window resynchronises the link before the next frame.
+    if (session_.link.LinkToggle == 128) w.link.LinkToggle = 128;
+    w.link.opts = session_.link.opts;
+    if (!call.live) inputFilter_->setActive(true);
+  };
+  worker_->afterCall = [this](const DeviceWorker::Call& call,
+                              const std::vector<std::function<void(Session&)>>& events) {
+    Session& w = worker_->session();
+    if (!call.live) {
+      session_.copyDocumentFrom(w);
+      session_.link.opts = w.link.opts;
+    } else {
+      session_.link.opts.CheckVornBD = w.link.opts.CheckVornBD;  // a live command found no answer
+    }
+    mirrorPort_.mirror(w.link.port());
+    session_.link.mirrorStatusFrom(w.link);
+    inputFilter_->setActive(false);
+    if (jobs_.running()) endJobState();
+    // What the work asked of the display, in the order it asked.
+    for (const auto& event : events) event(session_);
+    if (!call.live) deviceTab_->refreshOverview();
+    syncLinkDisplays();
+  };
+  worker_->onProgress = [this](const DeviceWorker::JobProgress& p) { showProgress(p.exchanges, p.progress); };
+  jobs_.onStopElsewhere = [this] { worker_->requestStop(); };
 }
 
 void MainWindow::requestJob(const std::string& name) {
@@ -387,27 +427,41 @@ void MainWindow::requestJob(const std::string& name) {
 
 void MainWindow::stopJob() { jobs_.stop(); }
 
+bool MainWindow::deviceBusy() const { return worker_->busy(); }
+
 void MainWindow::timer1Tick() {
-  if (inTick_ || pumping_) return;  // a modal report or a progress repaint let the timer fire again
+  // The configuration is the device thread's until its work is back.
+  if (worker_->busy() || jobs_.running()) return;
   modelChanged();
   if (jobs_.PendingJob().empty()) {
     syncLinkDisplays();
     return;
   }
-  inTick_ = true;
-  inputFilter_->setActive(true);
+  startJob();
+}
+
+void MainWindow::startJob() {
+  const std::string name = jobs_.takePending();
+  if (!IsJobName(name)) return;
+  jobs_.setRunningElsewhere(true);
+  shownProgress_ = Progress{};
   stop_->show();
   stopAction_->setEnabled(true);
-  const double start = session_.link.clock().now();
-  const bool ran = jobs_.tick();
-  // Input that came while the job ran goes now, with the filter still in place.
-  pumpDuringJob();
-  inputFilter_->setActive(false);
+  progress_->setRange(0, 0);  // busy until the first exchange is counted
+  progress_->setFormat(QString());
+  progress_->show();
+  jobStart_ = session_.link.clock().now();
+  DeviceWorker* worker = worker_;
+  session_.device([worker, name](Session&) { worker->jobs().runJob(name); },
+                  [this] { jobEnded(session_.link.clock().now() - jobStart_); });
+}
+
+// The job is back: Stop goes, input is taken again (also while its report is open).
+void MainWindow::endJobState() {
+  jobs_.takeOutcome(worker_->jobs());
+  jobs_.setRunningElsewhere(false);
   stop_->setVisible(session_.busyVisible());
   stopAction_->setEnabled(session_.busyVisible());
-  inTick_ = false;
-  if (ran) jobEnded(session_.link.clock().now() - start);
-  syncLinkDisplays();
 }
 
 void MainWindow::jobEnded(double secs) {
@@ -419,26 +473,20 @@ void MainWindow::jobEnded(double secs) {
   }
   if (job == "ReadAll" && jobs_.lastResult()) markClean(QString());
   modelChanged();
+  // A button pressed while the job ran (inside its report, say) is still pending.
+  if (!jobs_.PendingJob().empty()) session_.ShowBusy();
+  syncLinkDisplays();
 }
 
-void MainWindow::pumpDuringJob() {
-  // Keep the window painted (and answering the desktop) during a long job; the input filter
-  // drops what the user clicks or types meanwhile, but lets Stop through. Timer1 cannot
-  // re-enter (inTick_), Timer2 skips.
-  const bool outer = !pumping_;
-  pumping_ = true;
-  QCoreApplication::processEvents();
-  if (outer) pumping_ = false;
-}
-
-void MainWindow::showProgress(const Progress& p) {
+void MainWindow::showProgress(int exchanges, const Progress& p) {
+  (void)exchanges;
+  shownProgress_ = p;
   if (p.total > 0) {
     progress_->setRange(0, p.total);
     progress_->setValue(p.done);
     progress_->setFormat(QString::fromStdString(p.text));
     progress_->show();
   }
-  pumpDuringJob();
 }
 
 void MainWindow::syncLinkDisplays() {
@@ -605,7 +653,7 @@ void MainWindow::changeEvent(QEvent* e) {
 
 void MainWindow::closeEvent(QCloseEvent* e) {
   // A running job is asked to stop and the window stays; unsaved edits are asked about.
-  if (inTick_ || jobs_.running()) {
+  if (jobs_.running()) {
     jobs_.stop();
     e->ignore();
     return;

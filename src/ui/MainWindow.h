@@ -7,6 +7,7 @@
 #include <string>
 
 #include "link/Clock.h"
+#include "link/MirrorPort.h"
 #include "link/Prompter.h"
 #include "link/SerialPort.h"
 #include "operations/Jobs.h"
@@ -25,6 +26,7 @@ class QTimer;
 namespace vorn {
 
 class CommLogWindow;
+class DeviceWorker;
 class EventControlTab;
 class GeneralTab;
 class JobInputFilter;
@@ -33,8 +35,10 @@ class ReportWindow;
 class TestTab;
 class DeviceConfigTab;
 
-// The main window "Vorn Config": owns the session (model, general settings, link), the job
-// slot with Timer1, the four tabs and every secondary window.
+// The main window "Vorn Config": owns the session (model, general settings, link options),
+// the job slot with Timer1, the four tabs and every secondary window. The device itself is
+// worked on a thread of its own (DeviceWorker): the window hands it jobs and single requests
+// and shows the results when they come back; it never waits on the port.
 class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
@@ -52,9 +56,13 @@ class MainWindow : public QMainWindow {
   // A job button: guard, busy label, pending name (the last request before a tick wins).
   // "ReadAll" first asks about unsaved edits.
   void requestJob(const std::string& name);
-  // Timer1's tick: runs the pending job to its end; never re-entered. While the job runs,
-  // user input to the window is dropped (JobInputFilter) but for Stop and Escape.
+  // Timer1's tick: hands the pending job to the device thread. While it runs, user input to
+  // the window is dropped (JobInputFilter) but for Stop and Escape; the window keeps painting.
   void timer1Tick();
+  // Whether the device thread has work running or queued (or its results are being shown).
+  bool deviceBusy() const;
+  // The running job's progress as last shown.
+  const Progress& shownProgress() const { return shownProgress_; }
   // Stop button, Escape, Device > Stop: the running job ends between two transactions.
   void stopJob();
 
@@ -101,7 +109,9 @@ class MainWindow : public QMainWindow {
   void buildMenus(QPushButton* readAll, QPushButton* writeAll, QPushButton* verifyAll);
   void buildStatusBar();
   void hookSession();
-  void pumpDuringJob();
+  void hookWorker();
+  void startJob();
+  void endJobState();
   void jobEnded(double seconds);
   void showShortcuts();
   void showAbout();
@@ -109,13 +119,15 @@ class MainWindow : public QMainWindow {
   void tabChanged(int index);
   void releasePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
   void showReport();
-  void showProgress(const Progress& p);
+  void showProgress(int exchanges, const Progress& p);
   void syncLinkDisplays();
   void addressesChanged();
   void numberingChanged();
 
   std::unique_ptr<MessageBoxPrompter> ownPrompter_;
+  MirrorPort mirrorPort_;  // the window's view of the port the device thread owns
   Session session_;
+  DeviceWorker* worker_ = nullptr;
   JobRunner jobs_;
   PortProber prober_;
 
@@ -139,8 +151,8 @@ class MainWindow : public QMainWindow {
   CommLogWindow* commLog_ = nullptr;
 
   bool expert_ = false;
-  bool inTick_ = false;
-  bool pumping_ = false;  // repainting from inside a device routine
+  double jobStart_ = 0;
+  Progress shownProgress_;
   int prevTab_ = 0;
   QString lastFolder_;
   std::function<QString(bool)> chooser_;  // within this run only

@@ -1,5 +1,7 @@
 #include "ui/PinConfigEditor.h"
 
+#include <memory>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
@@ -144,17 +146,32 @@ void PinConfigEditor::build() {
     btns->addWidget(setParam_[i]);
     // Index 1 is the stored (flash) configuration, index 0 the active one.
     connect(getParam_[i], &QPushButton::clicked, this, [this, i] {
-      if (!ReadPinConfig(s_, i == 1, s_.model.CurPin)) return;
-      if (i == 0) markLiveKnown();  // the active configuration carries the live level
-      ShowPinConfig();
+      auto read = std::make_shared<bool>(false);
+      s_.device([read, i](Session& w) { *read = ReadPinConfig(w, i == 1, w.model.CurPin); },
+                [this, read, i] {
+                  if (!*read) return;
+                  if (i == 0) markLiveKnown();  // the active configuration carries the live level
+                  ShowPinConfig();
+                });
     });
     connect(setParam_[i], &QPushButton::clicked, this, [this, i] {
       if (commitVisibleFields) commitVisibleFields();
-      WritePinConfig(s_, i == 1, s_.model.CurPin);
+      s_.device([i](Session& w) { WritePinConfig(w, i == 1, w.model.CurPin); });
     });
   }
   btns->addStretch();
   top->addLayout(btns);
+}
+
+// Live commands: the current pin as it is now; a newer position replaces one not yet sent.
+void PinConfigEditor::sendServo(int position, bool dynamic) {
+  const int pin = s_.model.CurPin;
+  s_.live([=](Session& w) { SendServoPosition(w, pin, position, dynamic); }, {}, "servo");
+}
+
+void PinConfigEditor::sendPwm(int level, bool slow) {
+  const int pin = s_.model.CurPin;
+  s_.live([=](Session& w) { SendPwmLevel(w, pin, level, slow); }, {}, "pwm");
 }
 
 QWidget* PinConfigEditor::buildServoTab() {
@@ -252,16 +269,15 @@ QWidget* PinConfigEditor::buildServoTab() {
     int v = std::clamp(BoxValue(positionBox_->text()), -64, 63);
     SetBoxNumber(positionBox_, v);
     setServoLive(v, false);
-    if (s_.link.isOpen()) SendServoPosition(s_, s_.model.CurPin, servoPosition_, srvDynamic_->isChecked());
+    if (s_.link.isOpen()) sendServo(servoPosition_, srvDynamic_->isChecked());
   });
   connect(jump, &QPushButton::clicked, this, [this] {
-    if (requireLive("position", positionBox_)) SendServoPosition(s_, s_.model.CurPin, servoPosition_, false);
+    if (requireLive("position", positionBox_)) sendServo(servoPosition_, false);
   });
   connect(servoSlider_, &QSlider::valueChanged, this, [this](int v) {
     if (filling_) return;
     setServoLive(v, true);
-    if (s_.link.isOpen() && servoSliderFocus_)
-      SendServoPosition(s_, s_.model.CurPin, v, srvDynamic_->isChecked());
+    if (s_.link.isOpen() && servoSliderFocus_) sendServo(v, srvDynamic_->isChecked());
   });
   return tab;
 }
@@ -348,15 +364,15 @@ QWidget* PinConfigEditor::buildPwmTab() {
     int v = std::clamp(BoxValue(pwmLevelBox_->text()), 0, 31);
     SetBoxNumber(pwmLevelBox_, v);
     setPwmLive(v, false);
-    if (s_.link.isOpen()) SendPwmLevel(s_, s_.model.CurPin, pwmLevel_, pwmSlow_->isChecked());
+    if (s_.link.isOpen()) sendPwm(pwmLevel_, pwmSlow_->isChecked());
   });
   connect(jump, &QPushButton::clicked, this, [this] {
-    if (requireLive("level", pwmLevelBox_)) SendPwmLevel(s_, s_.model.CurPin, pwmLevel_, false);
+    if (requireLive("level", pwmLevelBox_)) sendPwm(pwmLevel_, false);
   });
   connect(pwmSlider_, &QSlider::valueChanged, this, [this](int v) {
     if (filling_) return;
     setPwmLive(v, true);
-    if (s_.link.isOpen() && pwmSliderFocus_) SendPwmLevel(s_, s_.model.CurPin, v, pwmSlow_->isChecked());
+    if (s_.link.isOpen() && pwmSliderFocus_) sendPwm(v, pwmSlow_->isChecked());
   });
   return tab;
 }

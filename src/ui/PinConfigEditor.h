@@ -41,6 +41,8 @@ class PinConfigEditor : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void sendServo(int position, bool dynamic);
+  void sendPwm(int level, bool slow);
   void build();
   QWidget* buildServoTab();
   QWidget* buildPwmTab();

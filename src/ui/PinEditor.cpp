@@ -351,7 +351,7 @@ void PinEditor::build() {
     keys.Shift = mods.testFlag(Qt::ShiftModifier);
     keys.Control = mods.testFlag(Qt::ControlModifier);
     keys.Alt = mods.testFlag(Qt::AltModifier);
-    TestAspect(s_, keys);
+    s_.live([keys](Session& w) { TestAspect(w, keys); });
   });
   // The variants without holding keys (Alt + click is taken by many window managers): the
   // button's context menu, also from the keyboard's menu key.
@@ -369,12 +369,13 @@ void PinEditor::build() {
     auto* act = new QAction(v.caption, test_);
     act->setObjectName(QString("ActionPAspTest_%1").arg(index++));
     const TestKeys keys = v.keys;
-    connect(act, &QAction::triggered, this, [this, keys] { TestAspect(s_, keys); });
+    connect(act, &QAction::triggered, this,
+            [this, keys] { s_.live([keys](Session& w) { TestAspect(w, keys); }); });
     test_->addAction(act);
   }
   test_->setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(writeAspect_, &QPushButton::clicked, this,
-          [this] { WriteAspect(s_, s_.model.CurPin, s_.model.CurAspect); });
+          [this] { s_.device([](Session& w) { WriteAspect(w, w.model.CurPin, w.model.CurAspect); }); });
   connect(readPin_, &QPushButton::clicked, this, [this] {
     if (requestJob_) requestJob_("PAspReadPin");
   });

@@ -1,5 +1,7 @@
 #include "ui/TestTab.h"
 
+#include <memory>
+
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -93,47 +95,89 @@ TestTab::TestTab(Session& s, QWidget* parent) : QWidget(parent), s_(s), monitor_
     // The boxes show what goes out: rounded, and kept to the 7 bits a frame carries.
     PalkValues v{BoxValue(palkParam_[0]->text()), BoxValue(palkParam_[1]->text()),
                  BoxValue(palkParam_[2]->text())};
-    SendRawPalk(s_, v);
+    // The values are cut to what a frame carries here, so that the boxes show what goes out.
+    ClampPalkValues(v);
     SetBoxNumber(palkParam_[0], v.command);
     SetBoxNumber(palkParam_[1], v.output);
     SetBoxNumber(palkParam_[2], v.parameter);
+    s_.live([v](Session& w) {
+      PalkValues sent = v;
+      SendRawPalk(w, sent);
+    });
   });
-  connect(reset0, &QPushButton::clicked, this, [this] { ResetModule(s_, s_.link.opts.ModuleAddress); });
-  connect(reset1, &QPushButton::clicked, this, [this] { ResetModule(s_, 15); });
-  connect(clr0, &QPushButton::clicked, this, [this] { ClearAllOutputs(s_, s_.link.opts.ModuleAddress); });
-  connect(clr1, &QPushButton::clicked, this, [this] { ClearAllOutputs(s_, 0); });
-  connect(lt0, &QPushButton::clicked, this, [this] { LampTestAllOutputs(s_, s_.link.opts.ModuleAddress); });
-  connect(lt1, &QPushButton::clicked, this, [this] { LampTestAllOutputs(s_, 0); });
-  connect(lt2, &QPushButton::clicked, this, [this] { LampTestAllOutputs(s_, 15); });
+  // The module buttons: -1 stands for the module address in use.
+  struct ModuleButton {
+    QPushButton* button;
+    bool (*command)(Session&, int);
+    int module;
+  };
+  const ModuleButton moduleButtons[] = {{reset0, &ResetModule, -1},     {reset1, &ResetModule, 15},
+                                        {clr0, &ClearAllOutputs, -1},   {clr1, &ClearAllOutputs, 0},
+                                        {lt0, &LampTestAllOutputs, -1}, {lt1, &LampTestAllOutputs, 0},
+                                        {lt2, &LampTestAllOutputs, 15}};
+  for (const ModuleButton& b : moduleButtons) {
+    connect(b.button, &QPushButton::clicked, this, [this, fn = b.command, module = b.module] {
+      s_.live([fn, module](Session& w) { fn(w, module < 0 ? w.link.opts.ModuleAddress : module); });
+    });
+  }
 
   // The box keeps the monitor's last lines (the trailing line break leaves one empty block).
   fbm_->setMaximumBlockCount(static_cast<int>(FeedbackMonitor::kMaxLines) + 1);
-  monitor_.onAppend = [this](const std::string& piece) {
-    QScrollBar* bar = fbm_->verticalScrollBar();
-    const bool atEnd = bar->value() == bar->maximum();
-    QTextCursor end(fbm_->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(QString::fromStdString(piece));
-    if (atEnd) bar->setValue(bar->maximum());
-  };
-  monitor_.onClear = [this] { fbm_->clear(); };
-  connect(monitorBtn_, &QPushButton::clicked, this, [this] {
-    if (monitor_.start()) timer2_->start();
-  });
+  connect(monitorBtn_, &QPushButton::clicked, this,
+          [this] { monitorStep([](FeedbackMonitor& m) { m.start(); }); });
   connect(monitorBtn_, &FocusButton::focusLost, this, &TestTab::stopMonitor);
-  connect(clear, &QPushButton::clicked, this, [this] { monitor_.clear(); });
+  connect(clear, &QPushButton::clicked, this, [this] { monitorStep([](FeedbackMonitor& m) { m.clear(); }); });
   connect(timer2_, &QTimer::timeout, this, &TestTab::tick);
+}
+
+// The monitor works on the device thread; what it wrote shows once the step is back.
+void TestTab::monitorStep(std::function<void(FeedbackMonitor&)> step) {
+  struct Output {
+    bool cleared = false;
+    std::string text;
+    bool running = false;
+  };
+  auto out = std::make_shared<Output>();
+  FeedbackMonitor* m = &monitor_;
+  s_.live(
+      [m, out, step](Session& w) {
+        m->bind(w.link);
+        m->onAppend = [out](const std::string& piece) { out->text += piece; };
+        m->onClear = [out] {
+          out->cleared = true;
+          out->text.clear();
+        };
+        step(*m);
+        m->onAppend = nullptr;
+        m->onClear = nullptr;
+        out->running = m->running();
+      },
+      [this, out] {
+        if (out->cleared) fbm_->clear();
+        if (!out->text.empty()) {
+          QScrollBar* bar = fbm_->verticalScrollBar();
+          const bool atEnd = bar->value() == bar->maximum();
+          QTextCursor end(fbm_->document());
+          end.movePosition(QTextCursor::End);
+          end.insertText(QString::fromStdString(out->text));
+          if (atEnd) bar->setValue(bar->maximum());
+        }
+        monitorOn_ = out->running;
+        if (out->running && !timer2_->isActive()) timer2_->start();
+        if (!out->running) timer2_->stop();
+      });
 }
 
 void TestTab::stopMonitor() {
   timer2_->stop();
-  monitor_.stop();
+  if (!monitorOn_) return;
+  monitorOn_ = false;
+  monitorStep([](FeedbackMonitor& m) { m.stop(); });
 }
 
 void TestTab::tick() {
-  if (busy_ && busy_()) return;  // a job holds the link; the next tick tries again
-  monitor_.tick();
-  if (!monitor_.running()) timer2_->stop();
+  if (busy_ && busy_()) return;  // the link is busy; the next tick tries again
+  monitorStep([](FeedbackMonitor& m) { m.tick(); });
 }
 
 void TestTab::portChanged() {

@@ -32,10 +32,12 @@ class TestTab : public QWidget {
  private:
   void tick();
   void stopMonitor();
+  void monitorStep(std::function<void(FeedbackMonitor&)> step);
 
   Session& s_;
   FeedbackMonitor monitor_;
   std::function<bool()> busy_;
+  bool monitorOn_ = false;  // as the monitor last said
   std::array<ValidatedEdit*, 3> palkParam_{};
   QPlainTextEdit* fbm_;
   FocusButton* monitorBtn_;

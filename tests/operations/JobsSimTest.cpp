@@ -63,7 +63,7 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     SimJobRig r;
     ASSERT_TRUE(r.attach(args)) << r.sim->error();
     // A message means the test has failed: the job ends after the pin it is at.
-    r.s.onPoll = [&r] {
+    r.s.onExchange = [&r] {
       if (!r.prompter.entries.empty()) r.s.requestStop();
     };
     const bool tunnel = !args.empty() && args[0] == "--kestro";
@@ -191,11 +191,11 @@ TEST(JobsSimTest, WriteChangesSendsOnlyTheChangedItemsAndVerifiesOk) {
   r.s.model.pin(3).InitAspect = 2;
   r.s.model.eventOn(9, 0) = 7;
   const auto two = r.s.changesToDevice();
-  r.s.onPoll = [&] {
+  r.s.onExchange = [&] {
     if (r.s.lastProgress().done == 1) r.s.requestStop();
   };
   EXPECT_FALSE(r.click("WriteChanges"));
-  r.s.onPoll = nullptr;
+  r.s.onExchange = nullptr;
   EXPECT_EQ(r.prompter.last(), "Write Changes stopped after 1 of 3 changes");
   EXPECT_EQ(r.s.changesToDevice().size(), two.size());
 

@@ -28,14 +28,14 @@ class DeviceWindowTest : public WindowTest {
     poll.setInterval(0);
     bool acted = false;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-      const Progress& p = window->session().lastProgress();
+      const Progress& p = window->shownProgress();
       if (acted || !window->jobs().running() || p.text.rfind(step, 0) != 0 || p.done < pins) return;
       acted = true;
       during();
     });
     poll.start();
     QTest::mouseClick(w(button), Qt::LeftButton);
-    window->timer1Tick();
+    tick();
     poll.stop();
     EXPECT_TRUE(acted) << "the job ended before the test could act";
   }
@@ -46,7 +46,7 @@ class DeviceWindowTest : public WindowTest {
 TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
   makeSimWindow({"--demo"});
   click("CommandReadAll");
-  window->timer1Tick();
+  tick();
   ASSERT_TRUE(prompter.entries.empty()) << prompter.last();
   EXPECT_EQ(w<QLabel>("LabelGenVersionString")->text(), "3.0.1.12");
   EXPECT_EQ(text("TextGenIDString"), "Demo Layout");
@@ -64,12 +64,12 @@ TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
   });
   closer.start();
   click("CommandVerifyAll");
-  window->timer1Tick();
+  tick();
   ASSERT_NE(window->reportWindow(), nullptr);
   EXPECT_EQ(window->statusText(), "Verify OK") << window->reportWindow()->reportText().toStdString();
   window->session().general.IDString = "Elsewhere";
   click("CommandVerifyAll");
-  window->timer1Tick();
+  tick();
   EXPECT_EQ(window->statusText(), "Verification found 1 difference")
       << window->reportWindow()->reportText().toStdString();
 }
@@ -131,7 +131,7 @@ TEST_F(Screenshots, EachTabAfterReadAll) {
   makeSimWindow({"--demo"});
   QTest::mouseClick(w("Release"), Qt::RightButton);
   window->requestJob("ReadAll");
-  window->timer1Tick();
+  tick();
   EXPECT_TRUE(prompter.texts() == std::vector<std::string>{"Expert Mode?"}) << prompter.last();
   auto save = [&](const QString& name) {
     QTest::qWait(150);

@@ -68,7 +68,7 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutFirst) {
 
     const QString edit = QString("edit_") + a.name[0];
     enter("TextGenIDString", edit);
-    window->timer1Tick();
+    tick();
     EXPECT_TRUE(window->isWindowModified());
     unsavedAnswer = QMessageBox::Cancel;
     window->showStatus(QString());

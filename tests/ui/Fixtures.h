@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
 #include <QDirIterator>
@@ -23,6 +24,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
@@ -60,6 +62,7 @@ struct Controls {
     b->selectAll();
     QTest::keyClicks(b, value);
     QTest::keyClick(b, Qt::Key_Return);
+    if (settle) settle();
   }
   void click(const QString& name) const {
     QWidget* b = w(name);
@@ -68,8 +71,10 @@ struct Controls {
     // Near the left edge: check and option buttons react only on their indicator and text.
     QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(qMin(8, b->width() / 2), b->height() / 2));
     QApplication::processEvents();
+    if (settle) settle();
   }
   QWidget* root = nullptr;
+  std::function<void()> settle;  // after a click or an entry: let device work come back
 };
 
 // The main window over an in-memory port (or `serial` on a simulated Vorn, see makeWindow),
@@ -87,7 +92,26 @@ class WindowTest : public ::testing::Test, public Controls {
     window->show();
     window->activateWindow();
     root = window.get();
+    settle = [this] { waitIdle(); };
+    waitIdle();
+  }
+  // Runs the window's events until its device thread has nothing left to do (at most 20 s).
+  void waitIdle() {
+    const QDeadlineTimer deadline(20000);
     QApplication::processEvents();
+    while (window->deviceBusy() || window->jobs().running()) {
+      if (deadline.hasExpired()) {
+        ADD_FAILURE() << "the device thread is still busy after 20 s";
+        return;
+      }
+      QApplication::processEvents(QEventLoop::AllEvents, 10);
+      QThread::msleep(1);
+    }
+  }
+  // Timer1's tick, and the job it started run to its end.
+  void tick() {
+    window->timer1Tick();
+    waitIdle();
   }
   // The window on a simulated Vorn started with `simArgs`, its port picked from the list.
   void makeSimWindow(std::vector<std::string> simArgs) {
@@ -102,6 +126,7 @@ class WindowTest : public ::testing::Test, public Controls {
   void pickPort(int index) {
     w<QComboBox>("ComboPort")->setCurrentIndex(index);
     emit w<QComboBox>("ComboPort")->activated(index);
+    waitIdle();
   }
   Session& session() { return window->session(); }
 

@@ -135,7 +135,7 @@ TEST_F(WindowTest, EventEditorClampsAndGreysNoAction) {
 TEST_F(WindowTest, JobButtonsShowTheLabelUntilTheTickRunsTheLastOne) {
   click("CommandReadAll");
   EXPECT_TRUE(w("LabelAction")->isVisible());
-  window->timer1Tick();
+  tick();
   EXPECT_FALSE(w("LabelAction")->isVisible());
   EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Select communications port"});
   EXPECT_EQ(w<QLabel>("LabelGenVersionString")->text(), "Unknown");
@@ -143,7 +143,7 @@ TEST_F(WindowTest, JobButtonsShowTheLabelUntilTheTickRunsTheLastOne) {
   click("CommandReadAll");
   click("CommandWriteAll");
   EXPECT_EQ(window->jobs().PendingJob(), "WriteAll");
-  window->timer1Tick();
+  tick();
   EXPECT_EQ(window->jobs().lastJob(), "WriteAll");
   EXPECT_FALSE(w("LabelAction")->isVisible());
 }
