@@ -31,7 +31,8 @@ fi
 unpacked=$(mktemp -d)
 dpkg-deb -x "$deb" "$unpacked"
 for bin in "$unpacked"/usr/bin/*; do
-  readelf --dyn-syms --wide "$bin" | grep -q '__stack_chk_fail' ||
+  syms=$(readelf --dyn-syms --wide "$bin")
+  grep -q '__stack_chk_fail' <<<"$syms" ||
     { echo "${bin#"$unpacked"}: built without the stack protector" >&2; rm -rf "$unpacked"; exit 1; }
 done
 rm -rf "$unpacked"
