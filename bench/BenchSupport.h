@@ -20,9 +20,10 @@
 
 namespace vorn::bench {
 
-inline double CpuSeconds() {
+// CPU time of the process (RUSAGE_THREAD: of the calling thread).
+inline double CpuSeconds(int who = RUSAGE_SELF) {
   rusage ru{};
-  getrusage(RUSAGE_SELF, &ru);
+  getrusage(who, &ru);
   return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
          static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
 }

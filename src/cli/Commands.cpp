@@ -132,8 +132,16 @@ class DeviceSession {
   }
 
   template <typename Job>
+  // A stop (SIGINT, SIGTERM) ends the job before its next exchange.
   bool run(Job job) {
-    const bool ok = job(s_);
+    s_.armStop(true);
+    bool ok = false;
+    try {
+      ok = job(s_);
+    } catch (const JobStopped&) {
+      ok = false;
+    }
+    s_.armStop(false);
     ui_.endProgress();
     return ok;
   }

@@ -145,11 +145,13 @@ bool RunReadAll(Session& s) {
   const ConfigModel model = s.model;
   const GeneralSettings general = s.general;
   const EventControlState ec = s.ec;
+  s.reportProgress(0, 0, "Reading the general settings");
   bool ok = runSteps(s, {ReadGenVersion, ReadGenID, ReadGenDCC, readAddressesQuietly, ReadLC, ReadGenHWC,
                          ReadGenSerial, ReadAllPins, ReadEventActions});
   // The enable maps cannot spoil a read: when they do not come, everything else still counts
   // and the maps are marked unknown, so nothing passes the old boxes off as the Vorn's.
   if (ok && !s.stopHere()) {
+    s.reportProgress(0, 0, "Reading the enable maps");
     s.ec.EnableMapsKnown = false;
     guarded([&] { return ReadEnableMaps(s); });
     if (!s.ec.EnableMapsKnown && !s.stopped()) s.prompter().message(kEnableMapsNotRead, Icon::Warning);
@@ -170,9 +172,14 @@ bool RunReadAll(Session& s) {
 
 namespace {
 
-std::string WriteAllStoppedText(int stage, int pins) {
+std::string WriteAllStoppedText(int stage, int pins, const std::string& partOfNext) {
   if (stage == 0) return "Write All stopped: nothing was written";
   const std::string general = "the general settings except the addresses";
+  if (stage == 1 && !partOfNext.empty()) {
+    const std::string pin = std::to_string(pins + 1);
+    return "Write All stopped in pin " + pin + " of 32 after its " + partOfNext + ": " + general +
+           (pins > 0 ? ", " + pinsDone(pins) : std::string()) + " and part of pin " + pin + " were written";
+  }
   if (stage == 1 && pins == 0)
     return "Write All stopped after the general settings: " + general + " were written";
   if (stage == 1) {
@@ -190,7 +197,9 @@ std::string WriteAllStoppedText(int stage, int pins) {
 bool RunWriteAll(Session& s) {
   // The address settings go last: everything before goes to the Vorn at its present address.
   s.trackedWrites = true;
+  s.pinPartWritten.clear();
   int stage = 0;  // parts written in full: 1 general settings, 2 pins, 3 event control
+  s.reportProgress(0, 0, "Writing the general settings");
   bool ok = runSteps(s, {WriteGenID, WriteGenDCC, WriteLC, WriteGenHWC, WriteGenSerial});
   if (ok) stage = 1;
   ok = ok && runSteps(s, {WriteAllPins});
@@ -198,19 +207,21 @@ bool RunWriteAll(Session& s) {
   if (ok) stage = 2;
   ok = ok && runSteps(s, {WriteEventActions, writeKnownEnableMaps});
   if (ok) stage = 3;
+  if (ok) s.reportProgress(0, 0, "Writing the addresses");
   ok = ok && runSteps(s, {WriteGenAddr});
   s.trackedWrites = false;
   // A write that stopped half-way only brought the Vorn closer to the model: the copy from
   // before still names every difference.
   if (ok) s.rememberDevice();
   s.HideBusy();
-  if (s.stopped()) sayStopped(s, WriteAllStoppedText(stage, pins));
+  if (s.stopped()) sayStopped(s, WriteAllStoppedText(stage, pins, s.pinPartWritten));
   return ok;
 }
 
 bool RunVerifyAll(Session& s) {
   s.report.ClearVerificationReport();
   s.clearPinMarks();
+  s.reportProgress(0, 0, "Verifying the general settings");
   const bool ok = runSteps(s, {VerifyGeneralSettings, VerifyEventControl, VerifyPins});
   // "Verify OK" lets a differing extended address or group mask pass: only a report without
   // findings says what the Vorn holds.

@@ -241,22 +241,34 @@ bool WriteAspect(Session& s, int pin, int aspect) {
     const WireSlot& b = *w;
     const Bytes req{kCmdWriteSlot, u8(pin), u8(aspect), u8(i), b[0], b[1], b[2], b[3], b[4]};
     if (!writeRequest(s, req)) return false;
+    s.pinPartWritten = "aspect " + std::to_string(aspect) + " slot " + std::to_string(i);
   }
   return true;
 }
 
+namespace {
+bool writePart(Session& s, const Bytes& req, const char* part) {
+  if (!writeRequest(s, req)) return false;
+  s.pinPartWritten = part;
+  return true;
+}
+}  // namespace
+
 bool WritePinLayout(Session& s, int pin) {
-  return writeRequest(s, {kCmdWriteLayout, u8(pin), s.model.pin(pin).AspectConfig});
+  return writePart(s, {kCmdWriteLayout, u8(pin), s.model.pin(pin).AspectConfig}, "the aspect layout");
 }
 
 bool WritePinInit(Session& s, int pin) {
-  return writeRequest(s, {kCmdWriteEventOn, u8(pin), InitAspectByte(s.model.pin(pin).InitAspect)});
+  return writePart(s, {kCmdWriteEventOn, u8(pin), InitAspectByte(s.model.pin(pin).InitAspect)},
+                   "the initial aspect");
 }
 
 bool WritePinAddresses(Session& s, int pin) {
   const PinData& pd = s.model.pin(pin);
-  return writeRequest(s, {kCmdWriteAddrConfig, u8(pin), DccConfigByte(pd), SerialConfigByte(pd),
-                          DevicePointerByte(pd.DevicePointer)});
+  return writePart(s,
+                   {kCmdWriteAddrConfig, u8(pin), DccConfigByte(pd), SerialConfigByte(pd),
+                    DevicePointerByte(pd.DevicePointer)},
+                   "the address configuration");
 }
 
 bool WritePinProgram(Session& s, int pin) {
@@ -298,6 +310,7 @@ bool WritePin(Session& s, int pin) {
 bool WriteAllPins(Session& s) {
   for (int p = 0; p < kPinsInUse; ++p) {
     s.reportProgress(p, kPinsInUse, "Writing pin " + std::to_string(p + 1) + " of 32");
+    s.pinPartWritten.clear();
     if (s.stopHere()) return false;
     if (!WritePin(s, p)) return false;
   }

@@ -48,6 +48,12 @@ class Session {
 
   Prompter& prompter() { return prompter_; }
 
+  // One line for the front end's status bar: what the user's last action did.
+  std::function<void(const std::string&)> onStatus;
+  void status(const std::string& text) {
+    if (onStatus) onStatus(text);
+  }
+
   // Front-end hooks; any may be left empty.
   std::function<void(bool)> onBusyChanged;
   std::function<void(const Progress&)> onProgress;
@@ -116,6 +122,10 @@ class Session {
     last_ = Progress{done, total, text};
     if (onProgress) onProgress(last_);
   }
+  // What of the pin being written has gone out in full ("aspect 2 slot 3"; "" at its start):
+  // a job stopped inside a pin names it.
+  std::string pinPartWritten;
+
   // The last progress reported (a stopped job tells from it how far it got).
   const Progress& lastProgress() const { return last_; }
 

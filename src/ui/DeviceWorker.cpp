@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <chrono>
 
 #include "link/QtSerialPort.h"
+#include "operations/JobPlan.h"
 
 namespace vorn {
 
@@ -60,11 +62,17 @@ DeviceWorker::DeviceWorker(SerialPort& port, Clock& clock, Prompter& windowPromp
     });
   };
   s.onStopped = [this](const std::string& text) { record([text](Session& w) { w.sayStopped(text); }); };
+  // The window hears of progress at most every 40 ms: the bar moves smoothly, and the window
+  // does not spend its time repainting once per exchange.
   auto post = [this] {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastProgressBell_ < std::chrono::milliseconds(40)) return;
+    lastProgressBell_ = now;
     bool ring = false;
     {
       const std::lock_guard<std::mutex> lock(mutex_);
-      progress_ = JobProgress{session_.exchanges(), session_.lastProgress()};
+      const int planned = jobs_.running() ? PlannedExchanges(jobs_.lastJob(), session_) : 0;
+      progress_ = JobProgress{session_.exchanges(), planned, session_.lastProgress()};
       ring = !progressPending_;
       progressPending_ = true;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -61,9 +62,11 @@ class DeviceWorker : public QObject {
   std::function<void(const Call&)> beforeCall;
   std::function<void(const Call&, const std::vector<std::function<void(Session&)>>& displayEvents)> afterCall;
 
-  // Progress of the running job as last reported: exchanges begun, and the job's own text.
+  // Progress of the running job as last reported: exchanges sent of those planned (0 when the
+  // job has no plan), and the job's own count and text.
   struct JobProgress {
     int exchanges = 0;
+    int planned = 0;
     Progress progress;
   };
   std::function<void(const JobProgress&)> onProgress;
@@ -115,6 +118,8 @@ class DeviceWorker : public QObject {
   JobProgress progress_;
   std::optional<Question> question_;
   std::optional<bool> answer_;
+  // Device thread only.
+  std::chrono::steady_clock::time_point lastProgressBell_{};
   // Device thread while a call runs; the window's once it is back.
   std::vector<std::function<void(Session&)>> events_;
 };

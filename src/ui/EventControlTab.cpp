@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <memory>
+#include <string>
 
 #include "model/Addresses.h"
 #include "operations/EventControl.h"
@@ -131,15 +133,26 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
   };
   connect(pin_, &ValidatedEdit::validate, this, enterPin);
   connect(upDownPin_, &UpDown::stepped, this, enterPin);
+  // Device work, and a status line saying how it went.
+  auto onDevice = [this](bool (*routine)(Session&), const std::string& what, bool read) {
+    auto ok = std::make_shared<bool>(false);
+    s_.device([routine, ok](Session& w) { *ok = routine(w); },
+              [this, ok, what, read] {
+                refresh();
+                s_.status(what + (*ok ? (read ? " read" : " written")
+                                      : (read ? ": read failed" : ": write failed")));
+              });
+  };
+  auto pinActions = [this] {
+    return "Event actions of pin " + std::to_string(s_.ec.CurECPin + s_.model.NumberBase);
+  };
   connect(readSingle, &QPushButton::clicked, this,
-          [this] { s_.device([](Session& w) { ReadEventActionsSingle(w); }); });
+          [=] { onDevice(&ReadEventActionsSingle, pinActions(), true); });
   connect(writeSingle, &QPushButton::clicked, this,
-          [this] { s_.device([](Session& w) { WriteEventActionsSingle(w); }); });
+          [=] { onDevice(&WriteEventActionsSingle, pinActions(), false); });
   connect(copy, &QPushButton::clicked, this, [this] { CopyEventsToAll(s_); });
-  connect(mapRead, &QPushButton::clicked, this,
-          [this] { s_.device([](Session& w) { ReadEnableMaps(w); }, [this] { refresh(); }); });
-  connect(mapWrite, &QPushButton::clicked, this,
-          [this] { s_.device([](Session& w) { WriteEnableMaps(w); }); });
+  connect(mapRead, &QPushButton::clicked, this, [=] { onDevice(&ReadEnableMaps, "Enable maps", true); });
+  connect(mapWrite, &QPushButton::clicked, this, [=] { onDevice(&WriteEnableMaps, "Enable maps", false); });
   connect(readAll, &QPushButton::clicked, this, [this] { requestJob_("ECReadAll"); });
   connect(writeAll, &QPushButton::clicked, this, [this] { requestJob_("ECWriteAll"); });
   connect(verify_, &QPushButton::clicked, this, [this] { requestJob_("ECVerify"); });

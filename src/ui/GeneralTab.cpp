@@ -300,29 +300,57 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
   connect(stopBits_, &QButtonGroup::idClicked, this,
           [this](int id) { s_.general.SerialStop = static_cast<uint8_t>(id); });
 
-  const std::pair<const char*, bool (*)(Session&)> routines[] = {{"CommandGenVersion", &ReadGenVersion},
-                                                                 {"CommandGenIDRead", &ReadGenID},
-                                                                 {"CommandGenIDWrite", &WriteGenID},
-                                                                 {"CommandGenHWCRead", &ReadGenHWC},
-                                                                 {"CommandGenHWCWrite", &WriteGenHWC},
-                                                                 {"CommandGenDCCRead", &ReadGenDCC},
-                                                                 {"CommandGenDCCWrite", &WriteGenDCC},
-                                                                 {"CommandGenAddrRead", &ReadGenAddr},
-                                                                 {"CommandGenAddrWrite", &WriteGenAddr},
-                                                                 {"CommandLCRead", &ReadLC},
-                                                                 {"CommandLCWrite", &WriteLC},
-                                                                 {"CommandGenSerialRead", &ReadGenSerial},
-                                                                 {"CommandGenSerialWrite", &WriteGenSerial}};
-  for (const auto& [name, fn] : routines) {
+  const struct {
+    const char* button;
+    bool (*routine)(Session&);
+    const char* what;  // for the status line: "<what> read" / "<what> written"
+    bool read;
+  } routines[] = {{"CommandGenVersion", &ReadGenVersion, "Firmware version", true},
+                  {"CommandGenIDRead", &ReadGenID, "ID String", true},
+                  {"CommandGenIDWrite", &WriteGenID, "ID String", false},
+                  {"CommandGenHWCRead", &ReadGenHWC, "Hardware configuration", true},
+                  {"CommandGenHWCWrite", &WriteGenHWC, "Hardware configuration", false},
+                  {"CommandGenDCCRead", &ReadGenDCC, "DCC settings", true},
+                  {"CommandGenDCCWrite", &WriteGenDCC, "DCC settings", false},
+                  {"CommandGenAddrRead", &ReadGenAddr, "Module addressing", true},
+                  {"CommandGenAddrWrite", &WriteGenAddr, "Module addressing", false},
+                  {"CommandLCRead", &ReadLC, "LED control", true},
+                  {"CommandLCWrite", &WriteLC, "LED control", false},
+                  {"CommandGenSerialRead", &ReadGenSerial, "Serial port settings", true},
+                  {"CommandGenSerialWrite", &WriteGenSerial, "Serial port settings", false}};
+  for (const auto& r : routines) {
+    auto ok = std::make_shared<bool>(false);
+    const QString what = r.what;
+    const bool read = r.read;
     // The tab is redrawn also where a routine left a value unchanged, e.g. a cut identity string.
     setRoutine(
-        name, [fn](Session& session) { fn(session); }, [this] { refresh(); });
+        r.button, [fn = r.routine, ok](Session& session) { *ok = fn(session); },
+        [this, ok, what, read] {
+          refresh();
+          emit status(what +
+                      (*ok ? (read ? " read" : " written") : (read ? ": read failed" : ": write failed")));
+        });
   }
-  auto erased = std::make_shared<bool>(false);
+  enum class Erase { NoPort, Cancelled, Sent, Failed };
+  auto erased = std::make_shared<Erase>(Erase::NoPort);
   setRoutine(
-      "CommandGenEraseFlash", [erased](Session& session) { *erased = EraseFlash(session); },
+      "CommandGenEraseFlash",
+      [erased](Session& session) {
+        const bool open = session.link.isOpen();
+        const int before = session.exchanges();
+        const bool sent = EraseFlash(session);
+        *erased = !open                          ? Erase::NoPort
+                  : sent                         ? Erase::Sent
+                  : session.exchanges() > before ? Erase::Failed
+                                                 : Erase::Cancelled;
+      },
       [this, erased] {
-        if (*erased) emit status(QString::fromUtf8(kEraseSentText));
+        switch (*erased) {
+          case Erase::Sent: emit status(QString::fromUtf8(kEraseSentText)); break;
+          case Erase::Cancelled: emit status("Erase Flash cancelled: nothing was sent"); break;
+          case Erase::Failed: emit status("Erase Flash failed"); break;
+          case Erase::NoPort: emit status("Erase Flash: no port selected; nothing was sent"); break;
+        }
       });
 
   refresh();

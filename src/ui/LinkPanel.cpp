@@ -128,8 +128,12 @@ LinkPanel::LinkPanel(Session& s, PortProber prober, QWidget* parent)
                 cmdSetTM_->setVisible(r->setTMVisible);
               });
   });
-  connect(cmdSetTM_, &QPushButton::clicked, this,
-          [this] { s_.device([](Session& w) { SetTransparentMode(w.link); }); });
+  connect(cmdSetTM_, &QPushButton::clicked, this, [this] {
+    auto sent = std::make_shared<bool>(false);
+    s_.device(
+        [sent](Session& w) { *sent = SetTransparentMode(w.link); },
+        [this, sent] { s_.status(*sent ? "Transparent mode asked for" : "Transparent mode not sent"); });
+  });
   connect(checkKLnumber_, &QCheckBox::clicked, this, [this](bool on) {
     s_.model.NumberBase = static_cast<uint8_t>(NumberBaseFor(on));
     emit numberingChanged();
@@ -150,6 +154,8 @@ void LinkPanel::RefreshPortList(std::function<void()> then) {
       },
       [this, listing, then] {
         showPortList(*listing);
+        const size_t n = listing->entries.size();
+        s_.status(n == 1 ? "1 port found" : std::to_string(n) + " ports found");
         if (then) then();
       });
 }
@@ -178,6 +184,7 @@ void LinkPanel::pickPort(int index) {
       },
       [this, valid, e, opened] {
         if (!valid) return;
+        if (*opened) s_.status("Port " + std::to_string(e.number) + " (" + e.path + ") opened");
         if (!*opened) sayCannotOpen(e);
         emit portChanged();
       });
@@ -185,6 +192,8 @@ void LinkPanel::pickPort(int index) {
 
 void LinkPanel::sayCannotOpen(const PortEntry& e) {
   const std::string why = s_.link.port().errorText();
+  s_.status("Cannot open port " + std::to_string(e.number) + " (" + e.path + ")" +
+            (why.empty() ? "" : ": " + why));
   s_.prompter().message("Cannot open port " + std::to_string(e.number) + " (" + e.path + ")" +
                             (why.empty() ? std::string() : ": " + why),
                         Icon::Exclamation);

@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "VornVersion.h"
 #include "files/ConfigFile.h"
@@ -147,6 +148,7 @@ MainWindow::~MainWindow() {
   session_.onDeviceKnownChanged = nullptr;
   session_.onIDStringRefused = nullptr;
   session_.onStopped = nullptr;
+  session_.onStatus = nullptr;
   session_.onDeviceWork = nullptr;
   session_.link.log.onChange = nullptr;
   // The device thread ends (a running job stops at its next exchange) before the session it
@@ -366,6 +368,7 @@ void MainWindow::hookSession() {
     stopAction_->setEnabled(on || jobs_.running());
   };
   s.onStopped = [this](const std::string& text) { showStatus(QString::fromStdString(text)); };
+  s.onStatus = [this](const std::string& text) { showStatus(QString::fromStdString(text)); };
   s.onDisplayRefresh = [this] {
     generalTab_->showRanges();
     deviceTab_->refreshAll();
@@ -416,7 +419,7 @@ void MainWindow::hookWorker() {
     if (!call.live) deviceTab_->refreshOverview();
     syncLinkDisplays();
   };
-  worker_->onProgress = [this](const DeviceWorker::JobProgress& p) { showProgress(p.exchanges, p.progress); };
+  worker_->onProgress = [this](const DeviceWorker::JobProgress& p) { showProgress(p); };
   jobs_.onStopElsewhere = [this] { worker_->requestStop(); };
 }
 
@@ -478,15 +481,18 @@ void MainWindow::jobEnded(double secs) {
   syncLinkDisplays();
 }
 
-void MainWindow::showProgress(int exchanges, const Progress& p) {
-  (void)exchanges;
-  shownProgress_ = p;
-  if (p.total > 0) {
-    progress_->setRange(0, p.total);
-    progress_->setValue(p.done);
-    progress_->setFormat(QString::fromStdString(p.text));
-    progress_->show();
-  }
+// One bar per job: the exchanges sent of those the job plans, with the job's own words for
+// where it is ("Reading pin 12 of 32"); jobs without a plan count their own steps.
+void MainWindow::showProgress(const DeviceWorker::JobProgress& p) {
+  if (!jobs_.running()) return;
+  shownProgress_ = p.progress;
+  const int total = p.planned > 0 ? p.planned : p.progress.total;
+  const int done = p.planned > 0 ? p.exchanges : p.progress.done;
+  if (total <= 0) return;
+  progress_->setRange(0, std::max(total, done));
+  progress_->setValue(done);
+  progress_->setFormat(p.progress.text.empty() ? QString("%p%") : QString::fromStdString(p.progress.text));
+  progress_->show();
 }
 
 void MainWindow::syncLinkDisplays() {

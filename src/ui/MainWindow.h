@@ -12,6 +12,7 @@
 #include "link/SerialPort.h"
 #include "operations/Jobs.h"
 #include "operations/Session.h"
+#include "ui/DeviceWorker.h"
 #include "ui/LinkPanel.h"
 
 class QAction;
@@ -26,7 +27,6 @@ class QTimer;
 namespace vorn {
 
 class CommLogWindow;
-class DeviceWorker;
 class EventControlTab;
 class GeneralTab;
 class JobInputFilter;
@@ -119,7 +119,7 @@ class MainWindow : public QMainWindow {
   void tabChanged(int index);
   void releasePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
   void showReport();
-  void showProgress(int exchanges, const Progress& p);
+  void showProgress(const DeviceWorker::JobProgress& p);
   void syncLinkDisplays();
   void addressesChanged();
   void numberingChanged();

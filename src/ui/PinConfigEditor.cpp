@@ -147,8 +147,10 @@ void PinConfigEditor::build() {
     // Index 1 is the stored (flash) configuration, index 0 the active one.
     connect(getParam_[i], &QPushButton::clicked, this, [this, i] {
       auto read = std::make_shared<bool>(false);
+      const std::string what = configText(i == 1);
       s_.device([read, i](Session& w) { *read = ReadPinConfig(w, i == 1, w.model.CurPin); },
-                [this, read, i] {
+                [this, read, i, what] {
+                  s_.status(what + (*read ? " read" : ": read failed"));
                   if (!*read) return;
                   if (i == 0) markLiveKnown();  // the active configuration carries the live level
                   ShowPinConfig();
@@ -156,22 +158,38 @@ void PinConfigEditor::build() {
     });
     connect(setParam_[i], &QPushButton::clicked, this, [this, i] {
       if (commitVisibleFields) commitVisibleFields();
-      s_.device([i](Session& w) { WritePinConfig(w, i == 1, w.model.CurPin); });
+      auto written = std::make_shared<bool>(false);
+      const std::string what = configText(i == 1);
+      s_.device([written, i](Session& w) { *written = WritePinConfig(w, i == 1, w.model.CurPin); },
+                [this, written, what] { s_.status(what + (*written ? " written" : ": write failed")); });
     });
   }
   btns->addStretch();
   top->addLayout(btns);
 }
 
+std::string PinConfigEditor::configText(bool stored) const {
+  return std::string(stored ? "Stored" : "Active") + " configuration of pin " +
+         std::to_string(s_.model.CurPin + s_.model.NumberBase);
+}
+
 // Live commands: the current pin as it is now; a newer position replaces one not yet sent.
 void PinConfigEditor::sendServo(int position, bool dynamic) {
   const int pin = s_.model.CurPin;
-  s_.live([=](Session& w) { SendServoPosition(w, pin, position, dynamic); }, {}, "servo");
+  const std::string said = "Servo position " + std::to_string(position) + " sent to pin " +
+                           std::to_string(pin + s_.model.NumberBase);
+  auto sent = std::make_shared<bool>(false);
+  s_.live([=](Session& w) { *sent = SendServoPosition(w, pin, position, dynamic); },
+          [this, sent, said] { s_.status(*sent ? said : "Servo position not sent"); }, "servo");
 }
 
 void PinConfigEditor::sendPwm(int level, bool slow) {
   const int pin = s_.model.CurPin;
-  s_.live([=](Session& w) { SendPwmLevel(w, pin, level, slow); }, {}, "pwm");
+  const std::string said =
+      "Level " + std::to_string(level) + " sent to pin " + std::to_string(pin + s_.model.NumberBase);
+  auto sent = std::make_shared<bool>(false);
+  s_.live([=](Session& w) { *sent = SendPwmLevel(w, pin, level, slow); },
+          [this, sent, said] { s_.status(*sent ? said : "Level not sent"); }, "pwm");
 }
 
 QWidget* PinConfigEditor::buildServoTab() {

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <string>
 
 #include "model/PinConfigParams.h"
 
@@ -41,6 +42,7 @@ class PinConfigEditor : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  std::string configText(bool stored) const;
   void sendServo(int position, bool dynamic);
   void sendPwm(int level, bool slow);
   void build();

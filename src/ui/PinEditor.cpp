@@ -1,5 +1,7 @@
 #include "ui/PinEditor.h"
 
+#include <memory>
+
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -351,7 +353,7 @@ void PinEditor::build() {
     keys.Shift = mods.testFlag(Qt::ShiftModifier);
     keys.Control = mods.testFlag(Qt::ControlModifier);
     keys.Alt = mods.testFlag(Qt::AltModifier);
-    s_.live([keys](Session& w) { TestAspect(w, keys); });
+    testAspect(keys);
   });
   // The variants without holding keys (Alt + click is taken by many window managers): the
   // button's context menu, also from the keyboard's menu key.
@@ -369,13 +371,17 @@ void PinEditor::build() {
     auto* act = new QAction(v.caption, test_);
     act->setObjectName(QString("ActionPAspTest_%1").arg(index++));
     const TestKeys keys = v.keys;
-    connect(act, &QAction::triggered, this,
-            [this, keys] { s_.live([keys](Session& w) { TestAspect(w, keys); }); });
+    connect(act, &QAction::triggered, this, [this, keys] { testAspect(keys); });
     test_->addAction(act);
   }
   test_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  connect(writeAspect_, &QPushButton::clicked, this,
-          [this] { s_.device([](Session& w) { WriteAspect(w, w.model.CurPin, w.model.CurAspect); }); });
+  connect(writeAspect_, &QPushButton::clicked, this, [this] {
+    auto written = std::make_shared<bool>(false);
+    const std::string what = "Aspect " + std::to_string(s_.model.CurAspect) + " of pin " +
+                             std::to_string(s_.model.CurPin + s_.model.NumberBase);
+    s_.device([written](Session& w) { *written = WriteAspect(w, w.model.CurPin, w.model.CurAspect); },
+              [this, written, what] { s_.status(what + (*written ? " written" : ": write failed")); });
+  });
   connect(readPin_, &QPushButton::clicked, this, [this] {
     if (requestJob_) requestJob_("PAspReadPin");
   });
@@ -676,6 +682,17 @@ void PinEditor::openEditDialog(QDialog& d, bool pinDialog) {
   ShowPinProgram();
   ShowAddressCounts(details());
   if (pinDialog && onShowPinConfig) onShowPinConfig();
+}
+
+// The live Test: the aspect shown goes to the Vorn (the help variant only shows its text).
+void PinEditor::testAspect(TestKeys keys) {
+  auto sent = std::make_shared<bool>(false);
+  const std::string what = "Aspect " + std::to_string(s_.model.CurAspect) + " of pin " +
+                           std::to_string(s_.model.CurPin + s_.model.NumberBase);
+  s_.live([keys, sent](Session& w) { *sent = TestAspect(w, keys); },
+          [this, keys, sent, what] {
+            if (!keys.Alt) s_.status(*sent ? "Test: " + what + " sent" : "Test: nothing sent");
+          });
 }
 
 }  // namespace vorn

@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 
+#include "operations/Live.h"
 #include "ui/JobRequester.h"
 
 class QButtonGroup;
@@ -62,6 +63,7 @@ class PinEditor : public QWidget {
   std::function<void(QDialog&)> runDialog;
 
  private:
+  void testAspect(TestKeys keys);
   void build();
   void applyDetails();
   void validatePar(int k, int row);

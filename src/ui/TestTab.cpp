@@ -100,24 +100,35 @@ TestTab::TestTab(Session& s, QWidget* parent) : QWidget(parent), s_(s), monitor_
     SetBoxNumber(palkParam_[0], v.command);
     SetBoxNumber(palkParam_[1], v.output);
     SetBoxNumber(palkParam_[2], v.parameter);
-    s_.live([v](Session& w) {
-      PalkValues sent = v;
-      SendRawPalk(w, sent);
-    });
+    auto sent = std::make_shared<bool>(false);
+    s_.live(
+        [v, sent](Session& w) {
+          PalkValues copy = v;
+          *sent = SendRawPalk(w, copy);
+        },
+        [this, sent] { s_.status(*sent ? "Palk command sent" : "Palk command not sent"); });
   });
   // The module buttons: -1 stands for the module address in use.
   struct ModuleButton {
     QPushButton* button;
     bool (*command)(Session&, int);
     int module;
+    const char* said;
   };
-  const ModuleButton moduleButtons[] = {{reset0, &ResetModule, -1},     {reset1, &ResetModule, 15},
-                                        {clr0, &ClearAllOutputs, -1},   {clr1, &ClearAllOutputs, 0},
-                                        {lt0, &LampTestAllOutputs, -1}, {lt1, &LampTestAllOutputs, 0},
-                                        {lt2, &LampTestAllOutputs, 15}};
+  const ModuleButton moduleButtons[] = {
+      {reset0, &ResetModule, -1, "Reset"},         {reset1, &ResetModule, 15, "Reset"},
+      {clr0, &ClearAllOutputs, -1, "Clear All"},   {clr1, &ClearAllOutputs, 0, "Clear All"},
+      {lt0, &LampTestAllOutputs, -1, "Lamp Test"}, {lt1, &LampTestAllOutputs, 0, "Lamp Test"},
+      {lt2, &LampTestAllOutputs, 15, "Lamp Test"}};
   for (const ModuleButton& b : moduleButtons) {
-    connect(b.button, &QPushButton::clicked, this, [this, fn = b.command, module = b.module] {
-      s_.live([fn, module](Session& w) { fn(w, module < 0 ? w.link.opts.ModuleAddress : module); });
+    connect(b.button, &QPushButton::clicked, this, [this, b] {
+      const int module = b.module < 0 ? s_.link.opts.ModuleAddress : b.module;
+      const std::string to = " to module " + std::to_string(module + s_.model.NumberBase);
+      auto sent = std::make_shared<bool>(false);
+      s_.live([fn = b.command, module, sent](Session& w) { *sent = fn(w, module); },
+              [this, sent, said = std::string(b.said), to] {
+                s_.status(said + (*sent ? " sent" + to : ": not everything was sent" + to));
+              });
     });
   }
 

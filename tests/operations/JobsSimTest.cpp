@@ -15,6 +15,7 @@
 #include "model/GeneralSettingsRules.h"
 #include "operations/EventControl.h"
 #include "operations/General.h"
+#include "operations/JobPlan.h"
 #include "operations/Jobs.h"
 #include "operations/PinTransfer.h"
 #include "operations/Session.h"
@@ -74,6 +75,7 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     r.s.general = test::DistinctiveGeneral();
     const ConfigModel written = r.s.model;
     ASSERT_TRUE(r.click("WriteAll") && r.prompter.entries.empty()) << r.prompter.last();
+    EXPECT_EQ(r.s.exchanges(), PlannedExchanges("WriteAll", r.s));
     const auto sent = FramesSince(*r.sim, 0);
     // After the enable maps, the address settings go last: they may redirect everything else.
     const std::vector<std::string> last{"96,11,", "96,8,", "96,3,", "96,2,"};
@@ -85,6 +87,7 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     r.s.general = GeneralSettings{};
     r.s.ec = EventControlState{};
     ASSERT_TRUE(r.click("ReadAll") && r.prompter.entries.empty()) << r.prompter.last();
+    EXPECT_EQ(r.s.exchanges(), PlannedExchanges("ReadAll", r.s));
     GeneralSettings got = r.s.general;
     EXPECT_EQ(got.VersionText, "3.0.1.7");
     got.VersionText = GeneralSettings{}.VersionText;
@@ -97,6 +100,7 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
       EXPECT_TRUE(pin == written.pin(p)) << "pin " << p;
     }
     ASSERT_TRUE(r.click("VerifyAll")) << r.s.report.text();
+    EXPECT_EQ(r.s.exchanges(), PlannedExchanges("VerifyAll", r.s));
     EXPECT_EQ(r.shownReport.substr(r.shownReport.size() - 11), "\r\nVerify OK");
     EXPECT_TRUE(r.prompter.entries.empty()) << r.prompter.last();
     EXPECT_EQ(r.sim->logLines("VORN ").back().find("via=tunnel") != std::string::npos, tunnel);
@@ -124,6 +128,49 @@ TEST(JobsSimTest, WriteAllThenReadAllThenVerifyAllEndsInVerifyOk) {
     EXPECT_TRUE(r.s.link.opts.CheckVornBD);
     ASSERT_TRUE(ReadGenID(r.s));
     EXPECT_EQ(r.s.general.IDString, "");
+  }
+}
+
+// A stop asked while a pin is half done takes effect before the next exchange: the simulator
+// sees no request after the one in progress. A stopped Read All leaves the session as it was;
+// a stopped Write All names what of the pin went out.
+TEST(JobsSimTest, StopTakesEffectBetweenTwoExchanges) {
+  SimJobRig r;
+  ASSERT_TRUE(r.attach({}));
+  test::FillFullConfiguration(r.s.model, r.s.ec);
+  const ConfigModel full = r.s.model;
+  ASSERT_TRUE(r.click("WriteAll")) << r.prompter.last();
+  const int pin0 = PlannedExchanges("WritePin", r.s);  // CurPin is pin 0
+
+  struct Case {
+    const char* job;
+    int stopAt;  // exchanges sent when the stop is asked: inside pin 2 (from 1), after its layout
+    const char* said;
+  };
+  const Case cases[] = {
+      {"ReadAll", 12 + pin0 + 2, "Read All stopped; nothing was changed"},
+      {"WriteAll", 8 + pin0 + 3 + 3,
+       "Write All stopped in pin 2 of 32 after its aspect 0 slot 2: the general settings except the "
+       "addresses, "
+       "pin 1 and part of pin 2 were written"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.job);
+    r.s.model = full;
+    r.s.model.pin(5).Description = "kept";  // not on the Vorn: a read that ran would clear it
+    const ConfigModel before = r.s.model;
+    r.prompter.entries.clear();
+    const size_t from = r.sim->logLines("VORN ").size();
+    r.s.onExchange = [&] {
+      if (r.s.exchanges() == c.stopAt) r.s.requestStop();
+    };
+    EXPECT_FALSE(r.click(c.job));
+    r.s.onExchange = nullptr;
+    EXPECT_TRUE(r.jobs.lastStopped());
+    EXPECT_EQ(r.s.exchanges(), c.stopAt);
+    EXPECT_EQ(FramesSince(*r.sim, from).size(), static_cast<size_t>(c.stopAt));
+    EXPECT_EQ(r.prompter.texts(), std::vector<std::string>{c.said});
+    EXPECT_TRUE(r.s.model.Pins == before.Pins);
   }
 }
 

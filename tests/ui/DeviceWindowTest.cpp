@@ -2,7 +2,12 @@
 // and the pictures of its tabs.
 
 #include "Fixtures.h"
+#include "model/GeneralSettingsRules.h"
 #include "ui/SecondaryWindows.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <deque>
 
 namespace vorn::test {
 namespace {
@@ -108,15 +113,102 @@ TEST_F(DeviceWindowTest, EscapeStopsWriteAllAndSaysWhichPinsWereWritten) {
     QCoreApplication::postEvent(window.get(),
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
   });
+  // It stops at the next exchange: between two pins, or inside one, naming what of it went out.
   const QRegularExpressionMatch m =
       QRegularExpression(
-          "^Write All stopped after pin (\\d+) of 32: the general settings except "
-          "the addresses and pins 1 to \\1 were written$")
+          "^Write All stopped (?:after pin (\\d+) of 32: the general settings except the addresses and pins "
+          "1 "
+          "to \\1|in pin (\\d+) of 32 after its (?:aspect \\d+ slot \\d+|the [a-z ]+): the general settings "
+          "except the addresses, pins 1 to (\\d+) and part of pin \\2) were written$")
           .match(window->statusText());
   ASSERT_TRUE(m.hasMatch()) << window->statusText().toStdString();
-  EXPECT_GE(m.captured(1).toInt(), 3);
-  EXPECT_LT(m.captured(1).toInt(), 32);
+  const int whole = m.captured(1).isEmpty() ? m.captured(3).toInt() : m.captured(1).toInt();
+  if (!m.captured(2).isEmpty()) {
+    EXPECT_EQ(m.captured(2).toInt(), whole + 1);
+  }
+  EXPECT_GE(whole, 3);
+  EXPECT_LT(whole, 32);
   EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
+}
+
+// The device works on a thread of its own: during a Read All the window's own timers keep time
+// (a screen reader's calls and repaints are served the same way).
+TEST_F(DeviceWindowTest, TheWindowKeepsTimeDuringReadAll) {
+  makeSimWindow({"--demo", "--latency-ms", "3"});
+  QElapsedTimer clock;
+  qint64 last = 0, worst = 0;
+  int beats = 0;
+  QTimer beat;
+  beat.setInterval(10);
+  QObject::connect(&beat, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    if (window->jobs().running() && beats++ > 0) worst = std::max(worst, now - last - 10);
+    last = now;
+  });
+  clock.start();
+  beat.start();
+  click("CommandReadAll");
+  tick();
+  beat.stop();
+  EXPECT_TRUE(window->statusText().startsWith("Read All finished")) << window->statusText().toStdString();
+  EXPECT_GT(beats, 20) << "the read was too short to tell";
+  EXPECT_LE(worst, 100) << "the window's timer was " << worst << " ms late";
+}
+
+// A question the device work asks comes up in the window while the work waits; the work goes
+// on with the answer given there.
+TEST_F(DeviceWindowTest, AQuestionOfTheDeviceWorkIsAnsweredInTheWindow) {
+  makeSimWindow({"--demo"});
+  // Flexible addressing on in the Vorn, off in the window.
+  prompter.answers = {true};
+  click("CheckGenPalkaddr");
+  click("CommandGenAddrWrite");
+  click("CheckGenPalkaddr");
+  ASSERT_FALSE(w<QCheckBox>("CheckGenPalkaddr")->isChecked());
+  enter("TextGenXaddr", "7");
+  for (const bool answer : {false, true}) {
+    SCOPED_TRACE(answer);
+    prompter.entries.clear();
+    prompter.answers = {answer};
+    click("CommandGenAddrRead");
+    EXPECT_TRUE(prompter.texts() == std::vector<std::string>{kPalkFlexWarning}) << prompter.last();
+    EXPECT_EQ(w<QCheckBox>("CheckGenPalkaddr")->isChecked(), answer);
+    // The read went on past the question: the extended address is the Vorn's again (0).
+    EXPECT_EQ(text("TextGenXaddr"), QString::number(session().model.NumberBase));
+  }
+}
+
+// Every action that reaches the Vorn replaces the status line, live commands too; an erase
+// given up says that nothing went out.
+TEST_F(DeviceWindowTest, EachDeviceActionSaysInTheStatusLineHowItWent) {
+  prompter.answers = {true};  // "Expert Mode?"
+  makeSimWindow({"--demo", "--module", "2"});
+  QTest::mouseClick(w("Release"), Qt::RightButton);
+  enter("TextAddress", "3");
+  const struct {
+    int tab;
+    const char* button;
+    std::deque<bool> answers;
+    const char* said;
+  } cases[] = {
+      {0, "CommandGenIDRead", {}, "ID String read"},
+      {0, "CommandGenEraseFlash", {true, false}, "Erase Flash cancelled: nothing was sent"},
+      {3, "Command_LT_0", {}, "Lamp Test sent to module 3"},
+      {3, "Command_Clr_1", {}, "Clear All sent to module 1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.button);
+    showTab(c.tab);
+    prompter.answers = c.answers;
+    window->showStatus("before");
+    click(c.button);
+    EXPECT_EQ(window->statusText().toStdString(), c.said);
+  }
+  EXPECT_EQ(sim->logLines("ERASED").size(), 0u);
+  // The lamp test went to module 3 (address byte 4 * 2 + 3), Clear All to module 1 (3).
+  EXPECT_TRUE(sim->waitForLog("PALK a=", 64));
+  EXPECT_EQ(sim->logLines("PALK a=11 ").size(), 32u);
+  EXPECT_EQ(sim->logLines("PALK a=3 ").size(), 32u);
 }
 
 // Not a check: when VORN_SCREENSHOT_DIR is set (scripts/screenshots.sh), saves a picture of
