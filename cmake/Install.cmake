@@ -20,11 +20,11 @@ configure_file(data/VornDevices.def ${CMAKE_CURRENT_BINARY_DIR}/VornDevices.def 
 
 # Manual pages made from each program's own --help and --version, plus a hand-written
 # section file each (share/man/<program>.h2m). Not under the sanitizers: the leak checker
-# would fail the build on the programs' exit.
+# would fail the build on the programs' exit, and nobody packages a sanitizer build.
 find_program(HELP2MAN_PROGRAM help2man)
 find_program(GZIP_PROGRAM gzip REQUIRED)
 set(_man_pages)
-if(HELP2MAN_PROGRAM AND NOT VORN_SANITIZE)
+if(HELP2MAN_PROGRAM AND NOT VORN_SANITIZE AND NOT VORN_TSAN)
   file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/man)
   foreach(_prog vornconfig vornctl vornsim)
     set(_page ${CMAKE_CURRENT_BINARY_DIR}/man/${_prog}.1)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks what a Debian user gets from a built tree (default build/, as scripts/test.sh leaves
 # it): the desktop entry and the AppStream metadata validate, the .deb made by CPack passes
-# lintian without errors or warnings, and bash completes vornctl's commands, options, bit
-# rates and ports.
+# lintian without errors or warnings and its binaries carry Debian's hardening, and bash
+# completes vornctl's commands, options, bit rates and ports.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build}
@@ -18,8 +18,25 @@ cmake --build "$dir" -j "$(nproc)"  # nothing to do after scripts/test.sh; makes
 rm -f "$dir"/vornconfig_*.deb
 (cd "$dir" && cpack -G DEB >/dev/null)
 deb=$(ls "$dir"/vornconfig_*.deb)
-lintian --fail-on error,warning "$deb" 2> >(grep -v 'running with root privileges' >&2)
-echo "$deb: lintian clean"
+out=$(lintian --fail-on error,warning --display-info "$deb" 2> >(grep -v 'running with root privileges' >&2)) ||
+  { echo "$out"; exit 1; }
+[ -z "$out" ] || echo "$out"
+# Debian's hardening flags: lintian only notes (as info) a binary without fortified libc calls,
+# immediate binding, RELRO or PIE; here each of those fails. It does not look for the stack
+# protector, so the binaries' symbols are checked for it.
+if grep -E 'hardening-no-(bindnow|fortify-functions|relro|pie)' <<<"$out" >&2; then
+  echo "$deb: binaries built without Debian's hardening flags" >&2
+  exit 1
+fi
+unpacked=$(mktemp -d)
+dpkg-deb -x "$deb" "$unpacked"
+for bin in "$unpacked"/usr/bin/*; do
+  syms=$(readelf --dyn-syms --wide "$bin")
+  grep -q '__stack_chk_fail' <<<"$syms" ||
+    { echo "${bin#"$unpacked"}: built without the stack protector" >&2; rm -rf "$unpacked"; exit 1; }
+done
+rm -rf "$unpacked"
+echo "$deb: lintian clean, binaries hardened"
 
 echo "== bash completion of vornctl"
 # Prints the candidates a new bash offers for the words given, the last being completed.

@@ -49,7 +49,7 @@ class DeviceWindowTest : public WindowTest {
 // Read All fills the general tab from the demo Vorn; Verify All then finds no difference, and
 // one after an edit of the window.
 TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
-  makeSimWindow({"--demo"});
+  ASSERT_NO_FATAL_FAILURE(makeSimWindow({"--demo"}));
   click("CommandReadAll");
   tick();
   ASSERT_TRUE(prompter.entries.empty()) << prompter.last();
@@ -80,7 +80,8 @@ TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
 }
 
 TEST_F(DeviceWindowTest, ClicksDuringReadAllAreDroppedAndStopLeavesEverythingAsItWas) {
-  makeSimWindow({"--demo", "--latency-ms", "3"});  // slow enough to act during the job
+  ASSERT_NO_FATAL_FAILURE(
+      makeSimWindow({"--demo", "--latency-ms", "3"}));  // slow enough to act during the job
   const ConfigModel before = window->session().model;
   const GeneralSettings generalBefore = window->session().general;
   runJob("CommandReadAll", "Reading pin", 2, [&] {
@@ -109,7 +110,7 @@ TEST_F(DeviceWindowTest, ClicksDuringReadAllAreDroppedAndStopLeavesEverythingAsI
 }
 
 TEST_F(DeviceWindowTest, EscapeStopsWriteAllAndSaysWhichPinsWereWritten) {
-  makeSimWindow({"--demo", "--latency-ms", "3"});
+  ASSERT_NO_FATAL_FAILURE(makeSimWindow({"--demo", "--latency-ms", "3"}));
   runJob("CommandWriteAll", "Writing pin", 3, [&] {
     QCoreApplication::postEvent(window.get(),
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
@@ -135,7 +136,7 @@ TEST_F(DeviceWindowTest, EscapeStopsWriteAllAndSaysWhichPinsWereWritten) {
 // The device works on a thread of its own: during a Read All the window's own timers keep time
 // (a screen reader's calls and repaints are served the same way).
 TEST_F(DeviceWindowTest, TheWindowKeepsTimeDuringReadAll) {
-  makeSimWindow({"--demo", "--latency-ms", "3"});
+  ASSERT_NO_FATAL_FAILURE(makeSimWindow({"--demo", "--latency-ms", "3"}));
   QElapsedTimer clock;
   qint64 last = 0, worst = 0;
   int beats = 0;
@@ -159,7 +160,7 @@ TEST_F(DeviceWindowTest, TheWindowKeepsTimeDuringReadAll) {
 // A question the device work asks comes up in the window while the work waits; the work goes
 // on with the answer given there.
 TEST_F(DeviceWindowTest, AQuestionOfTheDeviceWorkIsAnsweredInTheWindow) {
-  makeSimWindow({"--demo"});
+  ASSERT_NO_FATAL_FAILURE(makeSimWindow({"--demo"}));
   // Flexible addressing on in the Vorn, off in the window.
   prompter.answers = {true};
   click("CheckGenPalkaddr");
@@ -183,7 +184,7 @@ TEST_F(DeviceWindowTest, AQuestionOfTheDeviceWorkIsAnsweredInTheWindow) {
 // given up says that nothing went out.
 TEST_F(DeviceWindowTest, EachDeviceActionSaysInTheStatusLineHowItWent) {
   prompter.answers = {true};  // "Expert Mode?"
-  makeSimWindow({"--demo", "--module", "2"});
+  ASSERT_NO_FATAL_FAILURE(makeSimWindow({"--demo", "--module", "2"}));
   QTest::mouseClick(w("Release"), Qt::RightButton);
   enter("TextAddress", "3");
   const struct {
@@ -221,7 +222,7 @@ TEST_F(Screenshots, EachTabAfterReadAll) {
   if (!out) GTEST_SKIP() << "VORN_SCREENSHOT_DIR not set";
   prompter.answers = {true};  // "Expert Mode?"
   size = QSize(1280, 860);
-  makeSimWindow({"--demo"});
+  ASSERT_NO_FATAL_FAILURE(makeSimWindow({"--demo"}));
   QTest::mouseClick(w("Release"), Qt::RightButton);
   window->requestJob("ReadAll");
   tick();
