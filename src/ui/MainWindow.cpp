@@ -734,8 +734,10 @@ void MainWindow::changeEvent(QEvent* e) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-  // A running job is asked to stop and the window stays; unsaved edits are asked about.
-  if (jobs_.running()) {
+  // A running job is asked to stop and the window stays, also while what a device call brought
+  // back is being shown (a report); a live command is short and the window waits for it as it
+  // goes. Unsaved edits are asked about.
+  if (jobs_.running() || (worker_->busy() && !worker_->runningLive())) {
     jobs_.stop();
     e->ignore();
     return;
