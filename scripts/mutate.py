@@ -12,6 +12,7 @@ build folder, and each mutated file is put back before the next one. Run it nice
     nice -n 19 scripts/mutate.py -n 150 --seed 1
 """
 import argparse
+import json
 import os
 import random
 import re
@@ -229,14 +230,49 @@ def prepare(work, commit, test_timeout):
     # What the suite runs: test and fuzz-replay binaries and the two programs they start.
     listing = subprocess.run(["ninja", "-C", tree / "build", "-t", "targets", "all"], capture_output=True, text=True,
                              check=True).stdout
-    targets = sorted(set(re.findall(r"^(?:\S*/)?((?:test|fuzz_replay)_\w+|vornctl|vornsim|vornconfig): CXX_EXEC",
-                                    listing, re.M)))
+    outputs = dict((name, tree / "build" / path) for path, name in re.findall(
+        r"^((?:\S*/)?((?:test|fuzz_replay)_\w+|vornctl|vornsim|vornconfig)): CXX_EXEC", listing, re.M))
+    targets = sorted(outputs)
     print("building the clean copy ...", flush=True)
     if run(["cmake", "--build", tree / "build", "--target", *targets], 3600, work / "build.log") != 0:
         sys.exit(f"the clean copy does not build: see {work / 'build.log'}")
     if run(["ctest", "--test-dir", tree / "build", "-j2"], 1200, work / "ctest.log") != 0:
         sys.exit(f"the suite fails on the clean copy: see {work / 'ctest.log'}")
-    return tree, targets
+    shown = subprocess.run(["ctest", "--test-dir", tree / "build", "--show-only=json-v1"], capture_output=True,
+                           text=True, check=True).stdout
+    tests = {}
+    for t in json.loads(shown)["tests"]:
+        tests.setdefault(Path(t["command"][0]).name, []).append(t["name"])
+    return tree, outputs, tests
+
+
+def home_targets(path, outputs):
+    """The test binary of the mutated file's folder, and the programs tests start (so none is left from the
+    mutant before)."""
+    parts = Path(path).parts
+    area = parts[1] if len(parts) > 2 else ""
+    return [t for t in (f"test_{area}", "vornsim", "vornctl", "vornconfig") if t in outputs]
+
+
+def mtimes(outputs):
+    return {t: p.stat().st_mtime_ns if p.exists() else 0 for t, p in outputs.items()}
+
+
+def suite(build, names, budget, log):
+    """Runs the named tests (all when names is None) until the first failure: (verdict, caught) or None."""
+    cmd = ["ctest", "--test-dir", build, "-j2", "--stop-on-failure"]
+    if names is not None:
+        if not names:
+            return None
+        cmd += ["-R", "^(" + "|".join(re.escape(n) for n in sorted(names)) + ")$"]
+    code = run(cmd, budget, log)
+    text = log.read_text(errors="replace")
+    failed = re.findall(r"^\s+\d+ - (\S+)", text.split("tests FAILED:")[-1], re.M) if code else []
+    if code is None:
+        return "KILLED", "(ran past the budget)"
+    if code != 0:
+        return "KILLED", " ".join(failed[:3]) or "(suite failed)"
+    return None
 
 
 def apply(text, m):
@@ -293,7 +329,8 @@ def main():
         return
 
     work = (TOP / args.work).resolve()
-    tree, targets = prepare(work, commit, args.test_timeout)
+    tree, outputs, tests = prepare(work, commit, args.test_timeout)
+    targets = sorted(outputs)
     build = tree / "build"
     killed = survived = nobuild = 0
     tally = {}
@@ -307,20 +344,37 @@ def main():
             verdict = "NOT PLANTED"
         else:
             path.write_text(mutated)
-            code = run(["cmake", "--build", build, "--target", *targets], args.budget, work / "build.log")
-            if code != 0:
-                verdict = "NO BUILD"
-            else:
-                left = args.budget - (time.monotonic() - start)
-                code = run(["ctest", "--test-dir", build, "-j2", "--stop-on-failure"], left, work / "ctest.log")
-                log = (work / "ctest.log").read_text(errors="replace")
-                failed = re.findall(r"^\s+\d+ - (\S+)", log.split("tests FAILED:")[-1], re.M) if code else []
-                if code is None:
-                    verdict, caught = "KILLED", "(ran past the budget)"
-                elif code == 0:
-                    verdict = "SURVIVED"
+            # First the tests of the mutated file's own folder, so most faults are caught after one small
+            # build; then every other test whose binary the change reached (all of them when a program the
+            # tests start was rebuilt). A binary the change did not reach runs as before and is skipped.
+            before = mtimes(outputs)
+            home = home_targets(m["file"], outputs)
+            ran = set()
+            verdict = None
+            code = run(["cmake", "--build", build, "--target", *home], args.budget, work / "build.log")
+            if code == 0:
+                names = [n for t in home if t.startswith("test_") for n in tests.get(t, [])]
+                ran.update(names)
+                found = suite(build, names, args.budget - (time.monotonic() - start), work / "ctest.log")
+                if found:
+                    verdict, caught = found
                 else:
-                    verdict, caught = "KILLED", " ".join(failed[:3]) or "(suite failed)"
+                    code = run(["cmake", "--build", build, "--target", *targets],
+                               args.budget - (time.monotonic() - start), work / "build.log")
+            if verdict is None and code != 0:
+                verdict = "NO BUILD"
+            if verdict is None:
+                after = mtimes(outputs)
+                changed = {t for t in outputs if after[t] != before[t]}
+                if changed & {"vornsim", "vornctl"}:
+                    names = [n for ns in tests.values() for n in ns]
+                else:
+                    # The command-line tests also start the window program.
+                    names = [n for t in changed | ({"test_cli"} if "vornconfig" in changed else set())
+                             for n in tests.get(t, [])]
+                found = suite(build, [n for n in names if n not in ran],
+                              args.budget - (time.monotonic() - start), work / "ctest.log")
+                verdict, caught = found or ("SURVIVED", "")
             path.write_text(originals[m["file"]])
         if verdict == "KILLED":
             killed += 1
