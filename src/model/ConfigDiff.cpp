@@ -1,5 +1,6 @@
 #include "model/ConfigDiff.h"
 
+#include <iterator>
 #include "model/GeneralSettingsRules.h"
 #include "model/Instructions.h"
 #include "model/PinConfigParams.h"
@@ -226,8 +227,10 @@ class Lister {
 }  // namespace
 
 std::string PinTypeText(int type) {
-  static const char* kTypes[6] = {"Clear", "Servo", "PWM", "PWM inverted", "Input", "Input inverted"};
-  return type >= 0 && type < 6 ? kTypes[type] : "type " + to_string(type);
+  static constexpr const char* kTypes[] = {"Clear",        "Servo", "PWM",
+                                           "PWM inverted", "Input", "Input inverted"};
+  if (type < 0 || type >= std::ssize(kTypes)) return "type " + to_string(type);
+  return kTypes[type];
 }
 
 std::string InstructionText(const Instruction& in, int pin) {
