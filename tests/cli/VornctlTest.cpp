@@ -110,9 +110,15 @@ TEST_F(VornctlTest, BadUsageOrFilesExitWithTwoAndSayWhy) {
     EXPECT_EQ(r.out, "");
   }
   EXPECT_FALSE(exists("never.dat"));
-  const ProgramRun help = Ctl({"read", "--help"});
-  EXPECT_EQ(help.code, 0);
-  EXPECT_NE(help.out.find("module-NN.dat"), std::string::npos);
+  const std::pair<std::vector<std::string>, std::string> helps[] = {{{"read", "--help"}, "module-NN.dat"},
+                                                                    {{"--help"}, "vornctl verify"},
+                                                                    {{"-h"}, "vornctl verify"},
+                                                                    {{"help", "diff"}, "vornctl diff"}};
+  for (const auto& [args, says] : helps) {
+    const ProgramRun help = Ctl(args);
+    EXPECT_EQ(help.code, 0) << says;
+    EXPECT_NE(help.out.find(says), std::string::npos) << help.out;
+  }
 }
 
 TEST_F(VornctlTest, ConvertReadsOldVersionsAndRefusesDamagedFiles) {
