@@ -30,6 +30,11 @@ TEST(InstrCatalogue, CodesBeyondTheTableAreSafeAndNamedByNumber) {
       std::pair(std::count(picker.begin(), picker.end(), 127), std::count(picker.begin(), picker.end(), 128)),
       std::pair(1L, 0L));
   EXPECT_EQ(PickerIndexOf(99), PickerIndexOf(96) + 3) << "the four acceleration steps side by side";
+  // Every code with a time and its base gets the timing help, and only those.
+  for (int code = 0; code < kInstrCodes; ++code) {
+    const InstrDef& d = InstrDefFor(code);
+    EXPECT_EQ(d.Kind == kKindTimed, d.Label2 == "Time" && d.Label3 == "Base") << code;
+  }
 }
 
 TEST(CodeByte, OnlyNineteenToSixtyThreeWithBitFourAreFadeVariants) {
@@ -94,6 +99,9 @@ TEST(ParamEntry, PinOffsetLimitsAndStorage) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(EnterPinOffset(c.Opcode, c.CurPin, c.Typed), c.Expected)
+        << c.Opcode << "/" << c.CurPin << "/" << c.Typed;
+    // What is stored is shown again as it was entered (pin 20 + 12 is pin 0 again: -20).
+    EXPECT_EQ(ShownPinOffset(c.Opcode, c.CurPin, c.Expected.Stored), c.Expected.Shown)
         << c.Opcode << "/" << c.CurPin << "/" << c.Typed;
   }
 }
