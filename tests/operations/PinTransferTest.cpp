@@ -92,6 +92,16 @@ TEST(PinTransferTest, VerificationListsEveryDifferenceAndGoesOn) {
             "Pin Address Configuration: Invalid Response, expected 5,118,6, received 5,118,7\r\n"
             "Pin 8: DCC Address Configuration does not compare\r\n");
   EXPECT_TRUE(r.prompter.entries.empty());
+
+  // A reply for another slot is no answer: the verification ends there and fails.
+  PinTestRig bad;
+  bad.vorn.pins[2].layout = 2;
+  ASSERT_TRUE(ReadAllPins(bad.s));
+  bad.vorn.customReply = [](const Bytes& q) {
+    return q[0] == 's' && q[1] == 2 ? std::optional<Bytes>({'s', 2, 0, 1, 0, 0, 0, 0, 0}) : std::nullopt;
+  };
+  EXPECT_FALSE(VerifyPins(bad.s));
+  EXPECT_EQ(bad.s.report.text(), "Start Pin Verification\r\nNo valid response\r\n");
 }
 
 // A reply of the wrong size or for another pin ends the read with its message; the short
@@ -137,9 +147,10 @@ TEST(PinTransferTest, ReadDeviceReadsTheDevicePinAndItsMembersOnly) {
 
 TEST(PinTransferTest, FieldsTheWireCannotHoldAreNotSent) {
   using Spoil = void (*)(PinData&);
-  for (Spoil spoil : {Spoil([](PinData& p) { p.DCCCount = 9; }), Spoil([](PinData& p) { p.SerialCount = 8; }),
-                      Spoil([](PinData& p) { p.DevicePointer = -5; }),
-                      Spoil([](PinData& p) { p.Aspects[1].Instr[0] = Instruction{9, 0, 0, 200, 0, 0}; })}) {
+  for (Spoil spoil :
+       {Spoil([](PinData& p) { p.DCCCount = 9; }), Spoil([](PinData& p) { p.SerialCount = 8; }),
+        Spoil([](PinData& p) { p.DevicePointer = -5; }), Spoil([](PinData& p) { p.InitAspect = 16; }),
+        Spoil([](PinData& p) { p.Aspects[1].Instr[0] = Instruction{9, 0, 0, 200, 0, 0}; })}) {
     PinTestRig r;
     r.s.model.pin(3).AspectConfig = 3;
     spoil(r.s.model.pin(3));
@@ -148,6 +159,10 @@ TEST(PinTransferTest, FieldsTheWireCannotHoldAreNotSent) {
     ASSERT_EQ(r.prompter.entries.size(), 1u);
     EXPECT_EQ(r.prompter.last().rfind("Pin 3 cannot be written: ", 0), 0u) << r.prompter.last();
   }
+  PinTestRig highest;  // the last initial aspect the wire holds
+  highest.s.model.pin(3).InitAspect = 15;
+  EXPECT_TRUE(WritePin(highest.s, 3));
+  EXPECT_TRUE(highest.prompter.entries.empty()) << highest.prompter.last();
 }
 
 TEST(EventEncodingTest, ActionBytes) {
