@@ -153,6 +153,8 @@ TEST(JobsSimTest, StopTakesEffectBetweenTwoExchanges) {
        "Write All stopped in pin 2 of 32 after its aspect 0 slot 2: the general settings except the "
        "addresses, "
        "pin 1 and part of pin 2 were written"},
+      {"ReadAllPins", pin0 + 2, "Read All Devices stopped after pin 1 of 32"},
+      {"ReadPin", 2, "Read Pin stopped"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.job);

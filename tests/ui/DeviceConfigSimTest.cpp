@@ -107,6 +107,7 @@ TEST_F(DeviceConfigSimTest, EditedProgramWrittenVerifiedAndMarkedInTheOverview) 
   enter("TextPAspInit", "2");
   click("CommandVerifyAllPins");
   EXPECT_EQ(results.back(), false);
+  EXPECT_EQ(shownReport.find("Verify OK"), std::string::npos) << "the report of the run before stays";
   EXPECT_EQ(state(3), "changed, differs");
   EXPECT_EQ(w<QLabel>("lblPinFindings")->text(), "Pin 4: Init does not compare");
 
