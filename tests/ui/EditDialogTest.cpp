@@ -53,8 +53,12 @@ TEST(EditPins, ClearKeepsCountsLiveLevelAndStepNine) {
   p.LiveLevel = 77;
   p.DCCCount = 3;
   p.Aspects[12] = Numbered();
+  p.InitAspect = 5;
+  m.pin(6).DevicePointer = -2;  // a member of the device on pin 4
+  m.pin(6).DeviceName = "Signal";
   ClearPin(m, 4);
-  EXPECT_EQ(p.AspectConfig, 0);
+  EXPECT_EQ(std::tuple(p.AspectConfig, p.InitAspect, m.pin(6).DevicePointer, m.pin(6).DeviceName),
+            std::tuple(0, 0, 0, std::string()));
   EXPECT_EQ(p.LiveLevel, 77);
   EXPECT_EQ(p.DCCCount, 3);
   EXPECT_EQ(p.Aspects[12].Instr[8], Instruction{});
@@ -105,12 +109,19 @@ TEST_F(EditDialogTest, AspectCopyPasteAndStepDialog) {
 
   answer = [](QDialog& d) {
     EXPECT_EQ(d.windowTitle(), "Edit Step 0 of Pin 1, Aspect 2");
+    d.findChild<QPushButton*>("commandInsert")->click();
+    EXPECT_EQ(d.result(), QDialog::Accepted) << "Insert closes the dialog";
+  };
+  click("LabelPAspStep_0");
+  EXPECT_EQ(Par1s(s.model.aspect(0, 2)), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 10}));
+  answer = [](QDialog& d) {
     d.findChild<QPushButton*>("commandDelete")->click();
+    EXPECT_EQ(d.result(), QDialog::Accepted) << "Delete closes the dialog";
   };
   click("LabelPAspStep_0");
   EXPECT_EQ(tab->pinEditor().selectedStep(), 0);
-  EXPECT_EQ(Par1s(s.model.aspect(0, 2)), (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 0, 10}));
-  EXPECT_EQ(text("TextPAspPar1_0"), "2");
+  EXPECT_EQ(Par1s(s.model.aspect(0, 2)), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 0, 10}));
+  EXPECT_EQ(text("TextPAspPar1_0"), "1");
 }
 
 }  // namespace
