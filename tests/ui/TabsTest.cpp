@@ -120,11 +120,15 @@ TEST_F(WindowTest, EventEditorClampsAndGreysNoAction) {
   enter("TextECoff_2", "-5");
   EXPECT_EQ(text("TextECoff_2"), "-1");
   EXPECT_EQ(session().model.eventOff(0, 2), -1);
+  enter("TextECoff_3", "7");
+  ASSERT_NE(session().model.eventOff(31, 3), 7);
   enter("TextECpin", "40");
   EXPECT_EQ(text("TextECpin"), "32");
+  EXPECT_EQ(w<UpDown>("UpDownECpin")->maximum(), 32) << "the arrows follow the numbering";
   EXPECT_EQ(session().ec.CurECPin, 31);
   EXPECT_EQ(text("TextECon_1"), "1") << "pin 31 shows its own actions";
   EXPECT_EQ(text("TextECoff_2"), "-1");
+  EXPECT_EQ(text("TextECoff_3"), QString::number(session().model.eventOff(31, 3)));
   click("CommandECcopy");
   EXPECT_EQ(session().model.eventOn(5, 1), 1);
   click("CheckInitEE_6");
