@@ -10,6 +10,7 @@
 
 #include "Fixtures.h"
 #include "model/PinConfigParams.h"
+#include "ui/DeviceConfigWidgets.h"
 #include "ui/PinOverview.h"
 #include "ui/ScreenFit.h"
 #include "ui/Wording.h"
@@ -103,6 +104,15 @@ TEST_F(KeyboardTest, TabWalksEveryTabOnceInReadingOrder) {
             << b.x() << "," << b.y();
       }
       before = stop;
+    }
+    // Each spinner sits just right of its box.
+    for (UpDown* spin : window->findChildren<UpDown*>()) {
+      auto* box = window->findChild<QLineEdit*>("Text" + spin->objectName().mid(6));
+      if (!spin->isVisible() || !box) continue;
+      const QRect s = place(spin), b = place(box);
+      EXPECT_TRUE(s.left() > b.right() && s.left() - b.right() < 24 && s.center().y() > b.top() &&
+                  s.center().y() < b.bottom())
+          << describe(spin);
     }
     // Each stop looked different while it had the focus.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
