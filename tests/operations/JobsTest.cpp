@@ -129,6 +129,12 @@ TEST(LiveTest, PortFailingMidwayEndsClearAllAndLampTestWithOneMessage) {
   palk.erase(palk.begin(), palk.end() - 32);
   for (size_t out = 0; out < 32; ++out)
     EXPECT_EQ(palk[out], (Bytes{63, 128 + 10, uint8_t(128 + out), 128 + 30, palk[out][4]}));
+  // A raw Palk frame carries 7-bit values: what lies outside is cut, in the frame and the values.
+  PalkValues raw{200, -5, 130};
+  ASSERT_TRUE(SendRawPalk(r.s, raw));
+  EXPECT_EQ(std::tuple(raw.command, raw.output, raw.parameter), std::tuple(127, 0, 127));
+  ASSERT_EQ(palk.back().size(), 5u);
+  EXPECT_EQ(Bytes(palk.back().begin() + 1, palk.back().end() - 1), (Bytes{255, 128, 255}));
   r.s.link.closePort();
   r.prompter.clear();
   EXPECT_FALSE(ClearAllOutputs(r.s, 0));
