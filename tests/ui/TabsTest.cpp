@@ -24,6 +24,9 @@ TEST_F(WindowTest, PalkStartRoundsDownToItsStepOfFour) {
   spin->stepBy(-1);
   EXPECT_EQ(session().model.PalkFlexStart, 126);
   EXPECT_EQ(text("TextGenPalkaddr"), "505");
+  session().model.PalkFlexStart = 5;  // as a read or a loaded file leaves it
+  window->refreshAll();
+  EXPECT_EQ(text("TextGenPalkaddr"), "21");
 }
 
 TEST_F(WindowTest, IdStringTheVornCannotTakeIsMarkedUntilEdited) {
