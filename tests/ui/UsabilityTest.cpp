@@ -167,6 +167,8 @@ TEST_F(WindowTest, EveryInputHasANameOfItsOwnWithinItsTab) {
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->rowCount(), kPinsInUse);
   EXPECT_EQ(table->columnDescription(PinOverviewModel::ColState), "State");
+  // The bit rate hides behind a double-click on the port's label: its tip tells.
+  EXPECT_TRUE(w("LabelPort")->toolTip().contains("bit rate"));
 }
 
 // The window opens inside the screen's available area with its frame; where the preferred
