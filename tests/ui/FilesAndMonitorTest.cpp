@@ -30,6 +30,10 @@ TEST_F(WindowTest, SaveActsOnThePressAndShiftAloneMeansCompact) {
   QTest::mouseClick(save, Qt::LeftButton, Qt::ControlModifier);
   QTest::mouseClick(save, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
   EXPECT_EQ(asked.size(), 2);
+  for (QAction* a : window->findChildren<QAction*>())
+    if (a->text() == "&Save File...") a->trigger();
+  ASSERT_EQ(asked.size(), 3) << "the File menu saves too";
+  EXPECT_TRUE(ReadAll(asked[2]).contains("\"Pin\",31,"));
   EXPECT_TRUE(ReadAll(asked[0]).contains("\"Pin\",31,")) << "full file lists every pin";
   EXPECT_FALSE(ReadAll(asked[1]).contains("\"Pin\",")) << "nothing described: no pins in the compact file";
   session().ec.CheckInitEE[2] = true;
