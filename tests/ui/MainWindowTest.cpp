@@ -2,6 +2,7 @@
 // list and the link options.
 
 #include "Fixtures.h"
+#include "ui/DeviceConfigTab.h"
 #include "ui/PinOverview.h"
 #include "ui/SecondaryWindows.h"
 
@@ -20,6 +21,14 @@ TEST_F(WindowTest, ChangesCommandsWaitForTheVornAsLastKnown) {
   EXPECT_EQ(w<QAction>("ActionWriteChanges")->toolTip(), "Read All first");
   session().rememberDevice();
   EXPECT_EQ(available(), std::vector<bool>(4, true));
+  session().model.pin(2).InitAspect = 1;
+  QStringList listed;
+  window->findChild<DeviceConfigTab*>()->changesDialog = [&](const QStringList& lines, bool) {
+    listed = lines;
+    return false;
+  };
+  w<QAction>("ActionShowChanges")->trigger();
+  EXPECT_EQ(listed.size(), 1) << "the Device menu shows the changes too";
   session().link.setModuleAddress(3);  // another Vorn on the line
   w<PinOverview>("PinOverviewPane")->refresh();
   EXPECT_EQ(available(), std::vector<bool>(4, false));
