@@ -74,6 +74,11 @@ TEST(PinAddress, SerialAndPinAddressTexts) {
   m.RecalcSerialStart();
   m.CurPin = 6;  // starts at 32
   EXPECT_EQ(SerialAddressText(m, c), (SerialAddressTexts{"-", "1.33"}));
+  m.pin(0).SerialCount = 1;  // starts at 31, the last plain one
+  m.RecalcSerialStart();
+  EXPECT_EQ(SerialAddressText(m, c), (SerialAddressTexts{"32", "1.32"}));
+  m.pin(0).SerialCount = 2;
+  m.RecalcSerialStart();
   c.PalkFlexEnabled = true;
   m.PalkFlexStart = 10;
   EXPECT_EQ(SerialAddressText(m, c), (SerialAddressTexts{"73", "1.33"}));
