@@ -27,6 +27,13 @@ TEST_F(PinEditorTest, StepBoxesStoreWhatTheInstructionUses) {
   EXPECT_EQ(text("TextPAspPar2_2"), "0");
   EXPECT_FALSE(w("CheckPAspFade_2")->isVisible());
   EXPECT_EQ(w<QLabel>("LabelPASpHParam2")->text(), "Ins#");
+  // The headings follow the row being worked on.
+  chooseInstruction(0, kSetLevel);
+  for (const auto& [box, heading] :
+       {std::pair("ComboPAspInst_0", "Level"), std::pair("ComboPAspInst_2", "Asp#")}) {
+    w(box)->setFocus();
+    EXPECT_EQ(w<QLabel>("LabelPAspHParam1")->text(), heading) << box;
+  }
 
   goToPin(21);  // pin 20 counted from 0
   chooseLayout(1);
