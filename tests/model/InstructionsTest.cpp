@@ -118,6 +118,12 @@ TEST(ParamEntry, Par1UsesCatalogueRangeAndOffset) {
     EXPECT_EQ(EnterPar1(c.Opcode, c.Typed), c.Expected) << c.Opcode << "/" << c.Typed;
   EXPECT_EQ(ShownPar1(39, 0), -64);
   EXPECT_EQ(ShownPar1(38, 20), 20);
+  // Whatever the range shown, the lowest value typed is stored as 0.
+  for (int code = 0; code < kInstrCodes; ++code) {
+    if (InstrDefFor(code).UsesPar1) {
+      EXPECT_EQ(EnterPar1(code, -1000).Stored, 0) << code;
+    }
+  }
 }
 
 TEST(TimeText, TicksOfTwentyMillisecondsTimesEightToTheBase) {
