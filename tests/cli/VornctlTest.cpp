@@ -370,6 +370,9 @@ TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
                        "/module-03.dat\n2 of 2 modules read\n");
   EXPECT_EQ(QDir(QString::fromStdString(out)).entryList(QDir::Files).join(",").toStdString(),
             "module-00.dat,module-03.dat,modules.txt");
+  // Each file is what a read of that module alone saves (the window's Back Up All shares the code).
+  ASSERT_EQ(Ctl({"read", "--port", sim.path(), "--module", "3", "--out", path("m3.dat")}).code, 0);
+  EXPECT_EQ(ReadFileBytes(path("m3.dat")), ReadFileBytes(out + "/module-03.dat"));
   const auto index = ReadModuleIndexText(ReadFileBytes(out + "/modules.txt").value_or(""));
   ASSERT_TRUE(index && index->size() == 2u);
   EXPECT_EQ((*index)[1].id + " " + (*index)[1].version, "Station 3.0.1.7");
