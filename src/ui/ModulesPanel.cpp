@@ -55,8 +55,13 @@ ModulesPanel::ModulesPanel(Session& s, Hooks hooks, QWidget* parent)
   list_->setAccessibleName("Modules");
   list_->setRootIsDecorated(false);
   list_->setColumnCount(kColumns);
-  list_->setHeaderLabels({"Module", "Identity string", "Firmware", "In this window", "Last result"});
+  list_->setHeaderLabels({"Module", "Identity string", "Firmware", "Window", "Last result"});
+  list_->headerItem()->setToolTip(kHeld,
+                                  "open: the window's module; kept: the window holds its configuration");
   list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  list_->header()->setStretchLastSection(true);
+  // Room for every column but the last, whose text may run long.
+  list_->setMinimumWidth(380);
   summary_ = new QLabel(this);
   summary_->setObjectName("LabelModulesSummary");
   summary_->setWordWrap(true);

@@ -125,6 +125,13 @@ TEST_F(DeviceWindowTest, ModulesPanelFindsSwitchesBacksUpAndVerifiesEveryModule)
   EXPECT_NE(text("TextGenIDString"), "Yard East");
   EXPECT_EQ(window->windowTitle().toStdString(), "untitled[*] - module 4 \u2014 Station - Vorn Config");
   EXPECT_EQ(listed(3), "kept;open;;");
+  // Closing says what would be lost with module 0's edits.
+  prompter.answers = {false};
+  EXPECT_FALSE(window->close());
+  ASSERT_FALSE(prompter.actions.empty());
+  EXPECT_EQ(prompter.actions.back(), std::make_pair(std::string("Close Anyway"), std::string("Cancel")));
+  EXPECT_NE(prompter.last().find("Unsaved changes of module 1 are lost"), std::string::npos)
+      << prompter.last();
   use(0);
   EXPECT_EQ(text("TextGenIDString"), "Yard East");
   EXPECT_EQ(session().changesToDevice().size(), 1u);
@@ -357,6 +364,29 @@ TEST_F(Screenshots, EachTabAfterReadAll) {
     window->resize(wh[0].toInt(), wh[1].toInt());
     save("window-" + size + "-details.png");
   }
+}
+
+// The "Modules" panel after Find Modules, a switch to module 4 and a backup that verified.
+TEST_F(Screenshots, ModulesPanel) {
+  const char* out = std::getenv("VORN_SCREENSHOT_DIR");
+  if (!out) GTEST_SKIP() << "VORN_SCREENSHOT_DIR not set";
+  size = QSize(1440, 860);
+  ASSERT_NO_FATAL_FAILURE(makeSimWindow({"--demo", "--modules", "0,3,7", "--ids", "Yard West,Station,Shed"}));
+  w<QAction>("ActionModules")->trigger();
+  click("CommandFindModules");
+  QTemporaryDir folder;
+  window->modulesPanel()->folderChooser = [&](bool) { return folder.path(); };
+  click("CommandBackUpAll");
+  click("CommandVerifyAllModules");
+  auto* list = w<QTreeWidget>("ListModules");
+  list->setCurrentItem(list->topLevelItem(1));
+  click("CommandUseModule");
+  window->requestJob("ReadAll");
+  tick();
+  w<QTabWidget>("SSTab_Main")->setCurrentIndex(2);
+  window->resizeDocks({window->modulesDock()}, {470}, Qt::Horizontal);
+  QTest::qWait(150);
+  EXPECT_TRUE(window->grab().save(QDir(out).filePath("modules-panel.png")));
 }
 
 }  // namespace
