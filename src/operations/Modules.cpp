@@ -96,7 +96,8 @@ std::vector<ModuleOutcome> eachModule(Session& s, const std::vector<int>& module
   KeepDocument keep(s);
   const int base = s.model.NumberBase;
   std::vector<ModuleOutcome> out;
-  for (std::size_t i = 0; i < modules.size() && !s.stopHere(); ++i) {
+  // A port that failed on the way was closed: the modules after it would only fail alike.
+  for (std::size_t i = 0; i < modules.size() && !s.stopHere() && s.link.isOpen(); ++i) {
     ModuleOutcome o;
     o.module = modules[i];
     o.path = dir + "/" + ModuleFileName(o.module);
@@ -128,7 +129,7 @@ std::optional<FoundModule> ProbeModule(Session& s, int module) {
 std::vector<FoundModule> FindModules(Session& s) {
   KeepDocument keep(s);
   std::vector<FoundModule> found;
-  for (int m = 0; m <= 15 && !s.stopHere(); ++m) {
+  for (int m = 0; m <= 15 && !s.stopHere() && s.link.isOpen(); ++m) {
     s.reportProgress(m, 16, "Looking for module " + shown(s, m));
     try {
       if (auto f = probe(s, m)) found.push_back(*f);

@@ -837,7 +837,7 @@ void MainWindow::buildModules() {
 }
 
 void MainWindow::switchModule(int module) {
-  if (deviceBusy() || jobs_.running()) return;
+  if (deviceBusy() || jobs_.running() || !jobs_.PendingJob().empty()) return;
   const ModuleKey from = ModuleKeyOf(session_.link);
   if (from.module == module) return;
   moduleStore_->keep(from, session_, ModulePart{clean_, fileName_});

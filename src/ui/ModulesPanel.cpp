@@ -82,12 +82,21 @@ ModulesPanel::ModulesPanel(Session& s, Hooks hooks, QWidget* parent)
   lay->addLayout(row2);
   lay->addWidget(summary_);
 
+  setFocusProxy(find_);  // Device > Modules: Enter starts the search
   connect(find_, &QPushButton::clicked, this, &ModulesPanel::findModules);
   connect(use_, &QPushButton::clicked, this, &ModulesPanel::useSelected);
   connect(backUp_, &QPushButton::clicked, this, &ModulesPanel::backUpAll);
   connect(verify_, &QPushButton::clicked, this, &ModulesPanel::verifyAllModules);
   connect(report_, &QPushButton::clicked, this, &ModulesPanel::showSelectedReport);
-  connect(list_, &QTreeWidget::itemActivated, this, &ModulesPanel::useSelected);
+  // A double-click on a verification result opens its report; anywhere else (and Enter), the
+  // module becomes the window's.
+  connect(list_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int column) {
+    list_->setCurrentItem(item);
+    if (column == kResult && report_->isEnabled())
+      showSelectedReport();
+    else
+      useSelected();
+  });
   connect(list_, &QTreeWidget::currentItemChanged, this, &ModulesPanel::updateButtons);
   refresh();
 }
@@ -172,6 +181,9 @@ void ModulesPanel::findModules() {
                                             .arg(found->size())
                                             .arg(found->size() == 1 ? "" : "s")
                                             .arg(names.join(", "));
+        // A port that failed on the way: the reason, not "no module answered".
+        if (!s_.link.isOpen() && !s_.link.lastProblem().empty())
+          text = QString::fromStdString(s_.link.lastProblem());
         text = (*stopped ? "Find Modules stopped: " : "Find Modules: ") + text;
         summary_->setText(text);
         if (hooks_.status) hooks_.status(text);
