@@ -194,6 +194,16 @@ TEST_F(DeviceWindowTest, ModulesPanelFindsSwitchesBacksUpAndVerifiesEveryModule)
   click("CheckKestro");
   list = w<QTreeWidget>("ListModules");
   find();
+  // Stop ends the search between two addresses, with what it found so far.
+  QTimer stopper;
+  stopper.setInterval(0);
+  QObject::connect(&stopper, &QTimer::timeout, [&] {
+    if (window->jobs().running() && window->shownProgress().done >= 2) window->stopJob();
+  });
+  stopper.start();
+  click("CommandFindModules");
+  EXPECT_EQ(listed(0), "1;");
+  EXPECT_EQ(w<QLabel>("LabelModulesSummary")->text(), "Find Modules stopped: 1 module found: 1");
 }
 
 TEST_F(DeviceWindowTest, ClicksDuringReadAllAreDroppedAndStopLeavesEverythingAsItWas) {
