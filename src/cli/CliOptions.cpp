@@ -43,6 +43,9 @@ bool Allowed(const std::string& command, const std::string& option) {
     return link || option == "--port" || option == "--out" || option == "--compact" ||
            option == "--all-modules";
   if (command == "write") return link || option == "--port" || option == "--in";
+  // Every address is asked, and always for an answer.
+  if (command == "modules")
+    return (link && option != "--module" && option != "--one-way") || option == "--port";
   if (command == "verify") return link || option == "--port" || option == "--in" || option == "--all-modules";
   if (command == "convert") return option == "--in" || option == "--out" || option == "--compact";
   if (command == "diff") return option == "--number-from";
@@ -80,7 +83,7 @@ ParseResult ParseArgs(const std::vector<std::string>& args) {
   }
   o.command = args[0];
   if (o.command != "ports" && o.command != "read" && o.command != "write" && o.command != "verify" &&
-      o.command != "convert" && o.command != "diff") {
+      o.command != "convert" && o.command != "diff" && o.command != "modules") {
     r.error = "unknown command '" + o.command + "'";
     return r;
   }
@@ -167,7 +170,8 @@ ParseResult ParseArgs(const std::vector<std::string>& args) {
     }
   }
   if (!o.help) {
-    const bool device = o.command == "read" || o.command == "write" || o.command == "verify";
+    const bool device =
+        o.command == "read" || o.command == "write" || o.command == "verify" || o.command == "modules";
     if (device && o.port.empty())
       r.error = o.command + " needs --port PATH";
     else if ((o.command == "write" || o.command == "verify" || o.command == "convert") && o.in.empty())
@@ -195,6 +199,7 @@ std::string GeneralHelp() {
              "Usage:\n"
              "  vornctl ports                                   list the ports 1..16 that open: \"<n> "
              "<device path>\"\n"
+             "  vornctl modules --port PATH [LINK]              list the modules that answer on the bus\n"
              "  vornctl read    --port PATH [LINK] --out FILE [--compact]   Read All, then save FILE\n"
              "  vornctl read    --port PATH [LINK] --all-modules --out DIR  read every module that answers\n"
              "  vornctl write   --port PATH [LINK] --in FILE    load FILE over the start-up model, then "
@@ -221,7 +226,14 @@ std::string CommandHelp(const std::string& command) {
         "  the exit status is then 1 when no port opens.\n";
     return h + "\n" + kExitHelp;
   }
-  if (command == "read") {
+  if (command == "modules") {
+    h = "vornctl modules --port PATH [LINK]\n"
+        "  Asks each module address 0..15 for its firmware version and identity string, with a\n"
+        "  short reply window per address (a few seconds for the whole bus), and prints one line\n"
+        "  per module that answers: \"<module> <firmware> <identity string>\", the module\n"
+        "  numbered as --number-from says. Nothing is written to any Vorn; --module and\n"
+        "  --one-way do not apply. Exit status 0 when at least one module answered, 1 when none.\n";
+  } else if (command == "read") {
     h = "vornctl read --port PATH [LINK] --out FILE [--compact]\n"
         "  Reads the whole configuration (general settings, all 32 pins, event control) out of\n"
         "  the Vorn, then saves it as a configuration file; --compact leaves out pins without a\n"
@@ -234,9 +246,11 @@ std::string CommandHelp(const std::string& command) {
         "  Probes the module addresses 0..15 with one short version request each (silent\n"
         "  modules are skipped quietly) and reads every module that answers into\n"
         "  DIR/module-NN.dat (NN = stored module address, 00..15), printing one line per module\n"
-        "  found (\"module 4: ...\", numbered as --number-from says); DIR is created when\n"
-        "  missing. Exit status 0 when at least one module was read and every module that\n"
-        "  answered was read completely.\n";
+        "  found (\"module 4: ...\", numbered as --number-from says: saved, read failed, or no\n"
+        "  answer when it fell silent after the search), then \"N of M modules read\"; the index\n"
+        "  DIR/modules.txt lists those saved (module, identity string, firmware, date), as the\n"
+        "  window's \"Back Up All\" writes it. DIR is created when missing. Exit status 0 when\n"
+        "  at least one module answered and every one was read completely, else 1.\n";
   } else if (command == "write") {
     h = "vornctl write --port PATH [LINK] --in FILE\n"
         "  Loads FILE over the start-up configuration (as the window does after starting) and\n"
@@ -253,8 +267,9 @@ std::string CommandHelp(const std::string& command) {
         "  Verifies every DIR/module-NN.dat against module NN and prints one summary line per\n"
         "  module, numbered as --number-from says (\"module 4: Verify OK\", \"module 4: 2\n"
         "  differences\", \"module 4: Verification Stopped\" when the Vorn failed, or \"module 4:\n"
-        "  no answer\" after one short probe). For the full report of one module, verify it\n"
-        "  alone with --module NN. Exit status 0 when every module verified OK.\n";
+        "  no answer\" after one short probe), then \"N of M modules verified OK\". For the full\n"
+        "  report of one module, verify it alone with --module NN. Exit status 0 when every\n"
+        "  module verified OK.\n";
   } else if (command == "convert") {
     h = "vornctl convert --in FILE --out FILE [--compact]\n"
         "  Loads FILE (any data file version) over the start-up configuration and saves it in\n"

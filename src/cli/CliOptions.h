@@ -8,7 +8,7 @@ namespace vorn::cli {
 
 // What one vornctl invocation asks for. Numbers are stored values (module 0 is the first).
 struct CliOptions {
-  std::string command;  // ports, read, write, verify, convert, diff ("" with help = general help)
+  std::string command;  // ports, modules, read, write, verify, convert, diff ("" with help = general help)
   bool help = false;
   std::string port;
   std::string in;

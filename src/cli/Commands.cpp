@@ -6,28 +6,23 @@
 #include <cstdio>
 #include <memory>
 
-#include "cli/ProbeTiming.h"
 #include "cli/StderrUi.h"
 #include "files/ConfigFile.h"
 #include "files/FileAccess.h"
 #include "link/Kestro.h"
 #include "link/PortList.h"
 #include "link/QtSerialPort.h"
+#include "model/CodePage1252.h"
 #include "model/ConfigDiff.h"
 #include "operations/EventControl.h"
 #include "operations/General.h"
 #include "operations/Jobs.h"
+#include "operations/Modules.h"
 #include "operations/Session.h"
 
 namespace vorn::cli {
 
 namespace {
-
-std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
-
-std::string ModuleFile(const std::string& dir, int module) {
-  return dir + "/module-" + TwoDigits(module) + ".dat";
-}
 
 // The report as text lines for a terminal (the window's report uses CR LF).
 std::string PlainLines(const std::string& text) {
@@ -60,8 +55,7 @@ void CatchStopSignals() {
 // One session the way the window holds it after starting, on a real serial port.
 class DeviceSession {
  public:
-  explicit DeviceSession(const CliOptions& o)
-      : o_(o), timing_(SystemClock(), port_), s_(timing_, timing_, ui_) {
+  explicit DeviceSession(const CliOptions& o) : o_(o), s_(port_, SystemClock(), ui_) {
     s_.onProgress = [this](const Progress& p) { ui_.progress(p.text); };
     reset();
     g_stoppable = &s_;
@@ -72,13 +66,7 @@ class DeviceSession {
   DeviceSession& operator=(const DeviceSession&) = delete;
 
   // Fresh start-up state: what a new window holds before anything is read or loaded.
-  void reset() {
-    s_.model = ConfigModel();
-    s_.general = GeneralSettings();
-    s_.ec = EventControlState();
-    s_.report.ClearVerificationReport();
-    s_.model.NumberBase = static_cast<uint8_t>(o_.numberFrom);
-  }
+  void reset() { ResetDocument(s_, o_.numberFrom); }
 
   bool open() {
     LinkOptions& l = s_.link.opts;
@@ -98,18 +86,6 @@ class DeviceSession {
       return false;
     }
     return true;
-  }
-
-  void setModule(int module) { s_.link.setModuleAddress(module); }
-
-  // One version request with the short probe window and no messages.
-  bool probe() {
-    ui_.setMuted(true);
-    timing_.setFast(true);
-    const bool answered = ReadGenVersion(s_);
-    timing_.setFast(false);
-    ui_.setMuted(false);
-    return answered;
   }
 
   // Loads a file for write or verify. A file without enable maps leaves the Vorn's maps out
@@ -156,7 +132,6 @@ class DeviceSession {
   const CliOptions& o_;
   QtSerialPort port_;
   StderrUi ui_;
-  ProbeTiming timing_;
   Session s_;
 };
 
@@ -164,6 +139,16 @@ bool VerifiedOk(const Session& s, bool jobOk) {
   const std::string& t = s.report.text();
   const std::string tail = "Verify OK";
   return jobOk && t.size() >= tail.size() && t.compare(t.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Finds the modules, quietly, before the work on them.
+std::vector<int> FoundAddresses(DeviceSession& d) {
+  std::vector<int> modules;
+  d.run([&modules](Session& s) {
+    for (const FoundModule& f : FindModules(s)) modules.push_back(f.module);
+    return true;
+  });
+  return modules;
 }
 
 int ReadAllModules(const CliOptions& o) {
@@ -174,38 +159,40 @@ int ReadAllModules(const CliOptions& o) {
   }
   DeviceSession d(o);
   if (!d.open()) return kExitDeviceFailed;
-  int found = 0;
+  const std::vector<int> modules = FoundAddresses(d);
+  if (d.session().stopped()) return kExitDeviceFailed;
+  if (modules.empty()) {
+    d.ui().message("No module answered on " + o.port, Icon::Exclamation);
+    return kExitDeviceFailed;
+  }
+  using K = ModuleOutcome::Kind;
   int read = 0;
-  for (int m = 0; m <= 15 && !d.session().stopHere(); ++m) {
-    d.reset();
-    d.setModule(m);
-    if (!d.probe()) continue;
-    ++found;
-    d.reset();
-    const std::string path = ModuleFile(o.out, m);
-    if (!d.run(RunReadAll)) {
-      std::printf("module %d: read failed\n", shown(m));
-    } else if (!d.save(path, false)) {
-      std::printf("module %d: read, but %s could not be saved\n", shown(m), path.c_str());
-      return kExitUsageOrFile;
-    } else {
+  bool saveFailed = false;
+  auto each = [&](const ModuleOutcome& m) {
+    d.ui().endProgress();
+    if (m.kind == K::Saved) {
       ++read;
-      std::printf("module %d: version %s, saved %s\n", shown(m), d.session().general.VersionText.c_str(),
-                  path.c_str());
+      std::printf("module %d: version %s, saved %s\n", shown(m.module), m.found.version.c_str(),
+                  m.path.c_str());
+    } else if (m.kind == K::SaveFailed) {
+      saveFailed = true;
+      std::printf("module %d: read, but %s could not be saved\n", shown(m.module), m.path.c_str());
+    } else {
+      std::printf("module %d: %s\n", shown(m.module),
+                  m.kind == K::ReadFailed ? "read failed" : OutcomeText(m).c_str());
     }
     std::fflush(stdout);
-  }
-  if (d.session().stopped()) return kExitDeviceFailed;
-  if (found == 0) d.ui().message("No module answered on " + o.port, Icon::Exclamation);
-  return found > 0 && read == found ? kExitOk : kExitDeviceFailed;
+  };
+  d.run([&](Session& s) { return !BackUpModules(s, modules, o.out, each).empty(); });
+  if (saveFailed) return kExitUsageOrFile;
+  std::printf("%d of %zu modules read\n", read, modules.size());
+  return read == static_cast<int>(modules.size()) && !d.session().stopped() ? kExitOk : kExitDeviceFailed;
 }
 
 int VerifyAllModules(const CliOptions& o) {
   auto shown = [&o](int module) { return module + o.numberFrom; };
   std::vector<int> modules;
-  for (int m = 0; m <= 15; ++m) {
-    if (ReadFileBytes(ModuleFile(o.in, m))) modules.push_back(m);
-  }
+  for (const ModuleIndexEntry& e : ModulesInFolder(o.in)) modules.push_back(e.module);
   StderrUi ui;
   if (modules.empty()) {
     ui.message("No module-NN.dat files in " + o.in, Icon::Exclamation);
@@ -213,37 +200,24 @@ int VerifyAllModules(const CliOptions& o) {
   }
   DeviceSession d(o);
   if (!d.open()) return kExitDeviceFailed;
-  bool allOk = true;
+  using K = ModuleOutcome::Kind;
+  int ok = 0;
   bool fileBad = false;
-  for (int m : modules) {
-    if (d.session().stopHere()) return kExitDeviceFailed;
-    d.reset();
-    d.setModule(m);
-    if (!d.probe()) {
-      std::printf("module %d: no answer\n", shown(m));
-      allOk = false;
-      continue;
-    }
-    d.reset();
-    if (!d.load(ModuleFile(o.in, m), true)) {
-      std::printf("module %d: invalid file %s\n", shown(m), ModuleFile(o.in, m).c_str());
-      fileBad = true;
-      continue;
-    }
-    const bool ok = VerifiedOk(d.session(), d.run(RunVerifyAll));
-    allOk = allOk && ok;
-    const int n = d.session().report.differences();
-    if (ok) {
-      std::printf("module %d: Verify OK\n", shown(m));
-    } else if (n > 0) {
-      std::printf("module %d: %d difference%s\n", shown(m), n, n == 1 ? "" : "s");
-    } else {
-      std::printf("module %d: Verification Stopped\n", shown(m));  // the reason went to stderr
-    }
+  auto each = [&](const ModuleOutcome& m) {
+    d.ui().endProgress();
+    ok += m.kind == K::VerifyOk ? 1 : 0;
+    fileBad = fileBad || m.kind == K::FileBad;
+    // The reason of a failed verification went to stderr as it happened.
+    const std::string text = m.kind == K::VerifyFailed ? "Verification Stopped"
+                             : m.kind == K::FileBad    ? "invalid file " + m.path
+                                                       : OutcomeText(m);
+    std::printf("module %d: %s\n", shown(m.module), text.c_str());
     std::fflush(stdout);
-  }
+  };
+  d.run([&](Session& s) { return !VerifyModules(s, modules, o.in, each).empty(); });
   if (fileBad) return kExitUsageOrFile;
-  return allOk ? kExitOk : kExitDeviceFailed;
+  std::printf("%d of %zu modules verified OK\n", ok, modules.size());
+  return ok == static_cast<int>(modules.size()) && !d.session().stopped() ? kExitOk : kExitDeviceFailed;
 }
 
 }  // namespace
@@ -263,6 +237,23 @@ int RunPorts() {
   }
   if (permission) ui.message(kDialoutHint);
   return listing.entries.empty() && !listing.failures.empty() ? kExitDeviceFailed : kExitOk;
+}
+
+int RunModules(const CliOptions& o) {
+  DeviceSession d(o);
+  if (!d.open()) return kExitDeviceFailed;
+  std::vector<FoundModule> found;
+  d.run([&found](Session& s) {
+    found = FindModules(s);
+    return true;
+  });
+  // Address, firmware, identity string: the one free text last, as it may hold spaces.
+  for (const FoundModule& f : found) {
+    std::printf("%d %s %s\n", f.module + o.numberFrom, f.version.c_str(), Cp1252ToUtf8(f.id).c_str());
+  }
+  if (found.empty() && !d.session().stopped())
+    d.ui().message("No module answered on " + o.port, Icon::Exclamation);
+  return found.empty() || d.session().stopped() ? kExitDeviceFailed : kExitOk;
 }
 
 int RunConvert(const CliOptions& o) {

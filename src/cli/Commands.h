@@ -10,6 +10,7 @@ inline constexpr int kExitDeviceFailed = 1;
 inline constexpr int kExitUsageOrFile = 2;
 
 int RunPorts();
+int RunModules(const CliOptions& o);
 int RunConvert(const CliOptions& o);
 int RunRead(const CliOptions& o);
 int RunWrite(const CliOptions& o);

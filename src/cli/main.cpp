@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (o.command == "ports") return RunPorts();
+  if (o.command == "modules") return RunModules(o);
   if (o.command == "convert") return RunConvert(o);
   if (o.command == "read") return RunRead(o);
   if (o.command == "write") return RunWrite(o);

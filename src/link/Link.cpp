@@ -9,6 +9,14 @@ namespace vorn {
 namespace {
 constexpr int kPortLost = -2;
 constexpr int kWindowOver = -1;
+
+class SilentPrompter : public Prompter {
+ public:
+  void message(const std::string&, Icon) override {}
+  bool askOkCancel(const std::string&, Icon) override { return false; }
+  bool askYesNo(const std::string&, Icon) override { return false; }
+  bool askToAct(const std::string&, Icon, const std::string&, const std::string&) override { return false; }
+};
 }  // namespace
 
 int BitRateForIndex(int index) {
@@ -20,7 +28,7 @@ int BitRateForIndex(int index) {
 }
 
 Link::Link(SerialPort& port, Clock& clock, Prompter& prompter)
-    : port_(port), clock_(clock), prompter_(prompter) {
+    : port_(port), clock_(clock), prompter_(prompter), replyWindow_(kReplyWindow) {
   port_.setBaudRate(BitRateForIndex(opts.BitRateIndex));
 }
 
@@ -59,9 +67,14 @@ void Link::setModuleAddress(int address) {
   noAnswerHinted_ = answered_ = false;  // another line or Vorn: hint again
 }
 
+Prompter& Link::prompter() {
+  static SilentPrompter silent;
+  return quiet_ ? silent : prompter_;
+}
+
 void Link::say(const std::string& text, Icon icon) {
   lastProblem_ = text.substr(0, text.find('\n'));
-  prompter_.message(text, icon);
+  prompter().message(text, icon);
 }
 
 std::string Link::noAnswerHint() const {
@@ -134,7 +147,7 @@ bool Link::ReceiveReply() {
   bytesHeard_ = false;
   const double start = clock_.now();
   for (;;) {
-    const int b = readWithin(start, kReplyWindow);
+    const int b = readWithin(start, replyWindow_);
     if (b >= 0) {
       bytesHeard_ = true;
       if (kestro.feed(static_cast<uint8_t>(b)) == TunnelReceiver::Event::Complete) kestroHeard_ = true;
@@ -269,7 +282,7 @@ bool Link::TransactTunnel(bool wantReply, const std::vector<uint8_t>& data) {
       break;
     }
     const double elapsed = clock_.now() - start;
-    if (elapsed >= kReplyWindow || elapsed < 0) break;
+    if (elapsed >= replyWindow_ || elapsed < 0) break;
     ReplyOk = TunnelSend({});
   }
   // Polls that kept being answered without our reply are no reply either, and unlike the
@@ -328,7 +341,7 @@ std::string Link::TunnelReceive() {
   std::string result;
   const double start = clock_.now();
   for (;;) {
-    const int b = readWithin(start, kReplyWindow);
+    const int b = readWithin(start, replyWindow_);
     if (b == kPortLost) {
       portFailed();
       break;

@@ -26,6 +26,9 @@ struct LinkOptions {
 
 int BitRateForIndex(int index);
 
+// Reply window of the direct link and of each tunnel frame, seconds.
+constexpr double kReplyWindow = 2.0;
+
 // What every device action says, before anything else, when no port is open.
 inline constexpr const char* kSelectPort = "Select communications port";
 
@@ -47,7 +50,8 @@ class Link {
 
   SerialPort& port() { return port_; }
   Clock& clock() { return clock_; }
-  Prompter& prompter() { return prompter_; }
+  // Where the link and the device routines speak to the user; a silent one while quiet.
+  Prompter& prompter();
   bool isOpen() const { return port_.isOpen(); }
 
   // Opens the port on a device (closing any open one first); sets LinkToggle = 128.
@@ -104,6 +108,16 @@ class Link {
   // the bit rate, and the Kestro option when a Kestro interface seems to be on the port.
   std::string noAnswerHint() const;
 
+  // How long a reply may take, per direct reply and per tunnel frame (kReplyWindow unless
+  // set). Looking for modules on a bus shortens it: a silent address then costs a fraction
+  // of a second instead of two.
+  void setReplyWindow(double seconds) { replyWindow_ = seconds; }
+  double replyWindow() const { return replyWindow_; }
+  // While quiet, messages are not shown (the last problem is still kept) and questions get
+  // their default answer: a silent address is what a search expects, not a fault.
+  void setQuiet(bool on) { quiet_ = on; }
+  bool quiet() const { return quiet_; }
+
   // Reply helpers for callers: data count and byte k of ReplyBuffer.
   int replyCount() const { return ReplyBuffer[1] % 16; }
   uint8_t reply(int k) const { return ReplyBuffer.at(static_cast<size_t>(k)); }
@@ -126,9 +140,8 @@ class Link {
   std::string lastProblem_;
   bool kestroHeard_ = false;  // the last reply window brought a Kestro frame, no Vorn reply
   bool bytesHeard_ = false;   // ... or at least some bytes
+  double replyWindow_;
+  bool quiet_ = false;
 };
-
-// Reply window of the direct link and of each tunnel frame, seconds.
-constexpr double kReplyWindow = 2.0;
 
 }  // namespace vorn

@@ -289,6 +289,18 @@ bool JobRunner::tick() {
 }
 
 void JobRunner::runJob(const std::string& name) {
+  // The three batch jobs say themselves how far they got (vornctl runs them too).
+  const bool saysItself = name == "ReadAll" || name == "WriteAll" || name == "WriteChanges" ||
+                          name.find("Verify") != std::string::npos;
+  runBody(
+      name, [this, &name](Session&) { return run(name); }, saysItself);
+}
+
+void JobRunner::runJob(const std::string& name, const std::function<bool(Session&)>& body) {
+  runBody(name, body, true);
+}
+
+void JobRunner::runBody(const std::string& name, const std::function<bool(Session&)>& body, bool saysItself) {
   struct Running {
     bool& flag;
     explicit Running(bool& f) : flag(f) { flag = true; }
@@ -297,12 +309,9 @@ void JobRunner::runJob(const std::string& name) {
   s_.clearStop();
   lastJob_ = name;
   s_.armStop(true);
-  lastResult_ = guarded([&] { return run(name); });
+  lastResult_ = guarded([&] { return body(s_); });
   s_.armStop(false);
   lastStopped_ = s_.stopped();
-  // The three batch jobs say themselves how far they got (vornctl runs them too).
-  const bool saysItself = name == "ReadAll" || name == "WriteAll" || name == "WriteChanges" ||
-                          name.find("Verify") != std::string::npos;
   if (lastStopped_ && !saysItself) {
     std::string text = JobCaption(name) + " stopped";
     const int pins = pinsBeforeStop(s_);

@@ -47,6 +47,9 @@ class JobRunner {
   bool tick();
   // Runs the named job now, to its end (what tick() does with the pending name).
   void runJob(const std::string& name);
+  // Runs a job of the front end's own (Find Modules, Back Up All) the same way: stop points
+  // armed, outcome kept under `name`. It says itself how a stop left things.
+  void runJob(const std::string& name, const std::function<bool(Session&)>& body);
 
   // Stop (the Stop button, Escape): a running job ends at its next stop point (between two
   // transactions) and says how far it got; a pending job is dropped.
@@ -75,6 +78,7 @@ class JobRunner {
 
  private:
   bool run(const std::string& name);
+  void runBody(const std::string& name, const std::function<bool(Session&)>& body, bool saysItself);
 
   Session& s_;
   std::string pending_;

@@ -22,8 +22,7 @@ bool IsStoringWrite(const std::vector<uint8_t>& req) {
 
 }  // namespace
 
-Session::Session(SerialPort& port, Clock& clock, Prompter& prompter)
-    : link(port, clock, prompter), prompter_(prompter) {
+Session::Session(SerialPort& port, Clock& clock, Prompter& prompter) : link(port, clock, prompter) {
   link.shownNumberBase = [this] { return static_cast<int>(model.NumberBase); };
   link.onRequest = [this](const std::vector<uint8_t>& req) {
     if (!known_) return;

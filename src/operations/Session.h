@@ -46,7 +46,8 @@ class Session {
   void ShowBusy() { setBusy(true); }
   void HideBusy() { setBusy(false); }
 
-  Prompter& prompter() { return prompter_; }
+  // The link's: silent while the link is quiet.
+  Prompter& prompter() { return link.prompter(); }
 
   // One line for the front end's status bar: what the user's last action did.
   std::function<void(const std::string&)> onStatus;
@@ -161,7 +162,7 @@ class Session {
     if (onStopped) {
       onStopped(text);
     } else {
-      prompter_.message(text, Icon::Information);
+      prompter().message(text, Icon::Information);
     }
   }
 
@@ -187,7 +188,6 @@ class Session {
   };
   LinkIdentity identity() const;
 
-  Prompter& prompter_;
   bool busy_ = false;
   std::optional<VornConfiguration> known_;
   LinkIdentity knownFor_;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -25,10 +26,13 @@
 #include "files/ConfigFile.h"
 #include "link/PortList.h"
 #include "operations/EventControl.h"
+#include "operations/Modules.h"
 #include "ui/EventControlTab.h"
 #include "ui/GeneralTab.h"
 #include "ui/JobInputFilter.h"
 #include "ui/MessageBoxPrompter.h"
+#include "ui/ModuleStore.h"
+#include "ui/ModulesPanel.h"
 #include "ui/NoSettings.h"
 #include "ui/SecondaryWindows.h"
 #include "ui/TestTab.h"
@@ -128,6 +132,7 @@ MainWindow::MainWindow(SerialPort& port, Clock& clock, Prompter* prompter, PortP
   if (ownPrompter_) ownPrompter_->setOwner(this);
   setObjectName("frmVornConfig");
   buildWindow();
+  buildModules();
   hookSession();
   hookWorker();
   if (const QScreen* sc = screen()) resize(kPreferredSize.boundedTo(sc->availableGeometry().size()));
@@ -413,7 +418,8 @@ void MainWindow::showShortcuts() {
       "Keyboard shortcuts\n\n"
       "Ctrl+O  Load File\nCtrl+S  Save File\nCtrl+Shift+S  Save File compact\nCtrl+Q  Quit\n"
       "Ctrl+Tab, Ctrl+Shift+Tab  Next, previous tab\n"
-      "F5  Read All\nF6  Write All\nF7  Verify All\nEsc  Stop the running job\n\n"
+      "F5  Read All\nF6  Write All\nF7  Verify All\nCtrl+M  Modules (every Vorn on the line)\nEsc  Stop the "
+      "running job\n\n"
       "Tab and Shift+Tab go from box to box; Alt + the underlined letter of a label goes to its "
       "box. In the pin overview the arrow keys, Home, End, Page Up and Page Down choose the pin.\n\n"
       "In the pin editor: Ctrl+Shift+E in a pin, aspect or step box opens its edit dialog; F2 in "
@@ -518,6 +524,13 @@ void MainWindow::timer1Tick() {
 void MainWindow::startJob() {
   const std::string name = jobs_.takePending();
   if (!IsJobName(name)) return;
+  beginJobDisplay();
+  DeviceWorker* worker = worker_;
+  session_.device([worker, name](Session&) { worker->jobs().runJob(name); },
+                  [this] { jobEnded(session_.link.clock().now() - jobStart_); });
+}
+
+void MainWindow::beginJobDisplay() {
   jobs_.setRunningElsewhere(true);
   shownProgress_ = Progress{};
   stop_->show();
@@ -526,9 +539,27 @@ void MainWindow::startJob() {
   progress_->setFormat(QString());
   progress_->show();
   jobStart_ = session_.link.clock().now();
+}
+
+bool MainWindow::runWindowJob(const std::string& caption, std::function<bool(Session&)> body,
+                              std::function<void()> done) {
+  if (deviceBusy() || jobs_.running() || !jobs_.PendingJob().empty()) return false;
+  if (!session_.link.isOpen()) {
+    session_.prompter().message(kSelectPort, Icon::None);
+    showStatus(QString::fromStdString(caption) + " not started: " + kSelectPort);
+    return false;
+  }
+  session_.ShowBusy();
+  beginJobDisplay();
   DeviceWorker* worker = worker_;
-  session_.device([worker, name](Session&) { worker->jobs().runJob(name); },
-                  [this] { jobEnded(session_.link.clock().now() - jobStart_); });
+  session_.device([worker, caption, body](Session&) { worker->jobs().runJob(caption, body); },
+                  [this, done] {
+                    session_.HideBusy();
+                    if (done) done();
+                    modelChanged();
+                    syncLinkDisplays();
+                  });
+  return true;
 }
 
 // The job is back: Stop goes, input is taken again (also while its report is open).
@@ -616,7 +647,11 @@ void MainWindow::tabChanged(int index) {
   prevTab_ = index;
 }
 
-void MainWindow::addressesChanged() { deviceTab_->refreshAll(); }
+void MainWindow::addressesChanged() {
+  deviceTab_->refreshAll();
+  updateTitle();
+  modulesPanel_->refresh();
+}
 
 void MainWindow::numberingChanged() { refreshAll(); }
 
@@ -688,8 +723,7 @@ void MainWindow::showStatus(const QString& line) { statusLine_->setText(line); }
 
 QString MainWindow::statusText() const { return statusLine_->text(); }
 
-MainWindow::Edits MainWindow::edits() const {
-  const Session& s = session_;
+MainWindow::Edits MainWindow::editsOf(const Session& s) {
   Edits e{s.model.Pins,          s.model.EventOn, s.model.EventOff,
           s.model.PalkFlexStart, s.general,       s.ec.CheckInitEE};
   e.general.VersionText.clear();  // read from the Vorn, not edited
@@ -703,9 +737,15 @@ void MainWindow::modelChanged() { setWindowModified(hasUnsavedEdits()); }
 void MainWindow::markClean(const QString& fileName) {
   clean_ = edits();
   fileName_ = fileName;
-  const QString shown = fileName.isEmpty() ? QString("untitled") : QFileInfo(fileName).fileName();
-  setWindowTitle(shown + "[*] - Vorn Config");
+  updateTitle();
   setWindowModified(false);
+}
+
+// "untitled[*] - module 4 — Yard West - Vorn Config" once modules were found on the bus.
+void MainWindow::updateTitle() {
+  const QString shown = fileName_.isEmpty() ? QString("untitled") : QFileInfo(fileName_).fileName();
+  const QString module = modulesPanel_ ? modulesPanel_->caption(session_.link.opts.ModuleAddress) : QString();
+  setWindowTitle(shown + "[*] - " + (module.isEmpty() ? QString() : module + " - ") + "Vorn Config");
 }
 
 bool MainWindow::settleUnsavedEdits() {
@@ -746,7 +786,97 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     e->ignore();
     return;
   }
+  // Edits kept for other modules live only for this run.
+  if (const QStringList others = modulesWithUnsavedEdits(); !others.isEmpty()) {
+    const std::string text = "Unsaved changes of " + others.join(", ").toStdString() +
+                             " are lost when the window closes.\nTo keep them, choose the module in the "
+                             "Modules list and save its file.";
+    if (!session_.prompter().askToAct(text, Icon::Warning, "Close Anyway", "Cancel")) {
+      e->ignore();
+      return;
+    }
+  }
   e->accept();
+}
+
+void MainWindow::buildModules() {
+  moduleStore_ = std::make_unique<ModuleStore>(session_.prompter());
+  ModulesPanel::Hooks hooks;
+  hooks.runJob = [this](const std::string& caption, std::function<bool(Session&)> body,
+                        std::function<void()> done) {
+    return runWindowJob(caption, std::move(body), std::move(done));
+  };
+  hooks.switchTo = [this](int module) { switchModule(module); };
+  hooks.heldText = [this](int module) {
+    ModuleKey key = ModuleKeyOf(session_.link);
+    if (key.module == module) return QString("open");
+    key.module = module;
+    return moduleStore_->holds(key) ? QString("kept") : QString();
+  };
+  hooks.status = [this](const QString& text) { showStatus(text); };
+  hooks.showReport = [this](const std::string& text) {
+    if (!report_) report_ = new ReportWindow(this);
+    report_->setReportText(text);
+    report_->exec();
+  };
+  modulesPanel_ = new ModulesPanel(session_, std::move(hooks));
+  modulesDock_ = new QDockWidget("Modules", this);
+  modulesDock_->setObjectName("DockModules");
+  modulesDock_->setWidget(modulesPanel_);
+  addDockWidget(Qt::RightDockWidgetArea, modulesDock_);
+  modulesDock_->hide();
+  QAction* show = new QAction("&Modules...", deviceMenu_);
+  show->setObjectName("ActionModules");
+  show->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+  connect(show, &QAction::triggered, this, [this] {
+    modulesDock_->show();
+    modulesDock_->raise();
+    modulesPanel_->setFocus();
+  });
+  deviceMenu_->insertAction(stopAction_, show);
+}
+
+void MainWindow::switchModule(int module) {
+  if (deviceBusy() || jobs_.running() || !jobs_.PendingJob().empty()) return;
+  const ModuleKey from = ModuleKeyOf(session_.link);
+  if (from.module == module) return;
+  moduleStore_->keep(from, session_, ModulePart{clean_, fileName_});
+  session_.link.setModuleAddress(module);
+  const int base = session_.model.NumberBase;  // the numbering is the window's, not the module's
+  const std::any* part = moduleStore_->restore(ModuleKeyOf(session_.link), session_);
+  if (!part) {
+    // A module not worked on yet starts as the window does.
+    ResetDocument(session_, base);
+    session_.forgetDevice();
+    CopyEventsToAll(session_);
+    ShowEventControl(session_);
+  }
+  session_.model.NumberBase = static_cast<uint8_t>(base);
+  refreshAll();
+  if (part) {
+    const auto& kept = std::any_cast<const ModulePart&>(*part);
+    clean_ = kept.clean;
+    fileName_ = kept.fileName;
+    updateTitle();
+  } else {
+    markClean(QString());
+  }
+  modelChanged();
+  deviceTab_->refreshOverview();
+  modulesPanel_->refresh();
+  showStatus(QString("Working on module %1").arg(module + base));
+}
+
+QStringList MainWindow::modulesWithUnsavedEdits() const {
+  QStringList out;
+  const ModuleKey current = ModuleKeyOf(session_.link);
+  for (const ModuleKey& k : moduleStore_->keys()) {
+    const Session* doc = moduleStore_->document(k);
+    const auto* kept = std::any_cast<ModulePart>(moduleStore_->windowPart(k));
+    if (k == current || !doc || !kept || editsOf(*doc) == kept->clean) continue;
+    out << QString("module %1").arg(k.module + session_.model.NumberBase);
+  }
+  return out;
 }
 
 void MainWindow::loadDeviceLibrary(const std::string& programDir) {

@@ -16,6 +16,7 @@
 #include "ui/LinkPanel.h"
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -31,6 +32,8 @@ class EventControlTab;
 class GeneralTab;
 class JobInputFilter;
 class MessageBoxPrompter;
+class ModulesPanel;
+class ModuleStore;
 class ReportWindow;
 class TestTab;
 class DeviceConfigTab;
@@ -107,6 +110,19 @@ class MainWindow : public QMainWindow {
   // Redraws every display from the session.
   void refreshAll();
 
+  // ---- Several Vorns on one bus ----------------------------------------------------------
+  // The "Modules" panel (a dock, from Device > Modules).
+  ModulesPanel* modulesPanel() const { return modulesPanel_; }
+  QDockWidget* modulesDock() const { return modulesDock_; }
+  // Makes `module` the window's module: what the window holds for the module it leaves is
+  // kept for this run; the module chosen gets back what was kept for it (its edits, its
+  // device as last known), or a start-up configuration.
+  void switchModule(int module);
+  // Runs a job of the window's own on the device thread like the job buttons' (progress,
+  // Stop, input dropped); false when it could not start now.
+  bool runWindowJob(const std::string& caption, std::function<bool(Session&)> body,
+                    std::function<void()> done);
+
  private:
   void buildWindow();
   void fitFrame();
@@ -115,6 +131,10 @@ class MainWindow : public QMainWindow {
   void hookSession();
   void hookWorker();
   void startJob();
+  void beginJobDisplay();
+  void buildModules();
+  void updateTitle();
+  QStringList modulesWithUnsavedEdits() const;
   void endJobState();
   void jobEnded(double seconds);
   void showShortcuts();
@@ -153,6 +173,9 @@ class MainWindow : public QMainWindow {
   JobInputFilter* inputFilter_ = nullptr;
   ReportWindow* report_ = nullptr;
   CommLogWindow* commLog_ = nullptr;
+  std::unique_ptr<ModuleStore> moduleStore_;
+  ModulesPanel* modulesPanel_ = nullptr;
+  QDockWidget* modulesDock_ = nullptr;
 
   bool expert_ = false;
   double jobStart_ = 0;
@@ -172,9 +195,15 @@ class MainWindow : public QMainWindow {
     std::array<bool, 2 * kEventInputs> enableMaps;
     bool operator==(const Edits&) const = default;
   };
-  Edits edits() const;
+  static Edits editsOf(const Session& s);
+  Edits edits() const { return editsOf(session_); }
   Edits clean_{};
   QString fileName_;
+  // The window's part of what is kept per module.
+  struct ModulePart {
+    Edits clean;
+    QString fileName;
+  };
 
  protected:
   void closeEvent(QCloseEvent* e) override;

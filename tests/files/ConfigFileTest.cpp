@@ -13,6 +13,7 @@
 #include "RecordingPrompter.h"
 #include "files/ConfigFile.h"
 #include "files/FileAccess.h"
+#include "files/ModuleIndex.h"
 
 namespace vorn {
 namespace {
@@ -326,6 +327,25 @@ TEST(ConfigFile, FailedSaveKeepsThePreviousFile) {
   struct stat st {};
   ASSERT_EQ(stat(fifo.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// The index of a backup folder comes back as written; a tab in an identity string cannot split
+// its line, and lines that do not parse are passed over.
+TEST(ModuleIndex, RoundTripsAndSkipsWhatDoesNotParse) {
+  const std::vector<ModuleIndexEntry> entries{{0, "Yard\tWest", "3.0.1.7", "2026-12-07 17:03"},
+                                              {15, "\xC4nd", "3.0.1.12", "2026-12-07 17:04"}};
+  const std::string text = WriteModuleIndexText(entries);
+  auto back = ReadModuleIndexText(text);
+  ASSERT_TRUE(back && back->size() == 2u);
+  EXPECT_EQ((*back)[0].id, "Yard West");
+  EXPECT_EQ((*back)[1], entries[1]);
+  back = ReadModuleIndexText(text + "16\tx\ty\tz\n3\tshort\r\nx\ta\tb\tc\n7\tShed\t1.0\td\r\n");
+  ASSERT_TRUE(back && back->size() == 3u);
+  EXPECT_EQ((*back)[2].module, 7);
+  EXPECT_EQ((*back)[2].date, "d");
+  EXPECT_FALSE(ReadModuleIndexText("0\tYard\t1.0\td\n"));
+  EXPECT_EQ(ModuleFileName(3), "module-03.dat");
+  EXPECT_EQ(ModuleFileName(12), "module-12.dat");
 }
 
 }  // namespace

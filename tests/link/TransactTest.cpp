@@ -140,6 +140,16 @@ TEST_F(DirectLink, NoReplyClearsBidirectionalAndStepsToggle) {
   EXPECT_TRUE(link.Transact(true, {112, 0}));
   EXPECT_EQ(clock.now(), t1);
   EXPECT_EQ(port.written[1], 192 + 2);
+
+  // Looking for modules: a short window, and the silence kept as the last problem only.
+  link.opts.CheckVornBD = true;
+  link.setReplyWindow(0.25);
+  link.setQuiet(true);
+  const double t2 = clock.now();
+  link.Transact(true, {112, 0});
+  EXPECT_NEAR(clock.now() - t2, 0.25, 0.01);
+  EXPECT_EQ(prompter.texts().size(), 3u);
+  EXPECT_EQ(link.lastProblem(), noAnswer);
 }
 
 // Palk frames never go through the tunnel; the first one after opening closes a resync.

@@ -2,10 +2,15 @@
 // and the pictures of its tabs.
 
 #include "Fixtures.h"
+#include "files/FileAccess.h"
+#include "files/ModuleIndex.h"
 #include "model/GeneralSettingsRules.h"
+#include "ui/ModulesPanel.h"
 #include "ui/SecondaryWindows.h"
 
+#include <QDockWidget>
 #include <QElapsedTimer>
+#include <QTreeWidget>
 #include <algorithm>
 #include <deque>
 
@@ -77,6 +82,128 @@ TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
   tick();
   EXPECT_EQ(window->statusText(), "Verification found 1 difference")
       << window->reportWindow()->reportText().toStdString();
+}
+
+// Three Vorns on one bus: Find Modules lists them (directly and through a Kestro interface);
+// switching between them keeps each one's edits and Write Changes; Back Up All saves each as
+// vornctl would, Verify All Modules checks them; a module that falls silent is listed as such.
+TEST_F(DeviceWindowTest, ModulesPanelFindsSwitchesBacksUpAndVerifiesEveryModule) {
+  const std::vector<std::string> bus{"--modules", "0,3,7", "--ids", "Yard West,Station,Shed"};
+  ASSERT_NO_FATAL_FAILURE(makeSimWindow(bus));
+  ModulesPanel& panel = *window->modulesPanel();
+  auto* list = w<QTreeWidget>("ListModules");
+  auto listed = [&](int column) {
+    std::string s;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+      s += list->topLevelItem(i)->text(column).toStdString() + ";";
+    return s;
+  };
+  auto find = [&] {
+    w<QAction>("ActionModules")->trigger();
+    QElapsedTimer clock;
+    clock.start();
+    click("CommandFindModules");
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(listed(0) + listed(1), "1;4;8;Yard West;Station;Shed;");
+  };
+  auto use = [&](int row) {
+    list->setCurrentItem(list->topLevelItem(row));
+    click("CommandUseModule");
+  };
+  find();
+  ASSERT_TRUE(window->modulesDock()->isVisible());
+  EXPECT_TRUE(prompter.entries.empty()) << prompter.last();  // silent addresses say nothing
+
+  // Module 0 read and edited, then 3 and back: the edit and its Write Changes list are still there.
+  click("CommandReadAll");
+  tick();
+  enter("TextGenIDString", "Yard East");
+  ASSERT_EQ(session().changesToDevice().size(), 1u);
+  use(1);
+  EXPECT_EQ(session().link.opts.ModuleAddress, 3);
+  EXPECT_EQ(session().deviceAsLastKnown(), nullptr);
+  EXPECT_NE(text("TextGenIDString"), "Yard East");
+  EXPECT_EQ(window->windowTitle().toStdString(), "untitled[*] - module 4 \u2014 Station - Vorn Config");
+  EXPECT_EQ(listed(3), "kept;open;;");
+  // Closing says what would be lost with module 0's edits.
+  prompter.answers = {false};
+  EXPECT_FALSE(window->close());
+  ASSERT_FALSE(prompter.actions.empty());
+  EXPECT_EQ(prompter.actions.back(), std::make_pair(std::string("Close Anyway"), std::string("Cancel")));
+  EXPECT_NE(prompter.last().find("Unsaved changes of module 1 are lost"), std::string::npos)
+      << prompter.last();
+  use(0);
+  EXPECT_EQ(text("TextGenIDString"), "Yard East");
+  EXPECT_EQ(session().changesToDevice().size(), 1u);
+  EXPECT_TRUE(window->isWindowModified());
+  EXPECT_EQ(unsavedAsked, 0);  // nothing was lost, so nothing to ask
+  auto* tab = window->findChild<DeviceConfigTab*>();
+  ASSERT_NE(tab, nullptr);
+  tab->changesDialog = [](const QStringList&, bool) { return true; };
+  auto writeChanges = [&] {
+    w<QAction>("ActionWriteChanges")->trigger();
+    tick();
+  };
+  writeChanges();
+  const auto dump = sim->dumpState();
+  EXPECT_TRUE(std::any_of(dump.begin(), dump.end(), [](const std::string& l) {
+    return l.rfind("GEN m=0 ", 0) == 0 && l.find(" id=Yard East") != std::string::npos;
+  }));
+
+  // Back Up All: three full files, as vornctl reads each module; then they all verify.
+  QTemporaryDir folder;
+  const std::string dir = folder.path().toStdString();
+  panel.folderChooser = [&](bool) { return folder.path(); };
+  click("CommandBackUpAll");
+  EXPECT_EQ(listed(4), "saved module-00.dat;saved module-03.dat;saved module-07.dat;");
+  const auto index = ReadModuleIndexText(ReadFileBytes(dir + "/modules.txt").value_or(""));
+  ASSERT_TRUE(index && index->size() == 3u);
+  EXPECT_EQ((*index)[0].id, "Yard East");
+  QTimer closer;
+  closer.setInterval(20);
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* r = window->reportWindow(); r && r->isVisible()) r->accept();
+  });
+  closer.start();
+  click("CommandVerifyAllModules");
+  EXPECT_EQ(listed(4), "Verify OK;Verify OK;Verify OK;");
+  enter("TextGenIDString", "Yard North");
+  writeChanges();
+  click("CommandVerifyAllModules");
+  EXPECT_EQ(listed(4), "1 difference;Verify OK;Verify OK;");
+  list->setCurrentItem(list->topLevelItem(0));
+  click("CommandModuleReport");
+  EXPECT_NE(window->reportWindow()->reportText().indexOf("VornConfig = <Yard East> Vorn = <Yard North>"), -1);
+
+  // Module 3 falls silent in the middle of Back Up All: listed as such, the others saved.
+  ASSERT_NO_FATAL_FAILURE(
+      makeSimWindow({"--modules", "0,3,7", "--ids", "Yard West,Station,Shed", "--silent-after", "3,12"}));
+  window->modulesPanel()->folderChooser = [&](bool) { return folder.path() + "/part"; };
+  QDir().mkpath(folder.path() + "/part");
+  list = w<QTreeWidget>("ListModules");
+  find();
+  click("CommandBackUpAll");
+  EXPECT_EQ(listed(4),
+            "saved module-00.dat;read failed: No response received, resetting bidirectional "
+            "communication;saved module-07.dat;");
+
+  // Through a Kestro interface.
+  std::vector<std::string> kestro = bus;
+  kestro.insert(kestro.end(), {"--kestro", "lintor"});
+  ASSERT_NO_FATAL_FAILURE(makeSimWindow(kestro));
+  click("CheckKestro");
+  list = w<QTreeWidget>("ListModules");
+  find();
+  // Stop ends the search between two addresses, with what it found so far.
+  QTimer stopper;
+  stopper.setInterval(0);
+  QObject::connect(&stopper, &QTimer::timeout, [&] {
+    if (window->jobs().running() && window->shownProgress().done >= 2) window->stopJob();
+  });
+  stopper.start();
+  click("CommandFindModules");
+  EXPECT_EQ(listed(0), "1;");
+  EXPECT_EQ(w<QLabel>("LabelModulesSummary")->text(), "Find Modules stopped: 1 module found: 1");
 }
 
 TEST_F(DeviceWindowTest, ClicksDuringReadAllAreDroppedAndStopLeavesEverythingAsItWas) {
@@ -247,6 +374,29 @@ TEST_F(Screenshots, EachTabAfterReadAll) {
     window->resize(wh[0].toInt(), wh[1].toInt());
     save("window-" + size + "-details.png");
   }
+}
+
+// The "Modules" panel after Find Modules, a switch to module 4 and a backup that verified.
+TEST_F(Screenshots, ModulesPanel) {
+  const char* out = std::getenv("VORN_SCREENSHOT_DIR");
+  if (!out) GTEST_SKIP() << "VORN_SCREENSHOT_DIR not set";
+  size = QSize(1440, 860);
+  ASSERT_NO_FATAL_FAILURE(makeSimWindow({"--demo", "--modules", "0,3,7", "--ids", "Yard West,Station,Shed"}));
+  w<QAction>("ActionModules")->trigger();
+  click("CommandFindModules");
+  QTemporaryDir folder;
+  window->modulesPanel()->folderChooser = [&](bool) { return folder.path(); };
+  click("CommandBackUpAll");
+  click("CommandVerifyAllModules");
+  auto* list = w<QTreeWidget>("ListModules");
+  list->setCurrentItem(list->topLevelItem(1));
+  click("CommandUseModule");
+  window->requestJob("ReadAll");
+  tick();
+  w<QTabWidget>("SSTab_Main")->setCurrentIndex(2);
+  window->resizeDocks({window->modulesDock()}, {470}, Qt::Horizontal);
+  QTest::qWait(150);
+  EXPECT_TRUE(window->grab().save(QDir(out).filePath("modules-panel.png")));
 }
 
 }  // namespace

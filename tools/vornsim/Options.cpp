@@ -84,6 +84,26 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error, bool& h
         error = "--modules: no module given";
         return false;
       }
+    } else if (arg == "--ids") {
+      if (!value(v)) return false;
+      o.ids.clear();
+      std::stringstream ss(v);
+      std::string part;
+      while (std::getline(ss, part, ',')) {
+        if (part.size() > 12) {
+          error = "--ids: an identity string holds at most 12 characters, got '" + part + "'";
+          return false;
+        }
+        o.ids.push_back(part);
+      }
+    } else if (arg == "--silent-after") {
+      if (!value(v)) return false;
+      const auto comma = v.find(',');
+      if (comma == std::string::npos || !toInt(v.substr(0, comma), 0, 15, o.silentModule) ||
+          !toInt(v.substr(comma + 1), 1, 100000000, o.silentAfter)) {
+        error = "--silent-after: expected MODULE,N (module 0..15, N from 1), got '" + v + "'";
+        return false;
+      }
     } else if (arg == "--xaddr") {
       if (!number(0, 95, o.xaddr)) return false;
     } else if (arg == "--reply-xaddr") {
@@ -167,6 +187,7 @@ const char* usageText() {
          "\n"
          "  --module N            answer module address N (0..15, default 0)\n"
          "  --modules A,B,...     answer several module addresses, each with its own state\n"
+         "  --ids A,B,...         identity strings of the modules, in the order of --modules\n"
          "  --xaddr N             extended address of the Vorns (item 2 starts at N); frames with\n"
          "                        the extended-address bit and another byte are ignored. Without\n"
          "                        it any byte is accepted and echoed in the reply\n"
@@ -186,6 +207,8 @@ const char* usageText() {
          "  --log FILE            record every frame received and every event, one line each\n"
          "  --vanish-after N      close the pseudo-terminal and exit when the N-th frame arrives\n"
          "                        (the resynchronising empty frame counts)\n"
+         "  --silent-after M,N    fault: module M answers N frames, then never again (the\n"
+         "                        others go on answering)\n"
          "  --ignore-toggle       carry out a frame whose toggle bit repeats the previous one;\n"
          "                        by default it counts as the same frame sent again and gets\n"
          "                        the previous reply without being carried out (both log REPEAT)\n"

@@ -25,6 +25,9 @@ struct Options {
   std::vector<std::vector<int>> shortReplies;    // answered without the last data byte
   std::vector<std::vector<int>> wrongEchoes;     // answered with the second echo byte changed
   int vanishAfter = 0;                           // 0 = never
+  std::vector<std::string> ids;                  // identity strings of the modules, in their order
+  int silentModule = -1;                         // this module falls silent ...
+  int silentAfter = 0;                           // ... once it has answered this many frames
   bool exitOnHup = false;
   bool ignoreToggle = false;  // carry out repeated frames instead of answering them from memory
   bool strict = false;        // exit status 3 when any request was refused

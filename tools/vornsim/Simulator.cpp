@@ -24,9 +24,21 @@ bool Simulator::applyRequestFaults(const Bytes& request, Bytes& reply) const {
   return true;
 }
 
+bool Simulator::answers(int m) {
+  if (m != opts_.silentModule) return true;
+  if (silentCount_ >= static_cast<unsigned>(opts_.silentAfter)) {
+    log_.line("SILENT m=" + std::to_string(m));
+    return false;
+  }
+  ++silentCount_;
+  return true;
+}
+
 Simulator::Simulator(const Options& options, SimLog& log) : opts_(options), log_(log) {
-  for (int m : opts_.modules) {
+  for (std::size_t i = 0; i < opts_.modules.size(); ++i) {
+    const int m = opts_.modules[i];
     VornState s = opts_.demo ? demoState() : defaultState();
+    if (i < opts_.ids.size()) s.general.id = opts_.ids[i];
     if (opts_.xaddr >= 0) s.general.extAddress = static_cast<std::uint8_t>(opts_.xaddr);
     devices_[m] = std::make_unique<VornDevice>(std::move(s), opts_.oldFirmware);
     lastToggle_[m] = -1;
@@ -198,7 +210,7 @@ void Simulator::onVornFrame(const RxEvent& ev, Output& out) {
   bool replyExt = false;
   std::uint8_t replyExtByte = 0;
   if (!execute(m, ev.hasExt, ev.ext, ev.data, reply, replyExt, replyExtByte)) return;
-  if (!ev.wantsReply() || opts_.mute || !applyRequestFaults(ev.data, reply)) return;
+  if (!ev.wantsReply() || opts_.mute || !applyRequestFaults(ev.data, reply) || !answers(m)) return;
   lastReply_[m] = buildVornReply(ev.start, replyExt, replyExtByte, reply);
   sendFrame(lastReply_[m], out);
 }
@@ -231,7 +243,7 @@ void Simulator::onTunnelledVorn(const Bytes& payload) {
   bool replyExt = false;
   std::uint8_t replyExtByte = 0;
   if (!execute(m, hasExt, ext, data, reply, replyExt, replyExtByte) || opts_.mute) return;
-  if (!applyRequestFaults(data, reply)) return;
+  if (!applyRequestFaults(data, reply) || !answers(m)) return;
   Bytes tunnelled{kPollReplyMarker, static_cast<std::uint8_t>(96 + m),
                   static_cast<std::uint8_t>(0x60 | (replyExt ? 0x10 : 0) | (reply.size() & 0x0F))};
   if (replyExt) tunnelled.push_back(replyExtByte);

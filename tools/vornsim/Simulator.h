@@ -52,6 +52,8 @@ class Simulator {
   void sendFrame(const Bytes& frame, Output& out);
   // Applies the per-request faults to a reply; false when the request must go unanswered.
   bool applyRequestFaults(const Bytes& request, Bytes& reply) const;
+  // Whether module m still answers (--silent-after); counts the replies it is about to give.
+  bool answers(int m);
 
   Options opts_;
   SimLog& log_;
@@ -68,6 +70,7 @@ class Simulator {
   std::deque<Bytes> pendingTunnelReplies_;
   unsigned frames_ = 0;
   unsigned replies_ = 0;
+  unsigned silentCount_ = 0;  // replies the module of --silent-after gave
   std::uint32_t noiseSeed_ = 12345;
 };
 
