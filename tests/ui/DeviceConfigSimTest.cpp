@@ -64,6 +64,13 @@ TEST_F(DeviceConfigSimTest, EditedProgramWrittenVerifiedAndMarkedInTheOverview) 
                      view->model()->index(5, PinOverviewModel::ColPin).data().toString());
   };
   EXPECT_EQ(shown(), std::pair(QString("6"), QString("6")));
+  const PinData device = s.model.pin(4), member = s.model.pin(5);
+  s.model.pin(4).DeviceName = "Home";
+  s.model.pin(5).DevicePointer = -1;  // a member names its device
+  tab.refreshOverview();
+  EXPECT_EQ(view->model()->index(5, PinOverviewModel::ColDevice).data().toString(), "Home");
+  s.model.pin(4) = device;
+  s.model.pin(5) = member;
   s.model.NumberBase = 0;
   EXPECT_EQ(shown(), std::pair(QString("5"), QString("5")));
   s.model.NumberBase = 1;

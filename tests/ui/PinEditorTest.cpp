@@ -50,6 +50,8 @@ TEST_F(PinEditorTest, SwitchingLayoutsClampsTheAspects) {
   s.model.pin(1).AspectConfig = kLayout4x9;
   s.model.aspect(1, 3).Description = "three";
   tab->refreshAll();
+  enter("TextPAspAspect", "99");
+  EXPECT_EQ(std::pair(text("TextPAspAspect"), int(s.model.CurAspect)), std::pair(QString("11"), 11));
   enter("TextPAspAspect", "8");
   EXPECT_EQ(s.model.CurAspect, 8);
   goToPin(2);

@@ -181,7 +181,8 @@ TEST(StartGeometry, InsideTheAvailableAreaWithTheFrame) {
   };
   for (const Case& c :
        {Case{{0, 0, 1024, 600}, true}, Case{{0, 0, 1366, 768}, true}, Case{{0, 27, 1366, 741}, true},
-        Case{{0, 0, 1280, 720}, true}, Case{{0, 0, 1920, 1080}, false}, Case{{1920, 0, 1920, 1048}, false}}) {
+        Case{{0, 0, 1280, 720}, true}, Case{{0, 0, 1920, 1080}, false}, Case{{1920, 0, 1920, 1048}, false},
+        Case{{0, 0, 1288, 834}, false}}) {  // the last: just fits with the frame
     const StartPlacement p = PlaceOnScreen(c.available, frame, QSize(1280, 800));
     EXPECT_TRUE(c.available.contains(p.geometry.marginsAdded(frame))) << c.available.width();
     EXPECT_EQ(p.maximised, c.maximised) << c.available.width() << "x" << c.available.height();
