@@ -69,6 +69,8 @@ using EditDialogTest = DeviceTabTest;
 
 // A pasted member still points at its device pin; the pasted counts move the address tables.
 TEST_F(EditDialogTest, CopyAndPastePinThroughTheDialog) {
+  tab->LoadDeviceLibraryAtStart(VORN_SOURCE_DIR "/data");  // as the window does at start
+  EXPECT_GT(w<QComboBox>("cboDevice")->count(), 0);
   s.model.pin(1).DeviceName = "Signal";
   PinData& source = s.model.pin(3);
   source.Description = "source";
