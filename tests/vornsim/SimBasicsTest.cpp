@@ -15,6 +15,10 @@ TEST(SimProcess, ServesAPseudoTerminalAndReportsBadOptions) {
   EXPECT_EQ(sim.stop(), 0);
   SimProcess bad({"--no-such-option"});
   EXPECT_NE(bad.error().find("unknown option"), std::string::npos) << bad.error();
+  for (const char* module : {"16", "-1", "3x"}) {
+    SimProcess wrong({"--module", module});
+    EXPECT_FALSE(wrong.ok()) << module;
+  }
 }
 
 // The worked example: module 5, toggle 64, read general item 0. The reply carries the same
