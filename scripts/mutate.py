@@ -188,13 +188,14 @@ def sample(commit, n, seed, changed_since):
     return mutants, len(candidates)
 
 
-def table(only):
+def table(only, path):
     mutants = []
-    for line in (TOP / "tests/faults/faults.tsv").read_text().splitlines():
+    for line in Path(path).read_text().splitlines():
         parts = line.split("\t")
         if not line or line.startswith("#") or len(parts) != 5 or not re.search(only, parts[0]):
             continue
         fid, area, f, old, new = parts
+        old, new = old.replace("\u23ce", "\n"), new.replace("\u23ce", "\n")  # a line break in the text
         mutants.append({"id": fid, "area": area, "file": f, "offset": None, "old": old, "new": new, "kind": area})
     return mutants
 
@@ -297,6 +298,8 @@ def main():
     ap.add_argument("--commit", default="HEAD", help="what to copy and mutate (default HEAD)")
     ap.add_argument("--table", metavar="ID_REGEX", nargs="?", const=".",
                     help="plant the faults of tests/faults/faults.tsv (those whose id matches) instead")
+    ap.add_argument("--faults", default=str(TOP / "tests/faults/faults.tsv"),
+                    help="the table --table plants (default tests/faults/faults.tsv)")
     ap.add_argument("--test-timeout", type=int, default=20, help="seconds per test (default 20)")
     ap.add_argument("--budget", type=int, default=600, help="seconds per mutant, build and suite (default 600)")
     ap.add_argument("--work", default="build-mutants", help="folder of the copy (default build-mutants)")
@@ -307,7 +310,7 @@ def main():
     commit = subprocess.run(["git", "-C", TOP, "rev-parse", args.commit], capture_output=True, text=True,
                             check=True).stdout.strip()
     if args.table:
-        mutants, total = table(args.table), None
+        mutants, total = table(args.table, args.faults), None
     else:
         mutants, total = sample(commit, args.n, args.seed, args.changed_since)
         print(f"commit {commit[:10]}, seed {args.seed}: {len(mutants)} of {total} sites", flush=True)
