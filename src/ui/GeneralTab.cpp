@@ -398,7 +398,29 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
         }
       });
 
+  trackEdits();
   refresh();
+}
+
+// Every setting's handler above has changed the settings by the time these run (they are
+// connected later): each click, choice or box visit is one step, named after its box.
+void GeneralTab::trackEdits() {
+  auto step = [this](QWidget* w) {
+    QString name = w->accessibleName();
+    if (auto* b = qobject_cast<QAbstractButton*>(w); b && name.isEmpty()) name = b->text().remove('&');
+    s_.edited("general setting " + name.toStdString());
+  };
+  for (QCheckBox* c : findChildren<QCheckBox*>())
+    connect(c, &QCheckBox::clicked, this, [step, c] { step(c); });
+  for (QButtonGroup* g : findChildren<QButtonGroup*>())
+    connect(g, &QButtonGroup::idClicked, this, [step, g](int id) { step(g->button(id)); });
+  for (ValidatedEdit* e : findChildren<ValidatedEdit*>())
+    connect(e, &ValidatedEdit::validate, this, [step, e] { step(e); });
+  for (auto [spin, box] : {std::pair{upDownDCC_, dccAddress_}, std::pair{upDownXDCC_, xdccAddress_},
+                           std::pair{upDownGenXaddr_, genXaddr_}, std::pair{upDownPalk_, palkStart_}})
+    connect(spin, &UpDown::stepped, this, [step, box = box] { step(box); });
+  connect(baud_, &QComboBox::activated, this, [step, this] { step(baud_); });
+  connect(idString_, &QLineEdit::editingFinished, this, [step, this] { step(idString_); });
 }
 
 void GeneralTab::enterDCCAddress() {

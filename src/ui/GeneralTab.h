@@ -48,6 +48,7 @@ class GeneralTab : public QWidget {
   void status(const QString& text);  // one line for the window's status bar
 
  private:
+  void trackEdits();
   QPushButton* button(const QString& name, const QString& caption);
   void enterDCCAddress();
   void enterXDCCAddress();
