@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -143,6 +144,8 @@ MainWindow::MainWindow(SerialPort& port, Clock& clock, Prompter* prompter, PortP
   markClean(QString());
   updateEditActions();
 
+  qApp->installEventFilter(this);  // the undo keys, below
+
   timer1_ = new QTimer(this);
   timer1_->setObjectName("Timer1");
   timer1_->setInterval(200);
@@ -154,6 +157,7 @@ MainWindow::~MainWindow() {
   // A box that holds the focus validates what was typed when the window hides; that must
   // happen while the window is still whole, not from QWidget's destructor.
   hide();
+  qApp->removeEventFilter(this);
   // The session's hooks point into this window; nothing may call them while it goes.
   session_.onBusyChanged = nullptr;
   session_.onProgress = nullptr;
@@ -441,6 +445,7 @@ void MainWindow::showShortcuts() {
   session_.prompter().message(
       "Keyboard shortcuts\n\n"
       "Ctrl+O  Load File\nCtrl+S  Save File\nCtrl+Shift+S  Save File compact\nCtrl+Q  Quit\n"
+      "Ctrl+Z  Undo\nCtrl+Shift+Z, Ctrl+Y  Redo\n"
       "Ctrl+Tab, Ctrl+Shift+Tab  Next, previous tab\n"
       "F5  Read All\nF6  Write All\nF7  Verify All\nEsc  Stop the running job\n\n"
       "Tab and Shift+Tab go from box to box; Alt + the underlined letter of a label goes to its "
@@ -833,6 +838,21 @@ bool MainWindow::settleUnsavedEdits() {
   if (answer == QMessageBox::Discard) return true;
   if (answer == QMessageBox::Save) return saveFile(false);
   return false;
+}
+
+// A text box would take Ctrl+Z / Ctrl+Y for its own typing; in this window they always undo
+// and redo the document (the box's typing becomes a step first, see undo()). Left unclaimed
+// here, the key goes on to the Edit menu's shortcut.
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride) {
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    const auto* key = static_cast<QKeyEvent*>(e);
+    if (box && box->window() == this &&
+        (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+         (key->key() == Qt::Key_Y && key->modifiers() == Qt::ControlModifier)))
+      return true;
+  }
+  return QMainWindow::eventFilter(watched, e);
 }
 
 // A theme change (light to dark, say) gives a new application palette: the warning and

@@ -186,6 +186,7 @@ class MainWindow : public QMainWindow {
   QString fileName_;
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void changeEvent(QEvent* e) override;
 };
