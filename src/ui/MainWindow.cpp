@@ -749,7 +749,7 @@ void MainWindow::markClean(const QString& fileName) {
 // Everything that shows the document as a whole follows each step: the overview with its
 // "changed" marks and the Show/Write Changes state, the modified marker, the Edit menu.
 void MainWindow::documentEdited(const std::string& what) {
-  deviceTab_->refreshOverview();
+  deviceTab_->refreshOverview();  // no timer redraws it
   updateEditActions();
   emit documentChanged(QString::fromStdString(what));
 }
@@ -818,8 +818,11 @@ void MainWindow::revertToVorn(bool all) {
   }
   ShowEventControl(session_);
   refreshAll();
-  session_.edited(all ? std::string("Revert All to Vorn")
-                      : "Revert Pin " + std::to_string(m.CurPin + m.NumberBase) + " to Vorn");
+  const std::string step = all ? std::string("Revert All to Vorn")
+                               : "Revert Pin " + std::to_string(m.CurPin + m.NumberBase) + " to Vorn";
+  session_.edited(step);
+  showStatus(all ? QString("Reverted everything to the Vorn")
+                 : QString("Reverted pin %1 to the Vorn").arg(m.CurPin + m.NumberBase));
 }
 
 bool MainWindow::settleUnsavedEdits() {

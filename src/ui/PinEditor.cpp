@@ -664,8 +664,11 @@ void PinEditor::validatePar(int k, int row) {
     default: in.Par3 = e.Stored; break;
   }
   ShowInstruction(row);
-  const char* const names[4] = {" Par 0", " Par 1", " Par 2", " Base"};
-  if (!oneStep_) s_.edited(place(row) + names[k]);
+  // Named by the column's heading for this instruction ("Time"), else its plain name.
+  const char* const plain[4] = {"Par 0", "Par 1", "Par 2", "Base"};
+  const InstrRowView view = RowViewFor(in.Opcode);
+  const std::string_view label = view.Labels[static_cast<size_t>(k)];
+  if (!oneStep_) s_.edited(place(row) + " " + (label.empty() ? std::string(plain[k]) : std::string(label)));
 }
 
 void PinEditor::validateOutput() {

@@ -71,13 +71,14 @@ TEST_F(EditHistoryTest, EveryKindOfEditIsUndoneAndRedoneByteForByte) {
     const char* step;
   } kinds[] = {
       {"instruction", {}, [&] { chooseInstruction(2, kJump); }, "pin 1 aspect 0 step 2 instruction"},
-      {"parameter", {}, [&] { enter("TextPAspPar1_0", "7"); }, "pin 1 aspect 0 step 0 Par 1"},
+      {"parameter", {}, [&] { enter("TextPAspPar1_0", "7"); }, "pin 1 aspect 0 step 0 Level"},
       {"aspect layout", {}, [&] { click("OptionPAspConf_2"); }, "pin 1 aspect layout"},
       {"pin type", {}, [&] { w<QTabWidget>("SSTabPCFG")->setCurrentIndex(2); }, "pin 1 pin type"},
       {"configuration value", {}, [&] { enter("TextPWMAccel", "5"); }, nullptr},
       {"general setting", [&] { showTab(0); }, [&] { enter("TextGenIDString", "Undo me"); },
        "general setting ID String"},
       {"event value", [&] { showTab(1); }, [&] { enter("TextECon_1", "5"); }, "pin 1 input 1 event on"},
+      {"enable map", {}, [&] { click("CheckInitEE_6"); }, "enable map: initial event off input 2"},
       {"paste",
        [&] {
          showTab(2);
