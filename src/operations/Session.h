@@ -71,15 +71,17 @@ class Session {
   // holds the user's input nor brings the configuration back. Without onDeviceWork (vornctl,
   // a tab tested on its own) both run here and now.
   // A live command still queued is replaced by a newer one of the same `coalesce` key (a
-  // slider sends only where it is now).
+  // slider sends only where it is now). `what` names the work ("ID String"): a read that
+  // changes the configuration becomes the step "Read ID String" of the edit history.
   using DeviceWork = std::function<void(Session&)>;
-  std::function<void(DeviceWork work, std::function<void()> done, bool live, const std::string& coalesce)>
+  std::function<void(DeviceWork work, std::function<void()> done, bool live, const std::string& coalesce,
+                     const std::string& what)>
       onDeviceWork;
-  void device(DeviceWork work, std::function<void()> done = {}) {
-    run(std::move(work), std::move(done), false, {});
+  void device(DeviceWork work, std::function<void()> done = {}, const std::string& what = {}) {
+    run(std::move(work), std::move(done), false, {}, what);
   }
   void live(DeviceWork work, std::function<void()> done = {}, const std::string& coalesce = {}) {
-    run(std::move(work), std::move(done), true, coalesce);
+    run(std::move(work), std::move(done), true, coalesce, {});
   }
 
   // Takes over what a user edits and what goes with it (model, general settings, event
@@ -185,9 +187,10 @@ class Session {
   }
 
  private:
-  void run(DeviceWork work, std::function<void()> done, bool live, const std::string& coalesce) {
+  void run(DeviceWork work, std::function<void()> done, bool live, const std::string& coalesce,
+           const std::string& what) {
     if (onDeviceWork) {
-      onDeviceWork(std::move(work), std::move(done), live, coalesce);
+      onDeviceWork(std::move(work), std::move(done), live, coalesce, what);
       return;
     }
     work(*this);

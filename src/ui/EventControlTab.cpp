@@ -153,7 +153,8 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
                 refresh();
                 s_.status(what + (*ok ? (read ? " read" : " written")
                                       : (read ? ": read failed" : ": write failed")));
-              });
+              },
+              what);
   };
   auto pinActions = [this] {
     return "Event actions of pin " + std::to_string(s_.ec.CurECPin + s_.model.NumberBase);

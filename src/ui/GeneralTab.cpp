@@ -72,13 +72,15 @@ QPushButton* GeneralTab::button(const QString& name, const QString& caption) {
   auto* b = named(new QPushButton(caption, this), name);
   connect(b, &QPushButton::clicked, this, [this, name] {
     auto it = routines_.find(name);
-    if (it != routines_.end() && it->second.first) s_.device(it->second.first, it->second.second);
+    if (it != routines_.end() && it->second.routine)
+      s_.device(it->second.routine, it->second.done, it->second.what);
   });
   return b;
 }
 
-void GeneralTab::setRoutine(const QString& buttonName, Routine r, std::function<void()> done) {
-  routines_[buttonName] = {std::move(r), std::move(done)};
+void GeneralTab::setRoutine(const QString& buttonName, Routine r, std::function<void()> done,
+                            const std::string& what) {
+  routines_[buttonName] = {std::move(r), std::move(done), what};
 }
 
 GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
@@ -374,7 +376,8 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
           refresh();
           emit status(what +
                       (*ok ? (read ? " read" : " written") : (read ? ": read failed" : ": write failed")));
-        });
+        },
+        r.what);
   }
   enum class Erase { NoPort, Cancelled, Sent, Failed };
   auto erased = std::make_shared<Erase>(Erase::NoPort);

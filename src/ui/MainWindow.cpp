@@ -488,8 +488,8 @@ void MainWindow::hookSession() {
     if (commLog_) commLog_->sync();
   };
   s.onDeviceWork = [this](Session::DeviceWork work, std::function<void()> done, bool live,
-                          const std::string& coalesce) {
-    worker_->post({std::move(work), std::move(done), live, coalesce});
+                          const std::string& coalesce, const std::string& what) {
+    worker_->post({std::move(work), std::move(done), live, coalesce, what});
   };
 }
 
@@ -526,7 +526,8 @@ void MainWindow::hookWorker() {
       deviceCall_ = false;
       // What a job or a read brought back is one step, named after the job: a stopped Read
       // All changed nothing and leaves none.
-      session_.edited(job ? JobCaption(jobs_.lastJob()) : std::string("Read from Vorn"));
+      session_.edited(job ? JobCaption(jobs_.lastJob())
+                          : "Read " + (call.what.empty() ? "from Vorn" : call.what));
       updateEditActions();
       deviceTab_->refreshOverview();
       deviceTab_->showCurrentPin();  // the selected pin's row in view after every job

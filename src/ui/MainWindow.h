@@ -107,6 +107,9 @@ class MainWindow : public QMainWindow {
   // Edit > Revert Pin to Vorn / Revert All to Vorn (also in the pin editor's context menu): the
   // current pin, or everything, as the Vorn as last known holds it; one step each.
   void revertToVorn(bool all);
+  // The Edit menu's texts and states and the modified marker, from the session's history (also
+  // after another history was put in its place).
+  void updateEditActions();
 
   ReportWindow* reportWindow() const { return report_; }
   QPushButton* stopButton() const { return stop_; }
@@ -124,7 +127,6 @@ class MainWindow : public QMainWindow {
   void buildWindow();
   void buildEditMenu();
   void documentEdited(const std::string& what);
-  void updateEditActions();
   void fitFrame();
   void buildMenus(QPushButton* readAll, QPushButton* writeAll, QPushButton* verifyAll);
   void buildStatusBar();

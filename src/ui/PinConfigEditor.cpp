@@ -191,7 +191,8 @@ void PinConfigEditor::build() {
                   if (!*read) return;
                   if (i == 0) markLiveKnown();  // the active configuration carries the live level
                   ShowPinConfig();
-                });
+                },
+                what);
     });
     connect(setParam_[i], &QPushButton::clicked, this, [this, i] {
       if (commitVisibleFields) commitVisibleFields();

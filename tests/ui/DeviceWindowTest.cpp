@@ -153,8 +153,13 @@ TEST_F(DeviceWindowTest, ReadAllIsOneStepAndRevertPinLeavesNothingToWrite) {
   click("CommandShowChanges");
   EXPECT_TRUE(changes.isEmpty()) << changes.join("\n").toStdString();
 
+  showTab(0);
+  enter("TextGenIDString", "other");
+  click("CommandGenIDRead");
+  EXPECT_EQ(undo->text(), "&Undo: Read ID String");
+
   const size_t exchanges = sim->logLines("VORN ").size();
-  for (int i = 0; i < 5 && undo->text() != "&Undo: Read All"; ++i) undo->trigger();
+  for (int i = 0; i < 10 && undo->text() != "&Undo: Read All"; ++i) undo->trigger();
   undo->trigger();
   EXPECT_EQ(saved(), before);
   EXPECT_EQ(sim->logLines("VORN ").size(), exchanges) << "undo sent something";
