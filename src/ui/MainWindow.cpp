@@ -766,36 +766,24 @@ void MainWindow::updateEditActions() {
   redo_->setText(h.canRedo() ? "&Redo: " + QString::fromStdString(h.redoName()) : QString("&Redo"));
 }
 
-void MainWindow::undo() {
+void MainWindow::undo() { moveInHistory(true); }
+
+void MainWindow::redo() { moveInHistory(false); }
+
+void MainWindow::moveInHistory(bool back) {
   if (deviceCall_ || jobs_.running()) return;
   // A box being typed in gives up its value first: that is the step the user takes back.
   if (QWidget* f = QApplication::focusWidget(); f && isAncestorOf(f)) {
     f->clearFocus();
     f->setFocus(Qt::OtherFocusReason);
   }
-  const EditHistory::Step* step = session_.undo();
+  const EditHistory::Step* step = back ? session_.undo() : session_.redo();
   if (!step) return;
   const std::string name = step->name;
   ShowEventControl(session_);
   refreshAll();
   session_.history.amend(session_.document());  // as the editors show it (they tidy unused fields)
-  showStatus("Undone: " + QString::fromStdString(name));
-  documentEdited(name);
-}
-
-void MainWindow::redo() {
-  if (deviceCall_ || jobs_.running()) return;
-  if (QWidget* f = QApplication::focusWidget(); f && isAncestorOf(f)) {
-    f->clearFocus();
-    f->setFocus(Qt::OtherFocusReason);
-  }
-  const EditHistory::Step* step = session_.redo();
-  if (!step) return;
-  const std::string name = step->name;
-  ShowEventControl(session_);
-  refreshAll();
-  session_.history.amend(session_.document());  // as the editors show it (they tidy unused fields)
-  showStatus("Redone: " + QString::fromStdString(name));
+  showStatus((back ? "Undone: " : "Redone: ") + QString::fromStdString(name));
   documentEdited(name);
 }
 

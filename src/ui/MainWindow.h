@@ -127,6 +127,7 @@ class MainWindow : public QMainWindow {
   void buildWindow();
   void buildEditMenu();
   void documentEdited(const std::string& what);
+  void moveInHistory(bool back);
   void fitFrame();
   void buildMenus(QPushButton* readAll, QPushButton* writeAll, QPushButton* verifyAll);
   void buildStatusBar();
