@@ -48,6 +48,56 @@ void Session::copyDocumentFrom(const Session& other) {
   if (wasKnown != known_.has_value() && onDeviceKnownChanged) onDeviceKnownChanged();
 }
 
+EditedDocument Session::document() const {
+  EditedDocument d{model.Pins, model.EventOn,  model.EventOff,    model.PalkFlexStart,
+                   general,    ec.CheckInitEE, ec.EnableMapsKnown};
+  for (PinData& p : d.pins) p.LiveLevel = 0;
+  d.general.VersionText.clear();
+  return d;
+}
+
+void Session::restoreDocument(const EditedDocument& doc) {
+  for (size_t p = 0; p < doc.pins.size(); ++p) {
+    const uint8_t live = model.Pins[p].LiveLevel;
+    model.Pins[p] = doc.pins[p];
+    model.Pins[p].LiveLevel = live;
+  }
+  model.EventOn = doc.eventOn;
+  model.EventOff = doc.eventOff;
+  model.PalkFlexStart = doc.palkFlexStart;
+  const std::string version = general.VersionText;
+  general = doc.general;
+  general.VersionText = version;
+  ec.CheckInitEE = doc.enableMaps;
+  ec.EnableMapsKnown = doc.enableMapsKnown;
+  model.RecalcAllStarts();
+}
+
+void Session::edited(const std::string& what) {
+  if (!history.record(what, document(), model.CurPin, model.CurAspect)) return;
+  if (onEdited) onEdited(what);
+}
+
+const EditHistory::Step* Session::undo() {
+  edited("edit");
+  const EditHistory::Step* step = history.undo();
+  if (!step) return nullptr;
+  model.CurPin = static_cast<uint8_t>(step->pin);
+  model.CurAspect = static_cast<uint8_t>(step->aspect);
+  restoreDocument(history.current());
+  return step;
+}
+
+const EditHistory::Step* Session::redo() {
+  edited("edit");  // (which drops the steps to redo: a new edit wins)
+  const EditHistory::Step* step = history.redo();
+  if (!step) return nullptr;
+  model.CurPin = static_cast<uint8_t>(step->pin);
+  model.CurAspect = static_cast<uint8_t>(step->aspect);
+  restoreDocument(history.current());
+  return step;
+}
+
 Session::LinkIdentity Session::identity() const {
   const LinkOptions& o = link.opts;
   return LinkIdentity{link.devicePicks(), o.ModuleAddress, o.CheckXaddress,

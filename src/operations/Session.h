@@ -11,6 +11,7 @@
 #include "model/ConfigDiff.h"
 #include "model/ConfigModel.h"
 #include "model/GeneralSettings.h"
+#include "operations/EditHistory.h"
 #include "operations/EventEditor.h"
 #include "operations/VerificationReport.h"
 
@@ -71,21 +72,41 @@ class Session {
   // holds the user's input nor brings the configuration back. Without onDeviceWork (vornctl,
   // a tab tested on its own) both run here and now.
   // A live command still queued is replaced by a newer one of the same `coalesce` key (a
-  // slider sends only where it is now).
+  // slider sends only where it is now). `what` names the work ("ID String"): a read that
+  // changes the configuration becomes the step "Read ID String" of the edit history.
   using DeviceWork = std::function<void(Session&)>;
-  std::function<void(DeviceWork work, std::function<void()> done, bool live, const std::string& coalesce)>
+  std::function<void(DeviceWork work, std::function<void()> done, bool live, const std::string& coalesce,
+                     const std::string& what)>
       onDeviceWork;
-  void device(DeviceWork work, std::function<void()> done = {}) {
-    run(std::move(work), std::move(done), false, {});
+  void device(DeviceWork work, std::function<void()> done = {}, const std::string& what = {}) {
+    run(std::move(work), std::move(done), false, {}, what);
   }
   void live(DeviceWork work, std::function<void()> done = {}, const std::string& coalesce = {}) {
-    run(std::move(work), std::move(done), true, coalesce);
+    run(std::move(work), std::move(done), true, coalesce, {});
   }
 
   // Takes over what a user edits and what goes with it (model, general settings, event
   // control, report, verification marks, the device as last known) from another session of
   // the same front end: the window's copy and the one its device thread works on.
+  // The history stays: it belongs to the front end's own session only.
   void copyDocumentFrom(const Session& other);
+
+  // ---- Edits and their history -----------------------------------------------------------
+  // The one door for changes to the document: whoever changed it (an editor, a file load, a
+  // read from the Vorn) says what it did, once per box visit or action. When the document
+  // really differs from the last state recorded, the history gets a step of that name and
+  // onEdited tells the front end (overview, modified marker, undo menu); otherwise nothing.
+  void edited(const std::string& what);
+  std::function<void(const std::string&)> onEdited;
+  EditHistory history;
+  EditedDocument document() const;
+  // Puts `doc` into model, general settings and enable maps (the live levels stay).
+  void restoreDocument(const EditedDocument& doc);
+  // Undo / redo one step: restores the state and goes to the pin and aspect of the step.
+  // A change nobody announced is first kept as a step of its own, so nothing is lost.
+  // Returns the step taken back or done again (null when there was none).
+  const EditHistory::Step* undo();
+  const EditHistory::Step* redo();
 
   // ---- The device as last known ----------------------------------------------------------
   // The configuration as the Vorn held it after the last Read All, Write All, Write Changes or
@@ -167,9 +188,10 @@ class Session {
   }
 
  private:
-  void run(DeviceWork work, std::function<void()> done, bool live, const std::string& coalesce) {
+  void run(DeviceWork work, std::function<void()> done, bool live, const std::string& coalesce,
+           const std::string& what) {
     if (onDeviceWork) {
-      onDeviceWork(std::move(work), std::move(done), live, coalesce);
+      onDeviceWork(std::move(work), std::move(done), live, coalesce, what);
       return;
     }
     work(*this);

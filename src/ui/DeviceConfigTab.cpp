@@ -159,7 +159,11 @@ DeviceConfigTab::DeviceConfigTab(Session& s, JobRequester requestJob, QWidget* p
   connect(split, &QSplitter::splitterMoved, this, [this] { splitMoved_ = true; });
   top->addWidget(split, 1);
 
-  pinEditor_->onAddressesChanged = [this] { showAddresses(); };
+  // The overview's selection and address columns follow the editor's pin.
+  pinEditor_->onAddressesChanged = [this] {
+    showAddresses();
+    refreshOverview();
+  };
   pinEditor_->onShowPinConfig = [this] { pinConfig_->ShowPinConfig(); };
   pinEditor_->onCommitConfigBoxes = [this] { pinConfig_->CommitSelectedTab(); };
   pinEditor_->onDetailsApplied = [this](bool d, bool e) { pinConfig_->applyDetails(d, e); };
@@ -263,6 +267,8 @@ void DeviceConfigTab::preload() {
     refreshAll();
     refreshPinConfig();
   });
+  s_.edited("Load Device " + ToModelText(name) + " at pin " +
+            std::to_string(s_.model.CurPin + s_.model.NumberBase));
 }
 
 void DeviceConfigTab::refreshPinConfig() { pinConfig_->ShowPinConfig(); }

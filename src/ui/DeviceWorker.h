@@ -36,6 +36,7 @@ class DeviceWorker : public QObject {
     std::function<void()> done;  // on the window's thread, once the results are back
     bool live = false;           // a live command: input is not held, nothing comes back
     std::string coalesce;        // a queued live call with the same key is replaced
+    std::string what;            // what it reads or writes ("ID String"), for the edit history
   };
 
   // `port` and `clock` belong to the device thread from here on; `windowPrompter` answers the

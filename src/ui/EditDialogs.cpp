@@ -91,10 +91,12 @@ EditPinDialog::EditPinDialog(ConfigModel& m, Prompter& prompter, QWidget* parent
       return;
     }
     PastePin(m_, m_.CurPin, clip_, sourcePin_);
+    setProperty("edit", "paste onto");
     accept();
   });
   connect(AddButton(this, lay, "CommandClearPin", "Clear Pin"), &QPushButton::clicked, this, [this] {
     ClearPin(m_, m_.CurPin);
+    setProperty("edit", "clear");
     accept();
   });
   connect(AddButton(this, lay, "commandCancel", "Cancel"), &QPushButton::clicked, this, &QDialog::reject);
@@ -116,14 +118,17 @@ EditAspectDialog::EditAspectDialog(ConfigModel& m, Prompter& prompter, QWidget* 
       return;
     }
     m_.aspect(m_.CurPin, m_.CurAspect) = clip_;
+    setProperty("edit", "paste onto");
     accept();
   });
   connect(AddButton(this, lay, "CommandClear", "Clear Aspect"), &QPushButton::clicked, this, [this] {
     ClearAspect(m_.aspect(m_.CurPin, m_.CurAspect));
+    setProperty("edit", "clear");
     accept();
   });
   connect(AddButton(this, lay, "CommandClean", "Cleanup Aspect"), &QPushButton::clicked, this, [this] {
     CleanupAspect(m_.aspect(m_.CurPin, m_.CurAspect));
+    setProperty("edit", "clean up");
     accept();
   });
   connect(AddButton(this, lay, "commandCancel", "Cancel"), &QPushButton::clicked, this, &QDialog::reject);
@@ -136,11 +141,13 @@ EditStepDialog::EditStepDialog(ConfigModel& m, QWidget* parent) : QDialog(parent
   connect(AddButton(this, lay, "commandInsert", "Insert Step"), &QPushButton::clicked, this, [this] {
     InsertStep(m_.aspect(m_.CurPin, m_.CurAspect), selected_,
                LastStepOfLayout(m_.pin(m_.CurPin).AspectConfig));
+    setProperty("edit", "insert a step at");
     accept();
   });
   connect(AddButton(this, lay, "commandDelete", "Delete Step"), &QPushButton::clicked, this, [this] {
     DeleteStep(m_.aspect(m_.CurPin, m_.CurAspect), selected_,
                LastStepOfLayout(m_.pin(m_.CurPin).AspectConfig));
+    setProperty("edit", "delete");
     accept();
   });
   connect(AddButton(this, lay, "commandCancel", "Cancel"), &QPushButton::clicked, this, &QDialog::reject);

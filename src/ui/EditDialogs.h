@@ -18,6 +18,9 @@ int LastStepOfLayout(uint8_t aspectConfig);
 void InsertStep(AspectData& a, int step, int last);
 void DeleteStep(AspectData& a, int step, int last);
 
+// Each dialog names the edit it made in its property "edit" ("paste onto", "clear", ...); the
+// pin editor adds where and records the step.
+
 // dlgEditPin "Edit Pin": its own clipboard of one pin, kept for the whole run.
 class EditPinDialog : public QDialog {
   Q_OBJECT

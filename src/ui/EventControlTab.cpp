@@ -72,11 +72,13 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
       const int v = EnterEventOn(s_, j, BoxValue(on_[k]->text()));
       SetBoxNumber(on_[k], v);
       colour(on_[k], v);
+      s_.edited(eventPlace(j, "on"));
     };
     auto enterOff = [this, j, k] {
       const int v = EnterEventOff(s_, j, BoxValue(off_[k]->text()));
       SetBoxNumber(off_[k], v);
       colour(off_[k], v);
+      s_.edited(eventPlace(j, "off"));
     };
     connect(on_[k], &ValidatedEdit::validate, this, enterOn);
     connect(upDownOn_[k], &UpDown::stepped, this, enterOn);
@@ -117,6 +119,8 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
     connect(c, &QCheckBox::clicked, this, [this, i](bool on) {
       s_.ec.CheckInitEE[static_cast<size_t>(i)] = on;
       s_.ec.EnableMapsKnown = true;  // what the user sets is what the Vorn is to hold
+      s_.edited(std::string("enable map: initial event ") + (i < 4 ? "on" : "off") + " input " +
+                std::to_string(i % 4));
     });
   }
   auto* mapButtons = new QHBoxLayout;
@@ -149,7 +153,8 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
                 refresh();
                 s_.status(what + (*ok ? (read ? " read" : " written")
                                       : (read ? ": read failed" : ": write failed")));
-              });
+              },
+              what);
   };
   auto pinActions = [this] {
     return "Event actions of pin " + std::to_string(s_.ec.CurECPin + s_.model.NumberBase);
@@ -158,7 +163,11 @@ EventControlTab::EventControlTab(Session& s, JobRequester requestJob, QWidget* p
           [=] { onDevice(&ReadEventActionsSingle, pinActions(), true); });
   connect(writeSingle, &QPushButton::clicked, this,
           [=] { onDevice(&WriteEventActionsSingle, pinActions(), false); });
-  connect(copy, &QPushButton::clicked, this, [this] { CopyEventsToAll(s_); });
+  connect(copy, &QPushButton::clicked, this, [this] {
+    CopyEventsToAll(s_);
+    s_.edited("copy event actions of pin " + std::to_string(s_.ec.CurECPin + s_.model.NumberBase) +
+              " to all pins");
+  });
   connect(mapRead, &QPushButton::clicked, this, [=] { onDevice(&ReadEnableMaps, "Enable maps", true); });
   connect(mapWrite, &QPushButton::clicked, this, [=] { onDevice(&WriteEnableMaps, "Enable maps", false); });
   connect(readAll, &QPushButton::clicked, this, [this] { requestJob_("ECReadAll"); });
@@ -190,5 +199,10 @@ void EventControlTab::refresh() {
 }
 
 void EventControlTab::setExpertMode(bool on) { verify_->setVisible(on); }
+
+std::string EventControlTab::eventPlace(int input, const char* onOff) const {
+  return "pin " + std::to_string(s_.ec.CurECPin + s_.model.NumberBase) + " input " + std::to_string(input) +
+         " event " + onOff;
+}
 
 }  // namespace vorn

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <string>
 
 #include "ui/JobRequester.h"
 
@@ -26,6 +27,8 @@ class EventControlTab : public QWidget {
 
  private:
   void colour(ValidatedEdit* box, int value);
+  // The name of an edit's step: "pin 5 input 2 event on".
+  std::string eventPlace(int input, const char* onOff) const;
 
   Session& s_;
   JobRequester requestJob_;

@@ -72,13 +72,15 @@ QPushButton* GeneralTab::button(const QString& name, const QString& caption) {
   auto* b = named(new QPushButton(caption, this), name);
   connect(b, &QPushButton::clicked, this, [this, name] {
     auto it = routines_.find(name);
-    if (it != routines_.end() && it->second.first) s_.device(it->second.first, it->second.second);
+    if (it != routines_.end() && it->second.routine)
+      s_.device(it->second.routine, it->second.done, it->second.what);
   });
   return b;
 }
 
-void GeneralTab::setRoutine(const QString& buttonName, Routine r, std::function<void()> done) {
-  routines_[buttonName] = {std::move(r), std::move(done)};
+void GeneralTab::setRoutine(const QString& buttonName, Routine r, std::function<void()> done,
+                            const std::string& what) {
+  routines_[buttonName] = {std::move(r), std::move(done), what};
 }
 
 GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
@@ -374,7 +376,8 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
           refresh();
           emit status(what +
                       (*ok ? (read ? " read" : " written") : (read ? ": read failed" : ": write failed")));
-        });
+        },
+        r.what);
   }
   enum class Erase { NoPort, Cancelled, Sent, Failed };
   auto erased = std::make_shared<Erase>(Erase::NoPort);
@@ -398,7 +401,29 @@ GeneralTab::GeneralTab(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
         }
       });
 
+  trackEdits();
   refresh();
+}
+
+// Every setting's handler above has changed the settings by the time these run (they are
+// connected later): each click, choice or box visit is one step, named after its box.
+void GeneralTab::trackEdits() {
+  auto step = [this](QWidget* w) {
+    QString name = w->accessibleName();
+    if (auto* b = qobject_cast<QAbstractButton*>(w); b && name.isEmpty()) name = b->text().remove('&');
+    s_.edited("general setting " + name.toStdString());
+  };
+  for (QCheckBox* c : findChildren<QCheckBox*>())
+    connect(c, &QCheckBox::clicked, this, [step, c] { step(c); });
+  for (QButtonGroup* g : findChildren<QButtonGroup*>())
+    connect(g, &QButtonGroup::idClicked, this, [step, g](int id) { step(g->button(id)); });
+  for (ValidatedEdit* e : findChildren<ValidatedEdit*>())
+    connect(e, &ValidatedEdit::validate, this, [step, e] { step(e); });
+  for (auto [spin, box] : {std::pair{upDownDCC_, dccAddress_}, std::pair{upDownXDCC_, xdccAddress_},
+                           std::pair{upDownGenXaddr_, genXaddr_}, std::pair{upDownPalk_, palkStart_}})
+    connect(spin, &UpDown::stepped, this, [step, box = box] { step(box); });
+  connect(baud_, &QComboBox::activated, this, [step, this] { step(baud_); });
+  connect(idString_, &QLineEdit::editingFinished, this, [step, this] { step(idString_); });
 }
 
 void GeneralTab::enterDCCAddress() {

@@ -37,7 +37,8 @@ class GeneralTab : public QWidget {
   void showRanges();
   // What a button runs on the device (read/write routines of the general settings, the erase
   // request), and what the tab does once it is back.
-  void setRoutine(const QString& buttonName, Routine r, std::function<void()> done = {});
+  void setRoutine(const QString& buttonName, Routine r, std::function<void()> done = {},
+                  const std::string& what = {});
   // Marks the ID String box (a character the Vorn cannot take, counted from 1) until it is
   // edited; the character is selected.
   void markIDString(int position);
@@ -48,6 +49,7 @@ class GeneralTab : public QWidget {
   void status(const QString& text);  // one line for the window's status bar
 
  private:
+  void trackEdits();
   QPushButton* button(const QString& name, const QString& caption);
   void enterDCCAddress();
   void enterXDCCAddress();
@@ -57,7 +59,12 @@ class GeneralTab : public QWidget {
   void drawLeds();
 
   Session& s_;
-  std::map<QString, std::pair<Routine, std::function<void()>>> routines_;
+  struct Work {
+    Routine routine;
+    std::function<void()> done;
+    std::string what;
+  };
+  std::map<QString, Work> routines_;
   QLabel* version_;
   QLineEdit* idString_;
   std::array<QCheckBox*, 4> sink_{};

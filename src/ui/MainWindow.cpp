@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -41,6 +42,7 @@
 #include "ui/DeviceConfigTab.h"
 #include "ui/DeviceConfigWidgets.h"
 #include "ui/DeviceWorker.h"
+#include "ui/PinEditor.h"
 #include "ui/PinOverview.h"
 #include "ui/Readable.h"
 #include "ui/ScreenFit.h"
@@ -143,7 +145,11 @@ MainWindow::MainWindow(SerialPort& port, Clock& clock, Prompter* prompter, PortP
   ShowEventControl(session_);
   session_.model.RecalcAllStarts();
   refreshAll();
+  session_.history.reset(session_.document());
   markClean(QString());
+  updateEditActions();
+
+  qApp->installEventFilter(this);  // the undo keys, below
 
   timer1_ = new QTimer(this);
   timer1_->setObjectName("Timer1");
@@ -156,6 +162,7 @@ MainWindow::~MainWindow() {
   // A box that holds the focus validates what was typed when the window hides; that must
   // happen while the window is still whole, not from QWidget's destructor.
   hide();
+  qApp->removeEventFilter(this);
   // The session's hooks point into this window; nothing may call them while it goes.
   session_.onBusyChanged = nullptr;
   session_.onProgress = nullptr;
@@ -168,6 +175,7 @@ MainWindow::~MainWindow() {
   session_.onIDStringRefused = nullptr;
   session_.onStopped = nullptr;
   session_.onStatus = nullptr;
+  session_.onEdited = nullptr;
   session_.onDeviceWork = nullptr;
   session_.link.log.onChange = nullptr;
   // The device thread ends (a running job stops at its next exchange) before the session it
@@ -360,6 +368,7 @@ void MainWindow::buildMenus(QPushButton* readAll, QPushButton* writeAll, QPushBu
   item(file, "Save &Compact...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { saveFile(true); });
   file->addSeparator();
   item(file, "&Quit", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+  buildEditMenu();
 
   deviceMenu_ = menuBar()->addMenu("&Device");
   deviceMenu_->setObjectName("MenuDevice");
@@ -393,14 +402,38 @@ void MainWindow::addChangesActions() {
   connect(write, &QAction::triggered, this, [this] { deviceTab_->WriteChanges(); });
   deviceMenu_->setToolTipsVisible(true);
   for (QAction* a : {show, write}) deviceMenu_->insertAction(stopAction_, a);
-  auto known = [show, write](bool on) {
-    for (QAction* a : {show, write}) {
+  auto known = [show, write, this](bool on) {
+    for (QAction* a : {show, write, revertPin_, revertAll_}) {
       a->setEnabled(on);
       a->setToolTip(on ? a->text().remove('&') : QString("Read All first"));
     }
   };
   deviceTab_->overview().onKnownChanged = known;
   known(session_.deviceAsLastKnown() != nullptr);
+}
+
+void MainWindow::buildEditMenu() {
+  QMenu* edit = menuBar()->addMenu("&Edit");
+  edit->setObjectName("MenuEdit");
+  edit->setToolTipsVisible(true);
+  auto action = [this, edit](const char* name, const QString& text, QList<QKeySequence> keys, auto slot) {
+    auto* a = new QAction(text, edit);
+    a->setObjectName(name);
+    a->setShortcuts(keys);
+    connect(a, &QAction::triggered, this, slot);
+    edit->addAction(a);
+    return a;
+  };
+  undo_ = action("ActionUndo", "&Undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { undo(); });
+  redo_ = action("ActionRedo", "&Redo",
+                 {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+                 [this] { redo(); });
+  edit->addSeparator();
+  revertPin_ = action("ActionRevertPin", "Revert &Pin to Vorn", {}, [this] { revertToVorn(false); });
+  revertAll_ = action("ActionRevertAll", "Revert &All to Vorn", {}, [this] { revertToVorn(true); });
+  // Right-click in the pin editor offers the pin's revert too.
+  deviceTab_->pinEditor().addAction(revertPin_);
+  deviceTab_->pinEditor().setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 QAction* MainWindow::addJobAction(const QString& caption, const std::string& jobName,
@@ -417,6 +450,7 @@ void MainWindow::showShortcuts() {
   session_.prompter().message(
       "Keyboard shortcuts\n\n"
       "Ctrl+O  Load File\nCtrl+S  Save File\nCtrl+Shift+S  Save File compact\nCtrl+Q  Quit\n"
+      "Ctrl+Z  Undo\nCtrl+Shift+Z, Ctrl+Y  Redo\n"
       "Ctrl+Tab, Ctrl+Shift+Tab  Next, previous tab\n"
       "F5  Read All\nF6  Write All\nF7  Verify All\nCtrl+M  Modules (every Vorn on the line)\nEsc  Stop the "
       "running job\n\n"
@@ -454,13 +488,14 @@ void MainWindow::hookSession() {
   s.onEventControlRefresh = [this] { ecTab_->refresh(); };
   // Pin overview: "changed" marks and the Show/Write Changes buttons follow the Vorn as last known.
   s.onDeviceKnownChanged = [this] { deviceTab_->refreshOverview(); };
+  s.onEdited = [this](const std::string& what) { documentEdited(what); };
   s.onIDStringRefused = [this](int position) { generalTab_->markIDString(position); };
   s.link.log.onChange = [this] {
     if (commLog_) commLog_->sync();
   };
   s.onDeviceWork = [this](Session::DeviceWork work, std::function<void()> done, bool live,
-                          const std::string& coalesce) {
-    worker_->post({std::move(work), std::move(done), live, coalesce});
+                          const std::string& coalesce, const std::string& what) {
+    worker_->post({std::move(work), std::move(done), live, coalesce, what});
   };
 }
 
@@ -471,7 +506,11 @@ void MainWindow::hookWorker() {
     // A module address typed in the window resynchronises the link before the next frame.
     if (session_.link.LinkToggle == 128) w.link.LinkToggle = 128;
     w.link.opts = session_.link.opts;
-    if (!call.live) inputFilter_->setActive(true);
+    if (!call.live) {
+      inputFilter_->setActive(true);
+      deviceCall_ = true;
+      updateEditActions();
+    }
   };
   worker_->afterCall = [this](const DeviceWorker::Call& call,
                               const std::vector<std::function<void(Session&)>>& events) {
@@ -485,10 +524,17 @@ void MainWindow::hookWorker() {
     mirrorPort_.mirror(w.link.port());
     session_.link.mirrorStatusFrom(w.link);
     inputFilter_->setActive(false);
-    if (jobs_.running()) endJobState();
+    const bool job = jobs_.running();
+    if (job) endJobState();
     // What the work asked of the display, in the order it asked.
     for (const auto& event : events) event(session_);
     if (!call.live) {
+      deviceCall_ = false;
+      // What a job or a read brought back is one step, named after the job: a stopped Read
+      // All changed nothing and leaves none.
+      session_.edited(job ? JobCaption(jobs_.lastJob())
+                          : "Read " + (call.what.empty() ? "from Vorn" : call.what));
+      updateEditActions();
       deviceTab_->refreshOverview();
       deviceTab_->showCurrentPin();  // the selected pin's row in view after every job
     }
@@ -513,7 +559,6 @@ bool MainWindow::deviceBusy() const { return worker_->busy(); }
 void MainWindow::timer1Tick() {
   // The configuration is the device thread's until its work is back.
   if (worker_->busy() || jobs_.running()) return;
-  modelChanged();
   if (jobs_.PendingJob().empty()) {
     syncLinkDisplays();
     return;
@@ -578,7 +623,6 @@ void MainWindow::jobEnded(double secs) {
     showStatus(jobOutcome(session_, job, jobs_.lastResult(), secs));
   }
   if (job == "ReadAll" && jobs_.lastResult()) markClean(QString());
-  modelChanged();
   // A button pressed while the job ran (inside its report, say) is still pending.
   if (!jobs_.PendingJob().empty()) session_.ShowBusy();
   syncLinkDisplays();
@@ -697,6 +741,7 @@ bool MainWindow::loadFile(const QString& given) {
   SetEnableMaps(session_.ec, maps);
   ShowEventControl(session_);
   refreshAll();
+  session_.edited("Load File " + QFileInfo(path).fileName().toStdString());
   markClean(path);
   showStatus("Loaded " + path);
   return true;
@@ -713,6 +758,7 @@ bool MainWindow::saveFile(bool compact, const QString& given) {
     showStatus("Save File failed: " + path);
     return false;
   }
+  session_.history.amend(session_.document());  // what the file holds, trimmed values included
   markClean(path);
   showStatus("Saved " + path +
              (compact && CompactHoldsNoPin(session_.model) ? QString(" - ") + kCompactHoldsNoPin : ""));
@@ -723,22 +769,83 @@ void MainWindow::showStatus(const QString& line) { statusLine_->setText(line); }
 
 QString MainWindow::statusText() const { return statusLine_->text(); }
 
-MainWindow::Edits MainWindow::editsOf(const Session& s) {
-  Edits e{s.model.Pins,          s.model.EventOn, s.model.EventOff,
-          s.model.PalkFlexStart, s.general,       s.ec.CheckInitEE};
-  e.general.VersionText.clear();  // read from the Vorn, not edited
-  return e;
-}
+bool MainWindow::hasUnsavedEdits() const { return !session_.history.isClean(); }
 
-bool MainWindow::hasUnsavedEdits() const { return !(edits() == clean_); }
-
-void MainWindow::modelChanged() { setWindowModified(hasUnsavedEdits()); }
+void MainWindow::modelChanged() { session_.edited("edit"); }
 
 void MainWindow::markClean(const QString& fileName) {
-  clean_ = edits();
+  session_.history.markClean();
   fileName_ = fileName;
   updateTitle();
   setWindowModified(false);
+  updateEditActions();
+}
+
+// Everything that shows the document as a whole follows each step: the overview with its
+// "changed" marks and the Show/Write Changes state, the modified marker, the Edit menu.
+void MainWindow::documentEdited(const std::string& what) {
+  deviceTab_->refreshOverview();  // no timer redraws it
+  updateEditActions();
+  emit documentChanged(QString::fromStdString(what));
+}
+
+void MainWindow::updateEditActions() {
+  if (!undo_) return;
+  setWindowModified(hasUnsavedEdits());
+  const EditHistory& h = session_.history;
+  const bool free = !deviceCall_ && !jobs_.running();
+  undo_->setEnabled(free && h.canUndo());
+  redo_->setEnabled(free && h.canRedo());
+  undo_->setText(h.canUndo() ? "&Undo: " + QString::fromStdString(h.undoName()) : QString("&Undo"));
+  redo_->setText(h.canRedo() ? "&Redo: " + QString::fromStdString(h.redoName()) : QString("&Redo"));
+}
+
+void MainWindow::undo() { moveInHistory(true); }
+
+void MainWindow::redo() { moveInHistory(false); }
+
+void MainWindow::moveInHistory(bool back) {
+  if (deviceCall_ || jobs_.running()) return;
+  // A box being typed in gives up its value first: that is the step the user takes back.
+  if (QWidget* f = QApplication::focusWidget(); f && isAncestorOf(f)) {
+    f->clearFocus();
+    f->setFocus(Qt::OtherFocusReason);
+  }
+  const EditHistory::Step* step = back ? session_.undo() : session_.redo();
+  if (!step) return;
+  const std::string name = step->name;
+  ShowEventControl(session_);
+  refreshAll();
+  session_.history.amend(session_.document());  // as the editors show it (they tidy unused fields)
+  showStatus((back ? "Undone: " : "Redone: ") + QString::fromStdString(name));
+  documentEdited(name);
+}
+
+void MainWindow::revertToVorn(bool all) {
+  if (deviceCall_ || jobs_.running()) return;
+  const VornConfiguration* dev = session_.deviceAsLastKnown();
+  if (!dev) return;
+  ConfigModel& m = session_.model;
+  if (all) {
+    EditedDocument d{dev->model.Pins, dev->model.EventOn, dev->model.EventOff, dev->model.PalkFlexStart,
+                     dev->general,    dev->initEnable,    dev->enableMapsKnown};
+    session_.restoreDocument(d);
+  } else {
+    const size_t p = m.CurPin;
+    const uint8_t live = m.Pins[p].LiveLevel;
+    m.Pins[p] = dev->model.Pins[p];
+    m.Pins[p].LiveLevel = live;
+    m.EventOn[p] = dev->model.EventOn[p];
+    m.EventOff[p] = dev->model.EventOff[p];
+    m.RecalcAllStarts();
+  }
+  ShowEventControl(session_);
+  refreshAll();
+  const std::string step = all ? std::string("Revert All to Vorn")
+                               : "Revert Pin " + std::to_string(m.CurPin + m.NumberBase) + " to Vorn";
+  session_.edited(step);
+  showStatus(all ? QString("Reverted everything to the Vorn")
+                 : QString("Reverted pin %1 to the Vorn").arg(m.CurPin + m.NumberBase));
 }
 
 // "untitled[*] - module 4 — Yard West - Vorn Config" once modules were found on the bus.
@@ -764,6 +871,21 @@ bool MainWindow::settleUnsavedEdits() {
   if (answer == QMessageBox::Discard) return true;
   if (answer == QMessageBox::Save) return saveFile(false);
   return false;
+}
+
+// A text box would take Ctrl+Z / Ctrl+Y for its own typing; in this window they always undo
+// and redo the document (the box's typing becomes a step first, see undo()). Left unclaimed
+// here, the key goes on to the Edit menu's shortcut.
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride) {
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    const auto* key = static_cast<QKeyEvent*>(e);
+    if (box && box->window() == this &&
+        (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+         (key->key() == Qt::Key_Y && key->modifiers() == Qt::ControlModifier)))
+      return true;
+  }
+  return QMainWindow::eventFilter(watched, e);
 }
 
 // A theme change (light to dark, say) gives a new application palette: the warning and
@@ -840,7 +962,8 @@ void MainWindow::switchModule(int module) {
   if (deviceBusy() || jobs_.running() || !jobs_.PendingJob().empty()) return;
   const ModuleKey from = ModuleKeyOf(session_.link);
   if (from.module == module) return;
-  moduleStore_->keep(from, session_, ModulePart{clean_, fileName_});
+  moduleStore_->keep(from, session_,
+                     ModulePart{std::make_shared<EditHistory>(std::move(session_.history)), fileName_});
   session_.link.setModuleAddress(module);
   const int base = session_.model.NumberBase;  // the numbering is the window's, not the module's
   const std::any* part = moduleStore_->restore(ModuleKeyOf(session_.link), session_);
@@ -854,11 +977,14 @@ void MainWindow::switchModule(int module) {
   session_.model.NumberBase = static_cast<uint8_t>(base);
   refreshAll();
   if (part) {
+    // The module's own history comes back with its document: undo goes on where it was left.
     const auto& kept = std::any_cast<const ModulePart&>(*part);
-    clean_ = kept.clean;
+    session_.history = std::move(*kept.history);
     fileName_ = kept.fileName;
     updateTitle();
+    updateEditActions();
   } else {
+    session_.history.reset(session_.document());
     markClean(QString());
   }
   modelChanged();
@@ -873,7 +999,7 @@ QStringList MainWindow::modulesWithUnsavedEdits() const {
   for (const ModuleKey& k : moduleStore_->keys()) {
     const Session* doc = moduleStore_->document(k);
     const auto* kept = std::any_cast<ModulePart>(moduleStore_->windowPart(k));
-    if (k == current || !doc || !kept || editsOf(*doc) == kept->clean) continue;
+    if (k == current || !doc || !kept || !kept->history || kept->history->isClean()) continue;
     out << QString("module %1").arg(k.module + session_.model.NumberBase);
   }
   return out;

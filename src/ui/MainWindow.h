@@ -81,10 +81,10 @@ class MainWindow : public QMainWindow {
   void showStatus(const QString& line);
   QString statusText() const;
 
-  // Unsaved edits: "modified" is any difference of the model, the general settings or the
-  // enable maps from what the last Load File, Save File or Read All left. Call
-  // modelChanged() after changing the model outside the editors (it also runs on each tick);
-  // markClean() after the session was made to match a file or the device.
+  // Unsaved edits: the title's "modified" marker is set while the edit history stands
+  // anywhere but at its clean point (the last Load File, Save File or Read All). Call
+  // modelChanged() after changing the model outside the editors: it records the change as a
+  // step. markClean() after the session was made to match a file or the device.
   void modelChanged();
   void markClean(const QString& fileName);
   bool hasUnsavedEdits() const;
@@ -102,6 +102,17 @@ class MainWindow : public QMainWindow {
   // Where "Load File"/"Save File" get their path (the cdConfig dialog unless replaced).
   void setFileChooser(std::function<QString(bool save)> chooser) { chooser_ = std::move(chooser); }
   QString askFile(bool save);
+
+  // Edit > Undo / Redo: one step of the session's edit history, never sent to the Vorn; not
+  // while device work holds the configuration.
+  void undo();
+  void redo();
+  // Edit > Revert Pin to Vorn / Revert All to Vorn (also in the pin editor's context menu): the
+  // current pin, or everything, as the Vorn as last known holds it; one step each.
+  void revertToVorn(bool all);
+  // The Edit menu's texts and states and the modified marker, from the session's history (also
+  // after another history was put in its place).
+  void updateEditActions();
 
   ReportWindow* reportWindow() const { return report_; }
   QPushButton* stopButton() const { return stop_; }
@@ -123,8 +134,16 @@ class MainWindow : public QMainWindow {
   bool runWindowJob(const std::string& caption, std::function<bool(Session&)> body,
                     std::function<void()> done);
 
+ signals:
+  // The document changed through the session's one door (an edit, a load, a read, an undo):
+  // what the step is called.
+  void documentChanged(const QString& what);
+
  private:
   void buildWindow();
+  void buildEditMenu();
+  void documentEdited(const std::string& what);
+  void moveInHistory(bool back);
   void fitFrame();
   void buildMenus(QPushButton* readAll, QPushButton* writeAll, QPushButton* verifyAll);
   void buildStatusBar();
@@ -170,6 +189,11 @@ class MainWindow : public QMainWindow {
   QMenu* deviceMenu_ = nullptr;
   QAction* stopAction_ = nullptr;
   QAction* expertAction_ = nullptr;
+  QAction* undo_ = nullptr;
+  QAction* redo_ = nullptr;
+  QAction* revertPin_ = nullptr;
+  QAction* revertAll_ = nullptr;
+  bool deviceCall_ = false;  // device work holds the configuration (not a live command)
   JobInputFilter* inputFilter_ = nullptr;
   ReportWindow* report_ = nullptr;
   CommLogWindow* commLog_ = nullptr;
@@ -185,27 +209,15 @@ class MainWindow : public QMainWindow {
   std::function<QString(bool)> chooser_;  // within this run only
   std::function<QMessageBox::StandardButton()> askUnsaved_;
 
-  // What the editable part of the session held at the last load, save or Read All.
-  struct Edits {
-    std::array<PinData, kPinTableSize> pins;
-    decltype(ConfigModel::EventOn) on;
-    decltype(ConfigModel::EventOff) off;
-    uint8_t palkFlexStart;
-    GeneralSettings general;
-    std::array<bool, 2 * kEventInputs> enableMaps;
-    bool operator==(const Edits&) const = default;
-  };
-  static Edits editsOf(const Session& s);
-  Edits edits() const { return editsOf(session_); }
-  Edits clean_{};
   QString fileName_;
   // The window's part of what is kept per module.
   struct ModulePart {
-    Edits clean;
+    std::shared_ptr<EditHistory> history;  // its undo steps and clean point
     QString fileName;
   };
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void changeEvent(QEvent* e) override;
 };

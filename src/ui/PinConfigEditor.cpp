@@ -140,6 +140,7 @@ QWidget* PinConfigEditor::boxRow(ConfigBox box, QWidget* parent, QLabel* label) 
   // The initial level's spinner only writes its box; the box's change handler stores.
   if (box != ConfigBox::PWMInitLevel)
     connect(spin, &UpDown::stepped, this, [this, box](int v) { spinBox(box, v); });
+  connect(spin, &UpDown::stepped, this, [this, box] { edited(box); });
   return w;
 }
 
@@ -190,7 +191,8 @@ void PinConfigEditor::build() {
                   if (!*read) return;
                   if (i == 0) markLiveKnown();  // the active configuration carries the live level
                   ShowPinConfig();
-                });
+                },
+                what);
     });
     connect(setParam_[i], &QPushButton::clicked, this, [this, i] {
       if (commitVisibleFields) commitVisibleFields();
@@ -240,6 +242,7 @@ QWidget* PinConfigEditor::buildServoTab() {
     const int v = servoSlider_->value();
     SetBoxNumber(boxes_[Idx(ConfigBox::SrvInitPos)], v);
     pin().PinConfig[1] = static_cast<uint8_t>(v + 64);
+    edited(ConfigBox::SrvInitPos);
   });
   connect(boxes_[Idx(ConfigBox::SrvInitPos)], &QLineEdit::textChanged, this, [this](const QString& t) {
     if (filling_) return;
@@ -353,6 +356,7 @@ QWidget* PinConfigEditor::buildPwmTab() {
     const int v = pwmSlider_->value();
     SetBoxNumber(boxes_[Idx(ConfigBox::PWMInitLevel)], v);
     pin().PinConfig[1] = static_cast<uint8_t>(v);
+    edited(ConfigBox::PWMInitLevel);
   };
   connect(initLabel, &ClickLabel::clicked, this, takeSlider);
   connect(boxes_[Idx(ConfigBox::PWMInitLevel)], &ValidatedEdit::doubleClicked, this, takeSlider);
@@ -386,7 +390,10 @@ QWidget* PinConfigEditor::buildPwmTab() {
   lay->addWidget(makeModes("Drive Mode", "OptionPWMDriveMode", driveOpt_, &driveMode_), 2, 1, 2, 1);
   pwmInverted_ = new QCheckBox("Inverted", tab);
   pwmInverted_->setObjectName("CheckPWMInverted");
-  connect(pwmInverted_, &QCheckBox::clicked, this, [this](bool on) { pin().PinConfig[0] = PwmType(on); });
+  connect(pwmInverted_, &QCheckBox::clicked, this, [this](bool on) {
+    pin().PinConfig[0] = PwmType(on);
+    edited("PWM inverted");
+  });
   lay->addWidget(pwmInverted_, 4, 0);
 
   auto* live = new QHBoxLayout;
@@ -446,7 +453,10 @@ QWidget* PinConfigEditor::buildInputTab() {
   for (ConfigBox b : kInputBoxes) lay->addWidget(boxRow(b, tab));
   inputInvert_ = new QCheckBox("Low Active", tab);
   inputInvert_->setObjectName("CheckInputInvert");
-  connect(inputInvert_, &QCheckBox::clicked, this, [this](bool on) { pin().PinConfig[0] = InputType(on); });
+  connect(inputInvert_, &QCheckBox::clicked, this, [this](bool on) {
+    pin().PinConfig[0] = InputType(on);
+    edited("input low active");
+  });
   lay->addWidget(inputInvert_);
   inpWarn_ = new QLabel(kWarning, tab);
   inpWarn_->setObjectName("LabelInpHWCWarn");
@@ -518,6 +528,7 @@ void PinConfigEditor::validateBox(ConfigBox box) {
   const EnteredParam e = EnterConfigBox(box, BoxValue(boxes_[Idx(box)]->text()));
   SetBoxNumber(boxes_[Idx(box)], e.Shown);
   pin().PinConfig[static_cast<size_t>(RuleFor(box).Element)] = e.Stored;
+  edited(box);
 }
 
 void PinConfigEditor::spinBox(ConfigBox box, int value) {
@@ -529,14 +540,25 @@ void PinConfigEditor::spinBox(ConfigBox box, int value) {
 void PinConfigEditor::storeServoFlags() {
   pin().PinConfig[2] = EncodeServoFlags(rangeIndex_, autoSuspend_->isChecked(), suspended_->isChecked());
   initialised_->setChecked(false);
+  edited("servo range and suspension");
 }
 
-void PinConfigEditor::storePwmModes() { pin().PinConfig[2] = EncodePwmModes(accelMode_, driveMode_); }
+void PinConfigEditor::storePwmModes() {
+  pin().PinConfig[2] = EncodePwmModes(accelMode_, driveMode_);
+  edited("PWM modes");
+}
+
+void PinConfigEditor::edited(const std::string& what) {
+  s_.edited("pin " + std::to_string(s_.model.CurPin + s_.model.NumberBase) + " " + what);
+}
+
+void PinConfigEditor::edited(ConfigBox box) { edited(ViewText(RuleFor(box).Label).toStdString()); }
 
 void PinConfigEditor::tabClicked(int index) {
   if (filling_) return;
   SelectPinKind(pin(), static_cast<PinKind>(index));
   ShowPinConfig();
+  edited("pin type");
 }
 
 void PinConfigEditor::CommitSelectedTab() {

@@ -42,6 +42,9 @@ class PinConfigEditor : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // One step of the edit history, named after the pin and what changed.
+  void edited(const std::string& what);
+  void edited(ConfigBox box);
   std::string configText(bool stored) const;
   void sendServo(int position, bool dynamic);
   void sendPwm(int level, bool slow);

@@ -157,7 +157,10 @@ void PinEditor::build() {
     layoutOption_[i]->setAccessibleName(QString("Aspects ") + layoutCaptions[i]);
     layoutGroup_->addButton(layoutOption_[i], i);
     midRow->addWidget(layoutOption_[i]);
-    connect(layoutOption_[i], &QRadioButton::clicked, this, [this, i] { OptionPAspConf_Click(i); });
+    connect(layoutOption_[i], &QRadioButton::clicked, this, [this, i] {
+      OptionPAspConf_Click(i);
+      s_.edited(place() + " aspect layout");
+    });
   }
   midRow->addSpacing(12);
   adrCntHeading_ = MakeLabel("LabelPASPAdrCnt", "Nr Of Addresses", this);
@@ -301,11 +304,13 @@ void PinEditor::build() {
           static_cast<uint8_t>(inst_[i]->itemData(idx).toInt());
       // The display rules of the boxes depend on the instruction: show the row afresh.
       ShowInstruction(i, true);
+      s_.edited(place(i) + " instruction");
     });
     connect(fade_[i], &QCheckBox::toggled, this, [this, i](bool on) {
       if (filling_) return;
       s_.model.instr(s_.model.CurPin, s_.model.CurAspect, i).Fade = on ? 1 : 0;
       ShowInstruction(i);
+      s_.edited(place(i) + " fade");
     });
     connect(stepLabel_[i], &ClickLabel::clicked, this, [this, i] { openStepDialog(i); });
     inst_[i]->setToolTip("Ctrl+Shift+E: Edit Step");
@@ -354,8 +359,10 @@ void PinEditor::build() {
     ShowAddressCounts(details());
   });
   connect(init_, &ValidatedEdit::validate, this, [this] { validateInit(); });
-  connect(initSpin_, &UpDown::stepped, this,
-          [this](int v) { s_.model.pin(s_.model.CurPin).InitAspect = static_cast<uint8_t>(v + 1); });
+  connect(initSpin_, &UpDown::stepped, this, [this](int v) {
+    s_.model.pin(s_.model.CurPin).InitAspect = static_cast<uint8_t>(v + 1);
+    s_.edited(place() + " initial aspect");
+  });
   for (QLineEdit* box : {desc_, aspectDesc_, deviceDesc_}) GuardCodePageBox(box, s_.prompter());
   connect(desc_, &QLineEdit::textEdited, this,
           [this](const QString& t) { s_.model.pin(s_.model.CurPin).Description = ToModelText(t); });
@@ -365,6 +372,11 @@ void PinEditor::build() {
   connect(deviceDesc_, &QLineEdit::textEdited, this, [this](const QString& t) {
     if (deviceDesc_->isEnabled()) s_.model.pin(s_.model.CurPin).DeviceName = ToModelText(t);
   });
+  // The texts change the model as they are typed; leaving the box (or Enter) makes the step.
+  connect(desc_, &QLineEdit::editingFinished, this, [this] { s_.edited(place() + " description"); });
+  connect(aspectDesc_, &QLineEdit::editingFinished, this,
+          [this] { s_.edited(place() + " aspect " + std::to_string(s_.model.CurAspect) + " description"); });
+  connect(deviceDesc_, &QLineEdit::editingFinished, this, [this] { s_.edited(place() + " device name"); });
   connect(devicePin_, &QLineEdit::textEdited, this,
           [this](const QString& t) { EnterDevicePin(s_.model, ToModelText(t)); });
   connect(devicePin_, &ValidatedEdit::validate, this, [this] {
@@ -372,6 +384,7 @@ void PinEditor::build() {
     devicePin_->setText(FromModelText(v.pinText));
     deviceDesc_->setText(FromModelText(v.nameText));
     deviceDesc_->setEnabled(v.nameEnabled);
+    s_.edited(place() + " device pin");
   });
 
   connect(labelOutput_, &ClickLabel::clicked, this, [this] { openPinDialog(); });
@@ -558,6 +571,14 @@ void PinEditor::showHeadings() {
   }
 }
 
+std::string PinEditor::place(int row, bool aspect) const {
+  const ConfigModel& m = s_.model;
+  std::string p = "pin " + std::to_string(m.CurPin + m.NumberBase);
+  if (row >= 0 || aspect) p += " aspect " + std::to_string(m.CurAspect);
+  if (row >= 0) p += " step " + std::to_string(row);
+  return p;
+}
+
 QString PinEditor::shownPin() const { return QString::number(s_.model.CurPin + s_.model.NumberBase); }
 
 void PinEditor::openPinDialog() {
@@ -643,6 +664,11 @@ void PinEditor::validatePar(int k, int row) {
     default: in.Par3 = e.Stored; break;
   }
   ShowInstruction(row);
+  // Named by the column's heading for this instruction ("Time"), else its plain name.
+  const char* const plain[4] = {"Par 0", "Par 1", "Par 2", "Base"};
+  const InstrRowView view = RowViewFor(in.Opcode);
+  const std::string_view label = view.Labels[static_cast<size_t>(k)];
+  if (!oneStep_) s_.edited(place(row) + " " + (label.empty() ? std::string(plain[k]) : std::string(label)));
 }
 
 void PinEditor::validateOutput() {
@@ -673,12 +699,15 @@ void PinEditor::validateInit() {
   const int v = std::clamp(BoxValue(init_->text()), -1, initSpin_->maximum());
   SetBoxNumber(init_, v);
   s_.model.pin(s_.model.CurPin).InitAspect = static_cast<uint8_t>(v + 1);
+  s_.edited(place() + " initial aspect");
 }
 
 void PinEditor::validateCount(int kind) {
   if (filling_) return;
   const int shown = SetAddressCount(s_.model, static_cast<AddressKind>(kind), BoxValue(count_[kind]->text()));
   SetBoxNumber(count_[kind], shown);
+  const char* const names[3] = {" DCC addresses", " Ext. DCC addresses", " serial addresses"};
+  s_.edited(place() + names[kind]);
   if (onAddressesChanged) onAddressesChanged();
 }
 
@@ -723,12 +752,19 @@ void PinEditor::openTimeTool(int row) {
   par_[kPar3][row]->setText(timeTool_->baseText());
   par_[kPar2][row]->setText(QString::number(timeTool_->time()));
   // Stored through the box rules, so a base left out of range cannot reach the model.
+  oneStep_ = true;
   validatePar(kPar2, row);
   validatePar(kPar3, row);
+  oneStep_ = false;
+  s_.edited(place(row) + " time");
 }
 
 void PinEditor::openEditDialog(QDialog& d, bool pinDialog) {
+  d.setProperty("edit", QVariant());
   showDialog(d);
+  const QString edit = d.property("edit").toString();
+  const int row = &d == static_cast<QDialog*>(editStep_) ? selectedStep_ : -1;
+  if (!edit.isEmpty()) s_.edited(edit.toStdString() + " " + (pinDialog ? place() : place(row, true)));
   if (pinDialog) {
     // A pasted pin brings its own address counts.
     s_.model.RecalcAllStarts();

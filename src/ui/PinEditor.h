@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <string>
 
 #include "operations/Live.h"
 #include "ui/JobRequester.h"
@@ -33,7 +34,7 @@ class ValidatedEdit;
 
 // The pin program editor: one pin of the model with its device reference, address counts,
 // aspect layout and, for the aspect shown, its nine step rows. Every edit goes straight
-// into the model.
+// into the model and is then announced through the session (one step per box visit).
 class PinEditor : public QWidget {
   Q_OBJECT
  public:
@@ -81,6 +82,8 @@ class PinEditor : public QWidget {
   void openStepDialog(int row);
   void showHeadings();
   QString shownPin() const;
+  // Where an edit was made, for its step in the history: "pin 5", "pin 5 aspect 0 step 2".
+  std::string place(int row = -1, bool aspect = false) const;
   void showDialog(QDialog& d);
   int rowsOfLayout() const;
 
@@ -88,6 +91,7 @@ class PinEditor : public QWidget {
   JobRequester requestJob_;
   bool expert_ = false;
   bool filling_ = false;
+  bool oneStep_ = false;  // a help tool fills several boxes: one step for all of them
   int layout_ = 0;
   int selectedStep_ = 0;
   int focusRow_ = -1;  // step row holding the focus, -1 when none

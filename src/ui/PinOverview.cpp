@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "model/Addresses.h"
@@ -18,7 +17,6 @@ namespace vorn {
 
 namespace {
 
-constexpr int kRefreshMs = 300;  // editors change the model directly and say nothing
 constexpr char kReadAllFirst[] = "Read All first";
 
 QString layoutText(uint8_t c) { return c == kLayout4x9 ? "4" : (c == kLayout12x3 ? "12" : "0"); }
@@ -142,12 +140,6 @@ PinOverview::PinOverview(Session& s, QWidget* parent) : QWidget(parent), s_(s) {
             if (onSelectPin) onSelectPin(now.row());
           });
 
-  timer_ = new QTimer(this);
-  timer_->setInterval(kRefreshMs);
-  connect(timer_, &QTimer::timeout, this, [this] {
-    if (isVisible()) refresh();
-  });
-  timer_->start();
   refresh();
 }
 

@@ -11,7 +11,6 @@
 class QLabel;
 class QPushButton;
 class QTableView;
-class QTimer;
 
 namespace vorn {
 
@@ -20,7 +19,8 @@ class Session;
 // All 32 pins, one row each: number, type, a state ("changed" against the Vorn as last known,
 // "differs" / "ok" after a verification), description, device, aspect layout, first DCC and
 // serial address. The state comes early so that a narrow table still shows it. Rows are
-// recomputed from the session on refresh().
+// recomputed from the session on refresh(), which the window calls on every change of the
+// document, the pin or the addresses.
 class PinOverviewModel : public QAbstractTableModel {
   Q_OBJECT
  public:
@@ -69,7 +69,7 @@ class PinOverview : public QWidget {
   // Redraw from the session: rows, selection, buttons.
   void refresh();
   // Scrolls the current pin's row into view (now, or when the table is shown next). The
-  // window runs it after jobs and file loads; the periodic refresh leaves the scrolling to the user.
+  // window runs it after jobs and file loads; other redraws leave the scrolling to the user.
   void showCurrentPin();
   QSize sizeHint() const override;
 
@@ -92,7 +92,6 @@ class PinOverview : public QWidget {
   QLabel* findings_;
   QPushButton* show_;
   QPushButton* write_;
-  QTimer* timer_;
   bool syncing_ = false;
   bool scrollPending_ = false;
   int known_ = -1;

@@ -236,6 +236,63 @@ TEST_F(DeviceWindowTest, ClicksDuringReadAllAreDroppedAndStopLeavesEverythingAsI
   EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
 }
 
+// Read All is one undoable step, a stopped one none; Undo waits for the job and never talks to
+// the Vorn; Revert Pin to Vorn takes an edited pin back to what the Vorn holds.
+TEST_F(DeviceWindowTest, ReadAllIsOneStepAndRevertPinLeavesNothingToWrite) {
+  ASSERT_NO_FATAL_FAILURE(makeSimWindow({"--demo", "--latency-ms", "3"}));
+  QTemporaryDir dir;
+  auto saved = [&] {
+    EXPECT_TRUE(window->saveFile(false, dir.filePath("s.dat")));
+    QFile f(dir.filePath("s.dat"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return f.readAll();
+  };
+  auto* undo = w<QAction>("ActionUndo");
+  auto* revertPin = w<QAction>("ActionRevertPin");
+  EXPECT_FALSE(revertPin->isEnabled());
+  EXPECT_EQ(revertPin->toolTip(), "Read All first");
+  enter("TextGenIDString", "mine");
+  runJob("CommandReadAll", "Reading pin", 2, [&] {
+    EXPECT_FALSE(undo->isEnabled());
+    postClick(w("CommandStop"));
+  });
+  EXPECT_EQ(undo->text(), "&Undo: general setting ID String");
+  const QByteArray before = saved();
+  click("CommandReadAll");
+  tick();
+  ASSERT_EQ(undo->text(), "&Undo: Read All");
+  EXPECT_FALSE(window->isWindowModified());
+  ASSERT_TRUE(revertPin->isEnabled());
+
+  QStringList changes;
+  window->findChild<DeviceConfigTab*>()->changesDialog = [&](const QStringList& lines, bool) {
+    changes = lines;
+    return false;
+  };
+  showTab(2);
+  enter("TextPAspOutput", "3");
+  enter("TextPAspDesc", "edited");
+  click(w<QAbstractButton>("OptionPAspConf_2")->isChecked() ? "OptionPAspConf_1" : "OptionPAspConf_2");
+  click("CommandShowChanges");
+  EXPECT_EQ(changes.size(), 2) << changes.join("\n").toStdString();
+  revertPin->trigger();
+  EXPECT_EQ(undo->text(), "&Undo: Revert Pin 3 to Vorn");
+  click("CommandShowChanges");
+  EXPECT_TRUE(changes.isEmpty()) << changes.join("\n").toStdString();
+
+  showTab(0);
+  enter("TextGenIDString", "other");
+  click("CommandGenIDRead");
+  EXPECT_EQ(undo->text(), "&Undo: Read ID String");
+
+  const size_t exchanges = sim->logLines("VORN ").size();
+  for (int i = 0; i < 10 && undo->text() != "&Undo: Read All"; ++i) undo->trigger();
+  undo->trigger();
+  EXPECT_EQ(saved(), before);
+  EXPECT_EQ(sim->logLines("VORN ").size(), exchanges) << "undo sent something";
+  EXPECT_TRUE(prompter.entries.empty()) << prompter.last();
+}
+
 TEST_F(DeviceWindowTest, EscapeStopsWriteAllAndSaysWhichPinsWereWritten) {
   ASSERT_NO_FATAL_FAILURE(makeSimWindow({"--demo", "--latency-ms", "3"}));
   runJob("CommandWriteAll", "Writing pin", 3, [&] {
