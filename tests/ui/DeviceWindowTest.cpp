@@ -132,10 +132,12 @@ TEST_F(DeviceWindowTest, ModulesPanelFindsSwitchesBacksUpAndVerifiesEveryModule)
   EXPECT_EQ(prompter.actions.back(), std::make_pair(std::string("Close Anyway"), std::string("Cancel")));
   EXPECT_NE(prompter.last().find("Unsaved changes of module 1 are lost"), std::string::npos)
       << prompter.last();
+  EXPECT_FALSE(w<QAction>("ActionUndo")->isEnabled()) << "module 4 has nothing to undo";
   use(0);
   EXPECT_EQ(text("TextGenIDString"), "Yard East");
   EXPECT_EQ(session().changesToDevice().size(), 1u);
   EXPECT_TRUE(window->isWindowModified());
+  EXPECT_TRUE(w<QAction>("ActionUndo")->text().startsWith("&Undo: ")) << "module 1's history came back";
   EXPECT_EQ(unsavedAsked, 0);  // nothing was lost, so nothing to ask
   auto* tab = window->findChild<DeviceConfigTab*>();
   ASSERT_NE(tab, nullptr);
