@@ -15,9 +15,11 @@ TEST(SimProcess, ServesAPseudoTerminalAndReportsBadOptions) {
   EXPECT_EQ(sim.stop(), 0);
   SimProcess bad({"--no-such-option"});
   EXPECT_NE(bad.error().find("unknown option"), std::string::npos) << bad.error();
-  for (const char* module : {"16", "-1", "3x"}) {
-    SimProcess wrong({"--module", module});
-    EXPECT_FALSE(wrong.ok()) << module;
+  const std::vector<std::vector<std::string>> wrongs = {
+      {"--module", "16"}, {"--module", "-1"}, {"--module", "3x"}, {"--protocol", "3.008"}, {"--kestro"}};
+  for (const auto& args : wrongs) {
+    SimProcess wrong(args);
+    EXPECT_FALSE(wrong.ok()) << args.back();
   }
 }
 

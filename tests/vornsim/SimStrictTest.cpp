@@ -31,10 +31,13 @@ TEST(SimStrict, RefusesWhatAVornCannotTakeAndSaysWhy) {
       {{'d', 3, 0x12}, "initial-aspect byte 18"},
       {{'e', 3, 0x1F, 0x0F, 0x2F, 0x3F}, "event-off actions"},
       {{'f', 2, 16, 10, 93}, "address bytes"},
+      {{'f', 2, 1, 0x30, 0x40}, "address bytes"},
       {{'a', 2, 2, 1, 0, 4}, "configuration type 2 in 6 bytes, not 8"},
       {{'A', 2, 4, 1, 2, 3, 4, 5, 6}, "configuration type 4 in 9 bytes, not 7"},
       {{'a', 2, 1, 64, 70, 64, 24, 12, 40, 20, 74, 30, 56, 30}, "servo flags above 63"},
       {{0, 38, 2, 32}, "PWM level above 31"},
+      {{0, 1, 2, 12}, "aspect above 11"},
+      {{0, 55, 32, 0}, "pin 32"},
       {{0, 7, 2, 0}, "live operation 7"},
       {{90, 1, 2}, "unknown command 90"},
   };
