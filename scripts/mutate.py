@@ -280,7 +280,8 @@ def apply(text, m):
     if m["offset"] is None:
         if text.count(m["old"]) != 1:
             return None
-        return text.replace(m["old"], m["new"])
+        body = text.replace(m["old"], m["new"])
+        return PRAGMAS + body if m["file"].endswith(".cpp") else body
     assert text[m["offset"]:m["offset"] + len(m["old"])] == m["old"]
     body = text[:m["offset"]] + m["new"] + text[m["offset"] + len(m["old"]):]
     return PRAGMAS + body if m["file"].endswith(".cpp") else body
