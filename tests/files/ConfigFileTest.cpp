@@ -271,6 +271,8 @@ TEST(ConfigFile, DamagedFilesAreRejectedWithLineAndReasonAndChangeNothing) {
        "line 5: expected a number, found \"99999999999999999999\""},
       {"long field cut short", File32(pin + "  \"PAM\",1,123456789012345678901234567,1\r\n"),
        "line 5: expected a number, found \"123456789012345678901234...\""},
+      {"longest field shown whole", File32(pin + "  \"PAM\",1,12345678901234567890123x,1\r\n"),
+       "line 5: expected a number, found \"12345678901234567890123x\""},
       {"extended address", File32("\"XAD\",0,0,128,0,0,0,0\r\n"), range("line 4", 0, 127, "128")},
       {"event value", File32("\"Eon\",1,16,0,0,0\r\n"), range("line 4", 0, 15, "16")},
   };
