@@ -32,6 +32,9 @@ TEST(SimFrames, AnswersTheVersionRequestOfTheAddressedModule) {
   ASSERT_EQ(request, (ByteList{87, 226, 240, 128, 215}));
   s.write(request);
   EXPECT_EQ(s.read(9), (ByteList{87, 230, 240, 128, 131, 128, 129, 135, 200}));
+  ASSERT_TRUE(s.sim.waitForLog("REPLY ", 1));
+  EXPECT_NE(s.sim.logLines("REPLY ").back().find("raw=87,230,240,128,131,128,129,135,200"), std::string::npos)
+      << s.sim.logLines("REPLY ").back();
 }
 
 TEST(SimLine, CorruptAndNoisyRepliesStillCarryAGoodCopy) {
