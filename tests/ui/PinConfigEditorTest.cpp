@@ -105,6 +105,7 @@ TEST_F(PinConfigEditorTest, LiveValuesBecomeInitialValues) {
   click("CommandPWMLevel");
   EXPECT_EQ(text("TextPWMLevel"), "31");
   EXPECT_EQ(w<QSlider>("SliderPWM")->value(), 31);
+  EXPECT_EQ(w<QSlider>("SliderPWM")->minimum(), 0) << "the slider reaches dark";
   EXPECT_TRUE(port.written.empty());
 
   selectTab(1);
