@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSerialPort>
+#include <QThread>
 #include <memory>
 
 #include "link/SerialPort.h"
@@ -29,7 +30,14 @@ class QtSerialPort : public SerialPort {
   std::string errorText() const override { return error_; }
   // Hands the port to another thread (call from the thread it belongs to, while closed): a
   // QSerialPort is used only by the thread it belongs to.
-  void moveToThread(QThread* thread) { port_->moveToThread(thread); }
+  // A port still held by another thread (a second window on the same port while the first
+  // one's device thread runs) is a fault of the caller; it stops the program at once rather
+  // than failing later inside Qt's notifiers.
+  void moveToThread(QThread* thread) {
+    if (port_->thread() != QThread::currentThread())
+      qFatal("QtSerialPort: the serial port is still held by another device thread");
+    port_->moveToThread(thread);
+  }
 
  private:
   bool checkFailure();  // true when the port broke (and has been closed)

@@ -83,6 +83,9 @@ class WindowTest : public ::testing::Test, public Controls {
  protected:
   void SetUp() override { makeWindow(port, clock); }
   void makeWindow(SerialPort& p, Clock& c) {
+    // The port belongs to one window's device thread at a time: the old window goes first.
+    root = nullptr;
+    window.reset();
     window = std::make_unique<MainWindow>(p, c, &prompter, [this] { return listing; });
     window->setUnsavedQuestion([this] {
       ++unsavedAsked;
