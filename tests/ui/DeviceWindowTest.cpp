@@ -84,6 +84,24 @@ TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
       << window->reportWindow()->reportText().toStdString();
 }
 
+// A module address typed in the window resynchronises the device thread's link before its
+// next frame, whatever toggle the other module was left at: each Vorn answers with its own ID.
+TEST_F(DeviceWindowTest, TypedModuleAddressResynchronisesTheDeviceThread) {
+  ASSERT_NO_FATAL_FAILURE(makeSimWindow({"--modules", "0,3", "--ids", "Yard West,Station"}));
+  showTab(0);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    const std::size_t resyncs = sim->logLines("RESYNC").size();
+    enter("TextAddress", "4");
+    for (int k = 0; k <= round; ++k) click("CommandGenIDRead");  // one read, then two
+    EXPECT_EQ(text("TextGenIDString"), "Station");
+    enter("TextAddress", "1");
+    click("CommandGenIDRead");
+    EXPECT_EQ(text("TextGenIDString"), "Yard West");
+    EXPECT_EQ(sim->logLines("RESYNC").size(), resyncs + 2);
+  }
+}
+
 // Three Vorns on one bus: Find Modules lists them (directly and through a Kestro interface);
 // switching between them keeps each one's edits and Write Changes; Back Up All saves each as
 // vornctl would, Verify All Modules checks them; a module that falls silent is listed as such.
