@@ -292,7 +292,11 @@ void MainWindow::buildWindow() {
   connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::tabChanged);
   connect(linkPanel_, &LinkPanel::addressChanged, this, &MainWindow::addressesChanged);
   connect(linkPanel_, &LinkPanel::numberingChanged, this, &MainWindow::numberingChanged);
-  connect(linkPanel_, &LinkPanel::portChanged, this, [this] { testTab_->portChanged(); });
+  connect(linkPanel_, &LinkPanel::portChanged, this, [this] {
+    testTab_->portChanged();
+    modulesPanel_->refresh();
+    updateTitle();
+  });
   connect(generalTab_, &GeneralTab::addressesChanged, this, &MainWindow::addressesChanged);
   connect(generalTab_, &GeneralTab::driversChanged, this, [this] { deviceTab_->refreshPinConfig(); });
   connect(generalTab_, &GeneralTab::status, this, &MainWindow::showStatus);

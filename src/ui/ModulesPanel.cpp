@@ -118,6 +118,11 @@ int ModulesPanel::selectedModule() const {
 }
 
 void ModulesPanel::refresh() {
+  // The list belongs to the bus it was made on: another port has other Vorns.
+  if (!rows_.empty() && s_.link.pickedDevice() != listedPort_) {
+    rows_.clear();
+    summary_->clear();
+  }
   const int selected = selectedModule();
   const QSignalBlocker block(list_);
   list_->clear();
@@ -145,6 +150,7 @@ void ModulesPanel::updateButtons() {
 }
 
 void ModulesPanel::merge(int module, const std::function<void(Row&)>& change) {
+  listedPort_ = s_.link.pickedDevice();
   auto it =
       std::find_if(rows_.begin(), rows_.end(), [module](const Row& r) { return r.found.module == module; });
   if (it == rows_.end()) {
@@ -170,6 +176,7 @@ void ModulesPanel::findModules() {
       },
       [this, found, stopped] {
         rows_.clear();
+        listedPort_ = s_.link.pickedDevice();
         QStringList names;
         for (const FoundModule& f : *found) {
           rows_.push_back(Row{f, true, {}, {}});

@@ -66,6 +66,7 @@ class ModulesPanel : public QWidget {
   Session& s_;
   Hooks hooks_;
   std::vector<Row> rows_;
+  std::string listedPort_;  // the port whose bus the rows are of
   QString lastFolder_;
   QTreeWidget* list_;
   QPushButton* find_;

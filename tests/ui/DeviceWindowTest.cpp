@@ -224,6 +224,14 @@ TEST_F(DeviceWindowTest, ModulesPanelFindsSwitchesBacksUpAndVerifiesEveryModule)
   click("CommandFindModules");
   EXPECT_EQ(listed(0), "1;");
   EXPECT_EQ(w<QLabel>("LabelModulesSummary")->text(), "Find Modules stopped: 1 module found: 1");
+
+  // Another port is another bus: the list goes, and the title names no module of it.
+  listing.entries.push_back({2, "/dev/vorn-absent", "2  /dev/vorn-absent"});
+  click("cmdRefreshComm");
+  pickPort(1);
+  EXPECT_EQ(list->topLevelItemCount(), 0);
+  EXPECT_EQ(w<QLabel>("LabelModulesSummary")->text().toStdString(), "");
+  EXPECT_EQ(window->windowTitle().indexOf("module"), -1) << window->windowTitle().toStdString();
 }
 
 TEST_F(DeviceWindowTest, ClicksDuringReadAllAreDroppedAndStopLeavesEverythingAsItWas) {
