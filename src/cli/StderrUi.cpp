@@ -27,27 +27,25 @@ void StderrUi::line(const std::string& text) {
   std::fflush(stderr);
 }
 
-void StderrUi::message(const std::string& text, Icon) {
-  if (!muted_) line(text);
-}
+void StderrUi::message(const std::string& text, Icon) { line(text); }
 
 bool StderrUi::askOkCancel(const std::string& text, Icon) {
-  if (!muted_) line(text + " -> Cancel");
+  line(text + " -> Cancel");
   return false;
 }
 
 bool StderrUi::askToAct(const std::string& text, Icon, const std::string&, const std::string& keep) {
-  if (!muted_) line(text + " -> " + keep);
+  line(text + " -> " + keep);
   return false;
 }
 
 bool StderrUi::askYesNo(const std::string& text, Icon) {
-  if (!muted_) line(text + " -> No");
+  line(text + " -> No");
   return false;
 }
 
 void StderrUi::progress(const std::string& text) {
-  if (!terminal_ || muted_) return;
+  if (!terminal_) return;
   std::fprintf(stderr, "\r%-40s", text.c_str());
   std::fflush(stderr);
   progressShown_ = true;

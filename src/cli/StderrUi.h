@@ -8,9 +8,8 @@ namespace vorn::cli {
 
 // vornctl's user interface: every message box goes to stderr, its first line (what the
 // window shows first) on a line of its own, then the cause and the next step. Questions are
-// printed and declined, as nobody is there to answer them. While muted (probing for
-// modules) messages are dropped. Progress of long jobs is shown on one rewritten line, and
-// only when stderr is a terminal.
+// printed and declined, as nobody is there to answer them. Progress of long jobs is shown
+// on one rewritten line, and only when stderr is a terminal.
 class StderrUi : public Prompter {
  public:
   StderrUi();
@@ -22,7 +21,6 @@ class StderrUi : public Prompter {
 
   void progress(const std::string& text);
   void endProgress();
-  void setMuted(bool muted) { muted_ = muted; }
 
   // CR LF and a lone CR become LF.
   static std::string Lines(const std::string& text);
@@ -31,7 +29,6 @@ class StderrUi : public Prompter {
   void line(const std::string& text);
   bool terminal_ = false;
   bool progressShown_ = false;
-  bool muted_ = false;
 };
 
 }  // namespace vorn::cli
