@@ -146,6 +146,10 @@ TEST_F(NoSettingsChild, OpensCancelsAndSaves) {
     if (seenInPhase != phase) {
       seenInPhase = phase;
       ++dialogs;
+      // Load asks for a file that exists; Save takes a new name.
+      const bool save = phase != 0;
+      EXPECT_EQ(dlg->fileMode(), save ? QFileDialog::AnyFile : QFileDialog::ExistingFile) << phase;
+      EXPECT_EQ(dlg->acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen) << phase;
     }
     if (phase < 2 || phase == 3) {
       if (phase == 3) offered = dlg->selectedFiles().value(0);
