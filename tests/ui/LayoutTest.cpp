@@ -155,6 +155,20 @@ TEST_F(LayoutTest, WindowTabsAtTwoSizes) {
     click("CheckPAspShowDetails");
   }
   window->resize(small);
+  // The other kinds of pin, with details: a servo on the "12" layout with its hardware
+  // warning, an input.
+  ConfigModel& m = session().model;
+  m.pin(1).PinConfig[0] = kCfgServo;
+  m.pin(1).AspectConfig = kLayout12x3;
+  session().general.HWCSink[0] = true;
+  m.pin(2).PinConfig[0] = kCfgInput;
+  window->refreshAll();
+  showTab(2);
+  click("CheckPAspShowDetails");
+  for (const auto& [pin, kind] : {std::pair{1, "servo"}, {2, "input"}}) {
+    enter("TextPAspOutput", QString::number(pin + m.NumberBase));
+    checkLayout(QString("window-1366x768-device-%1").arg(kind), window.get());
+  }
   w<QAction>("ActionModules")->trigger();
   checkLayout("window-1366x768-modules", window.get());
 }
