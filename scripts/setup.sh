@@ -5,6 +5,7 @@ packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-serialport-dev libgl1-me
   libgtest-dev libgmock-dev clang-format xvfb xauth clang-14 libclang-rt-14-dev
   help2man desktop-file-utils appstream lintian bash-completion
   gcovr  # scripts/coverage.sh
+  fonts-dejavu-core  # the layout record of the window tests is made with DejaVu Sans
   xdotool imagemagick)  # the last two drive and picture the window on a virtual display
 missing=()
 for p in "${packages[@]}"; do
