@@ -10,9 +10,12 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <memory>
 
 #include "RecordingPrompter.h"
 #include "SimProcess.h"
+#include "Transcript.h"
 #include "files/ConfigFile.h"
 #include "files/FileAccess.h"
 #include "files/ModuleIndex.h"
@@ -21,6 +24,8 @@
 namespace vorn {
 namespace {
 
+using test::ExpectTranscript;
+using test::Normalise;
 using test::SimProcess;
 
 struct ProgramRun {
@@ -419,6 +424,68 @@ TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
   r = Ctl({"verify", "--port", midVerify.path(), "--all-modules", "--in", out + "-part"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "module 1: Verify OK\nmodule 4: Verification Stopped\n1 of 2 modules verified OK\n");
+}
+
+// Runs the commands of a transcript record again (tests/cli/transcripts/, see Transcript.h) and
+// gives what they print now. In a record, "$ " lines are runs: the program and its arguments
+// split at spaces, DIR standing for a temporary folder and PORT for the simulator's
+// pseudo-terminal. "# vornsim ARGS" starts a fresh simulator with those options for the runs below
+// it; other "#" lines are comments. Each run is followed by its exit status, its standard output
+// ("| " lines) and standard error ("! " lines); a long output seen before is named, not repeated.
+std::string RerunTranscript(const std::string& record, const QString& dir) {
+  std::ifstream in(std::string(VORN_SOURCE_DIR) + "/tests/" + record);
+  std::string text;
+  std::vector<std::pair<std::string, std::string>> seen;
+  std::unique_ptr<SimProcess> sim;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("# vornsim", 0) == 0) {
+      std::vector<std::string> args;
+      for (const QString& w : QString::fromStdString(line.substr(9)).split(' ', Qt::SkipEmptyParts))
+        args.push_back(w.toStdString());
+      sim.reset();
+      sim = std::make_unique<SimProcess>(args);
+      EXPECT_TRUE(sim->ok()) << line << sim->error();
+    }
+    if (line.rfind("#", 0) == 0) text += line + "\n";
+    if (line.rfind("$ ", 0) != 0) continue;
+    QStringList args = QString::fromStdString(line.substr(2)).replace("DIR", dir).split(' ');
+    if (sim) args.replaceInStrings("PORT", QString::fromStdString(sim->path()));
+    const QString program = args.takeFirst() == "vornsim" ? VORNSIM_PATH : VORNCTL_PATH;
+    const ProgramRun r = RunProgram(program, args);
+    text += line + "\nexit " + std::to_string(r.code) + "\n";
+    for (const auto& [out, mark] : {std::pair(r.out, "| "), std::pair(r.err, "! ")}) {
+      const auto same =
+          std::find_if(seen.begin(), seen.end(), [&](const auto& s) { return s.second == out; });
+      if (out.size() > 200 && same != seen.end()) {
+        text += mark + ("(as for: " + same->first + ")\n");
+        continue;
+      }
+      for (std::size_t at = 0; at < out.size();) {
+        const std::size_t end = std::min(out.find('\n', at), out.size());
+        text +=
+            mark + out.substr(at, end - at) + (end == out.size() ? " (no line break at the end)\n" : "\n");
+        at = end + 1;
+      }
+      if (out.size() > 200) seen.emplace_back(line.substr(2), out);
+    }
+    text += "\n";
+  }
+  EXPECT_FALSE(text.empty()) << "no runs in tests/" << record;
+  return Normalise(
+      text, {{dir.toStdString(), "DIR"}, {"(VornConfig) " VORN_PROJECT_VERSION, "(VornConfig) <version>"}});
+}
+
+// Every command's help, the version, every usage error of both programs' option parsers, and
+// the highest values each option takes.
+TEST_F(VornctlTest, TranscriptsOfHelpAndUsageErrors) {
+  ExpectTranscript("cli/transcripts/usage.txt", RerunTranscript("cli/transcripts/usage.txt", dir.path()));
+}
+
+// The commands against the simulator: a plain and a demonstration Vorn, two modules, a silent,
+// a vanishing and an old Vorn, extended addressing, the Kestro tunnel, ports that refuse.
+TEST_F(VornctlTest, TranscriptsAgainstTheSimulator) {
+  ASSERT_TRUE(SaveFileBytes(path("plain"), "x"));
+  ExpectTranscript("cli/transcripts/device.txt", RerunTranscript("cli/transcripts/device.txt", dir.path()));
 }
 
 // The manual pages are made from --version and --help on build machines without a display.
