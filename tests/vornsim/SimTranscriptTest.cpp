@@ -40,7 +40,7 @@ TEST(SimTranscript, LogAndStateOfScriptedSessions) {
     };
   };
   const Session sessions[] = {
-      {{"--modules", "0,15", "--ids", "Yard,Far Siding"},
+      {{"--modules", "0,15", "--ids", "Yard,Far Siding", "--silent-after", "15,100"},
        [&](SimSession& s) {
          // Each command family: general items, pin layouts, slots, configurations, addresses,
          // initial aspects and event actions, live operations, the feedback poll, an erase.
