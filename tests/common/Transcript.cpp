@@ -50,15 +50,26 @@ void ExpectTranscript(const std::string& record, const std::string& actual) {
   const auto got = Lines(actual);
   std::size_t first = 0;
   while (first < want.size() && first < got.size() && want[first] == got[first]) ++first;
-  const auto shown = [](const std::string& line) {  // a dump line is long: its start and its end
-    return line.size() > 160 ? line.substr(0, 100) + " ... " + line.substr(line.size() - 55) : line;
+  std::size_t same = 0;  // lines that agree at the end
+  while (same < want.size() - first && same < got.size() - first &&
+         want[want.size() - 1 - same] == got[got.size() - 1 - same])
+    ++same;
+  std::size_t column = 0;  // where the first differing line differs
+  while (first < want.size() && first < got.size() && column < want[first].size() &&
+         column < got[first].size() && want[first][column] == got[first][column])
+    ++column;
+  const auto shown = [column](const std::string& line) {  // of a long line (a dump) the part around it
+    if (line.size() <= 160) return line;
+    const std::size_t from = column > 60 ? column - 60 : 0;
+    return (from > 0 ? "..." : "") + line.substr(from, 120) + (from + 120 < line.size() ? "..." : "");
   };
   std::ostringstream msg;
   msg << "tests/" << record << " differs from line " << first + 1 << " on (- recorded, + now):\n";
   for (std::size_t i = first >= 2 ? first - 2 : 0; i < first; ++i) msg << "  " << shown(want[i]) << "\n";
-  for (std::size_t i = first; i < std::min(want.size(), first + 6); ++i)
+  for (std::size_t i = first; i < std::min(want.size() - same, first + 6); ++i)
     msg << "- " << shown(want[i]) << "\n";
-  for (std::size_t i = first; i < std::min(got.size(), first + 6); ++i) msg << "+ " << shown(got[i]) << "\n";
+  for (std::size_t i = first; i < std::min(got.size() - same, first + 6); ++i)
+    msg << "+ " << shown(got[i]) << "\n";
   msg << "When the change is meant, record it again:\n"
          "  VORN_UPDATE_TRANSCRIPTS=1 ctest --test-dir build -R Transcript";
   ADD_FAILURE() << msg.str();
