@@ -37,13 +37,13 @@ struct ProgramRun {
 // Runs one of the project's programs to its end and keeps its exit status and output.
 ProgramRun RunProgram(const QString& program, const QStringList& args,
                       const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
-                      const std::string& input = {}) {
+                      const std::string& input = {}, int timeoutMs = 30000) {
   QProcess p;
   p.setProcessEnvironment(env);
   p.start(program, args);
   p.write(input.data(), static_cast<qint64>(input.size()));
   p.closeWriteChannel();
-  if (!p.waitForFinished(30000)) p.kill();
+  if (!p.waitForFinished(timeoutMs)) p.kill();
   p.waitForFinished();
   if (p.exitStatus() != QProcess::NormalExit) return {};
   return {p.exitCode(), p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
@@ -92,23 +92,14 @@ class VornctlTest : public ::testing::Test {
   test::RecordingPrompter quiet;
 };
 
-TEST_F(VornctlTest, BadUsageOrFilesExitWithTwoAndSayWhy) {
+// Usage errors and the help texts: cli/transcripts/usage.txt. Files that cannot be read:
+TEST_F(VornctlTest, BadFilesExitWithTwoAndSayWhy) {
   ASSERT_TRUE(SaveFileBytes(path("cut.dat"), "\"VornConfiguration 0032\"\r\n\"Pin\",4,2,0,\"x\"\r\n"));
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{}, "no command given"},
-      {{"fetch"}, "unknown command 'fetch'"},
-      {{"read", "--port", "/dev/null"}, "read needs --out FILE"},
-      {{"read", "--port", "/dev/null", "--out", "x", "--module", "16"},
-       "--module: expected a module address 0..15"},
-      {{"write", "--port", "/dev/null", "--in", "x", "--baud", "4800"},
-       "--baud: expected 9600, 19200 or 38400"},
-      {{"convert", "--in", "a", "--out", "b", "--port", "p"}, "'--port' is not an option of convert"},
-      {{"read", "--port", "p", "--all-modules", "--module", "2", "--out", "d"}, "exclude each other"},
-      {{"verify", "--port", "p", "--in"}, "--in needs a value"},
       {{"convert", "--in", path("cut.dat"), "--out", path("never.dat")}, "Invalid configuration file\n"},
       {{"diff", path("cut.dat"), path("missing.dat")},
        path("cut.dat") + ", line 2: the file ends before \"End\""},
-      {{"diff", path("never.dat")}, "diff needs"},
+      {{"diff", path("never.dat"), path("cut.dat")}, path("never.dat")},
   };
   for (const auto& [args, says] : cases) {
     const ProgramRun r = Ctl(args);
@@ -117,15 +108,6 @@ TEST_F(VornctlTest, BadUsageOrFilesExitWithTwoAndSayWhy) {
     EXPECT_EQ(r.out, "");
   }
   EXPECT_FALSE(exists("never.dat"));
-  const std::pair<std::vector<std::string>, std::string> helps[] = {{{"read", "--help"}, "module-NN.dat"},
-                                                                    {{"--help"}, "vornctl verify"},
-                                                                    {{"-h"}, "vornctl verify"},
-                                                                    {{"help", "diff"}, "vornctl diff"}};
-  for (const auto& [args, says] : helps) {
-    const ProgramRun help = Ctl(args);
-    EXPECT_EQ(help.code, 0) << says;
-    EXPECT_NE(help.out.find(says), std::string::npos) << help.out;
-  }
 }
 
 TEST_F(VornctlTest, ConvertReadsOldVersionsAndRefusesDamagedFiles) {
@@ -361,7 +343,6 @@ TEST_F(VornctlTest, ModulesListsEveryModuleThatAnswersDirectAndThroughKestro) {
   EXPECT_EQ(none.code, 1);
   EXPECT_EQ(none.out, "");
   EXPECT_EQ(none.err, "No module answered on " + mute.path() + "\n");
-  EXPECT_NE(Ctl({"--help"}).out.find("vornctl modules --port PATH"), std::string::npos);
 }
 
 TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
@@ -450,8 +431,10 @@ std::string RerunTranscript(const std::string& record, const QString& dir) {
     if (line.rfind("$ ", 0) != 0) continue;
     QStringList args = QString::fromStdString(line.substr(2)).replace("DIR", dir).split(' ');
     if (sim) args.replaceInStrings("PORT", QString::fromStdString(sim->path()));
-    const QString program = args.takeFirst() == "vornsim" ? VORNSIM_PATH : VORNCTL_PATH;
-    const ProgramRun r = RunProgram(program, args);
+    // A simulator that takes its options serves until stopped: here that is a failure, soon.
+    const bool simulator = args.takeFirst() == "vornsim";
+    const ProgramRun r = RunProgram(simulator ? VORNSIM_PATH : VORNCTL_PATH, args,
+                                    QProcessEnvironment::systemEnvironment(), {}, simulator ? 3000 : 30000);
     text += line + "\nexit " + std::to_string(r.code) + "\n";
     for (const auto& [out, mark] : {std::pair(r.out, "| "), std::pair(r.err, "! ")}) {
       const auto same =
