@@ -459,7 +459,7 @@ std::string RerunTranscript(const std::string& record, const QString& dir) {
 }
 
 // Every command's help, the version, every usage error of both programs' option parsers, and
-// the highest values each option takes.
+// the highest values vornctl's options take.
 TEST_F(VornctlTest, TranscriptsOfHelpAndUsageErrors) {
   ExpectTranscript("cli/transcripts/usage.txt", RerunTranscript("cli/transcripts/usage.txt", dir.path()));
 }
