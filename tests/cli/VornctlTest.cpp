@@ -10,9 +10,12 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <memory>
 
 #include "RecordingPrompter.h"
 #include "SimProcess.h"
+#include "Transcript.h"
 #include "files/ConfigFile.h"
 #include "files/FileAccess.h"
 #include "files/ModuleIndex.h"
@@ -21,6 +24,8 @@
 namespace vorn {
 namespace {
 
+using test::ExpectTranscript;
+using test::Normalise;
 using test::SimProcess;
 
 struct ProgramRun {
@@ -32,13 +37,13 @@ struct ProgramRun {
 // Runs one of the project's programs to its end and keeps its exit status and output.
 ProgramRun RunProgram(const QString& program, const QStringList& args,
                       const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
-                      const std::string& input = {}) {
+                      const std::string& input = {}, int timeoutMs = 30000) {
   QProcess p;
   p.setProcessEnvironment(env);
   p.start(program, args);
   p.write(input.data(), static_cast<qint64>(input.size()));
   p.closeWriteChannel();
-  if (!p.waitForFinished(30000)) p.kill();
+  if (!p.waitForFinished(timeoutMs)) p.kill();
   p.waitForFinished();
   if (p.exitStatus() != QProcess::NormalExit) return {};
   return {p.exitCode(), p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
@@ -87,23 +92,14 @@ class VornctlTest : public ::testing::Test {
   test::RecordingPrompter quiet;
 };
 
-TEST_F(VornctlTest, BadUsageOrFilesExitWithTwoAndSayWhy) {
+// Usage errors and the help texts: cli/transcripts/usage.txt. Files that cannot be read:
+TEST_F(VornctlTest, BadFilesExitWithTwoAndSayWhy) {
   ASSERT_TRUE(SaveFileBytes(path("cut.dat"), "\"VornConfiguration 0032\"\r\n\"Pin\",4,2,0,\"x\"\r\n"));
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{}, "no command given"},
-      {{"fetch"}, "unknown command 'fetch'"},
-      {{"read", "--port", "/dev/null"}, "read needs --out FILE"},
-      {{"read", "--port", "/dev/null", "--out", "x", "--module", "16"},
-       "--module: expected a module address 0..15"},
-      {{"write", "--port", "/dev/null", "--in", "x", "--baud", "4800"},
-       "--baud: expected 9600, 19200 or 38400"},
-      {{"convert", "--in", "a", "--out", "b", "--port", "p"}, "'--port' is not an option of convert"},
-      {{"read", "--port", "p", "--all-modules", "--module", "2", "--out", "d"}, "exclude each other"},
-      {{"verify", "--port", "p", "--in"}, "--in needs a value"},
       {{"convert", "--in", path("cut.dat"), "--out", path("never.dat")}, "Invalid configuration file\n"},
       {{"diff", path("cut.dat"), path("missing.dat")},
        path("cut.dat") + ", line 2: the file ends before \"End\""},
-      {{"diff", path("never.dat")}, "diff needs"},
+      {{"diff", path("never.dat"), path("cut.dat")}, path("never.dat")},
   };
   for (const auto& [args, says] : cases) {
     const ProgramRun r = Ctl(args);
@@ -112,15 +108,6 @@ TEST_F(VornctlTest, BadUsageOrFilesExitWithTwoAndSayWhy) {
     EXPECT_EQ(r.out, "");
   }
   EXPECT_FALSE(exists("never.dat"));
-  const std::pair<std::vector<std::string>, std::string> helps[] = {{{"read", "--help"}, "module-NN.dat"},
-                                                                    {{"--help"}, "vornctl verify"},
-                                                                    {{"-h"}, "vornctl verify"},
-                                                                    {{"help", "diff"}, "vornctl diff"}};
-  for (const auto& [args, says] : helps) {
-    const ProgramRun help = Ctl(args);
-    EXPECT_EQ(help.code, 0) << says;
-    EXPECT_NE(help.out.find(says), std::string::npos) << help.out;
-  }
 }
 
 TEST_F(VornctlTest, ConvertReadsOldVersionsAndRefusesDamagedFiles) {
@@ -356,7 +343,6 @@ TEST_F(VornctlTest, ModulesListsEveryModuleThatAnswersDirectAndThroughKestro) {
   EXPECT_EQ(none.code, 1);
   EXPECT_EQ(none.out, "");
   EXPECT_EQ(none.err, "No module answered on " + mute.path() + "\n");
-  EXPECT_NE(Ctl({"--help"}).out.find("vornctl modules --port PATH"), std::string::npos);
 }
 
 TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
@@ -419,6 +405,70 @@ TEST_F(VornctlTest, AllModulesReadsAndVerifiesEveryModuleThatAnswers) {
   r = Ctl({"verify", "--port", midVerify.path(), "--all-modules", "--in", out + "-part"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "module 1: Verify OK\nmodule 4: Verification Stopped\n1 of 2 modules verified OK\n");
+}
+
+// Runs the commands of a transcript record again (tests/cli/transcripts/, see Transcript.h) and
+// gives what they print now. In a record, "$ " lines are runs: the program and its arguments
+// split at spaces, DIR standing for a temporary folder and PORT for the simulator's
+// pseudo-terminal. "# vornsim ARGS" starts a fresh simulator with those options for the runs below
+// it; other "#" lines are comments. Each run is followed by its exit status, its standard output
+// ("| " lines) and standard error ("! " lines); a long output seen before is named, not repeated.
+std::string RerunTranscript(const std::string& record, const QString& dir) {
+  std::ifstream in(std::string(VORN_SOURCE_DIR) + "/tests/" + record);
+  std::string text;
+  std::vector<std::pair<std::string, std::string>> seen;
+  std::unique_ptr<SimProcess> sim;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("# vornsim", 0) == 0) {
+      std::vector<std::string> args;
+      for (const QString& w : QString::fromStdString(line.substr(9)).split(' ', Qt::SkipEmptyParts))
+        args.push_back(w.toStdString());
+      sim.reset();
+      sim = std::make_unique<SimProcess>(args);
+      EXPECT_TRUE(sim->ok()) << line << sim->error();
+    }
+    if (line.rfind("#", 0) == 0) text += line + "\n";
+    if (line.rfind("$ ", 0) != 0) continue;
+    QStringList args = QString::fromStdString(line.substr(2)).replace("DIR", dir).split(' ');
+    if (sim) args.replaceInStrings("PORT", QString::fromStdString(sim->path()));
+    // A simulator that takes its options serves until stopped: here that is a failure, soon.
+    const bool simulator = args.takeFirst() == "vornsim";
+    const ProgramRun r = RunProgram(simulator ? VORNSIM_PATH : VORNCTL_PATH, args,
+                                    QProcessEnvironment::systemEnvironment(), {}, simulator ? 3000 : 30000);
+    text += line + "\nexit " + std::to_string(r.code) + "\n";
+    for (const auto& [out, mark] : {std::pair(r.out, "| "), std::pair(r.err, "! ")}) {
+      const auto same =
+          std::find_if(seen.begin(), seen.end(), [&](const auto& s) { return s.second == out; });
+      if (out.size() > 200 && same != seen.end()) {
+        text += mark + ("(as for: " + same->first + ")\n");
+        continue;
+      }
+      for (std::size_t at = 0; at < out.size();) {
+        const std::size_t end = std::min(out.find('\n', at), out.size());
+        text +=
+            mark + out.substr(at, end - at) + (end == out.size() ? " (no line break at the end)\n" : "\n");
+        at = end + 1;
+      }
+      if (out.size() > 200) seen.emplace_back(line.substr(2), out);
+    }
+    text += "\n";
+  }
+  EXPECT_FALSE(text.empty()) << "no runs in tests/" << record;
+  return Normalise(
+      text, {{dir.toStdString(), "DIR"}, {"(VornConfig) " VORN_PROJECT_VERSION, "(VornConfig) <version>"}});
+}
+
+// Every command's help, the version, every usage error of both programs' option parsers, and
+// the highest values vornctl's options take.
+TEST_F(VornctlTest, TranscriptsOfHelpAndUsageErrors) {
+  ExpectTranscript("cli/transcripts/usage.txt", RerunTranscript("cli/transcripts/usage.txt", dir.path()));
+}
+
+// The commands against the simulator: a plain and a demonstration Vorn, two modules, a silent,
+// a vanishing and an old Vorn, extended addressing, the Kestro tunnel, ports that refuse.
+TEST_F(VornctlTest, TranscriptsAgainstTheSimulator) {
+  ASSERT_TRUE(SaveFileBytes(path("plain"), "x"));
+  ExpectTranscript("cli/transcripts/device.txt", RerunTranscript("cli/transcripts/device.txt", dir.path()));
 }
 
 // The manual pages are made from --version and --help on build machines without a display.
