@@ -30,6 +30,16 @@ class DeviceWindowTest : public WindowTest {
  protected:
   void SetUp() override {}
 
+  // The verification report is modal: it is closed as soon as it shows.
+  void closeReportsAsTheyShow() {
+    reportCloser.setInterval(20);
+    QObject::connect(&reportCloser, &QTimer::timeout, [this] {
+      if (auto* r = window->reportWindow(); r && r->isVisible()) r->accept();
+    });
+    reportCloser.start();
+  }
+  QTimer reportCloser;
+
   // Clicks a job button and runs the job as Timer1 does; `during` runs once inside the job,
   // at the first repaint after it got past `pins` pins of the step whose progress starts with
   // `step`.
@@ -66,13 +76,7 @@ TEST_F(DeviceWindowTest, ReadAllThenVerifyAllAgainstTheDemoVorn) {
   EXPECT_TRUE(window->statusText().startsWith("Read All finished: 32 pins in "))
       << window->statusText().toStdString();
 
-  // The report is modal: close it as soon as it shows.
-  QTimer closer;
-  closer.setInterval(20);
-  QObject::connect(&closer, &QTimer::timeout, [&] {
-    if (auto* r = window->reportWindow(); r && r->isVisible()) r->accept();
-  });
-  closer.start();
+  closeReportsAsTheyShow();
   click("CommandVerifyAll");
   tick();
   ASSERT_NE(window->reportWindow(), nullptr);
@@ -179,12 +183,7 @@ TEST_F(DeviceWindowTest, ModulesPanelFindsSwitchesBacksUpAndVerifiesEveryModule)
   const auto index = ReadModuleIndexText(ReadFileBytes(dir + "/modules.txt").value_or(""));
   ASSERT_TRUE(index && index->size() == 3u);
   EXPECT_EQ((*index)[0].id, "Yard East");
-  QTimer closer;
-  closer.setInterval(20);
-  QObject::connect(&closer, &QTimer::timeout, [&] {
-    if (auto* r = window->reportWindow(); r && r->isVisible()) r->accept();
-  });
-  closer.start();
+  closeReportsAsTheyShow();
   click("CommandVerifyAllModules");
   EXPECT_EQ(listed(4), "Verify OK;Verify OK;Verify OK;");
   enter("TextGenIDString", "Yard North");
