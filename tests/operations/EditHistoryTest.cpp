@@ -29,6 +29,15 @@ TEST(EditHistory, KeepsTheNewestStepsAndForgetsACleanPointThatWentAway) {
   EXPECT_EQ(h.redoName(), "step 6");
   EXPECT_FALSE(h.isClean());
 
+  // A clean point one step in becomes the oldest state kept: undoing all the way is clean.
+  h.reset(Doc(0));
+  h.record("saved", Doc(1), 0, 0);
+  h.markClean();
+  for (int i = 2; i <= static_cast<int>(EditHistory::kLimit) + 1; ++i) h.record("x", Doc(i), 0, 0);
+  while (h.undo()) {
+  }
+  EXPECT_TRUE(h.isClean());
+
   // Clean in the middle, undo past it, then a new edit: the clean state cannot come back.
   h.reset(Doc(0));
   h.record("a", Doc(1), 0, 0);

@@ -209,6 +209,9 @@ TEST(OneWayLinkTest, WritesPauseAfterEachFrameAndReadsTurnTheLinkTwoWay) {
       EXPECT_EQ(r.vorn.frames.back().wantsReply(), twoWay) << c.frames;
       ASSERT_TRUE(ReadPinProgram(r.s, 2));
       EXPECT_TRUE(r.s.link.opts.CheckVornBD && r.vorn.frames.back().wantsReply());
+      r.s.link.opts.CheckVornBD = false;
+      ASSERT_TRUE(ReadEventActions(r.s));
+      EXPECT_TRUE(r.s.link.opts.CheckVornBD && r.vorn.frames.back().wantsReply());
     }
   }
 }

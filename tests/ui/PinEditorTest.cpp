@@ -23,6 +23,9 @@ TEST_F(PinEditorTest, StepBoxesStoreWhatTheInstructionUses) {
   EXPECT_TRUE(w("TextPAspPar2_2")->property("greyed").toBool());
   EXPECT_EQ(w<QLabel>("LabelPAspHFade")->text(), "Fade");
   EXPECT_TRUE(w("CheckPAspFade_2")->isVisible());
+  EXPECT_FALSE(w<QCheckBox>("CheckPAspFade_2")->isChecked()) << "a new step does not fade";
+  click("CheckPAspFade_2");
+  EXPECT_EQ(slot(2).Fade, 1);
   chooseInstruction(2, kJump);
   EXPECT_EQ(text("TextPAspPar2_2"), "0");
   EXPECT_FALSE(w("CheckPAspFade_2")->isVisible());
