@@ -224,6 +224,14 @@ TEST(JobsSimTest, WriteChangesSendsOnlyTheChangedItemsAndVerifiesOk) {
   PinData& five = r.s.model.pin(5);
   five.AspectConfig = five.AspectConfig == kLayout12x3 ? kLayout4x9 : kLayout12x3;
   r.s.model.instr(5, 0, 0) = Instruction{102, 0, 0, 0, 7, 1};
+  // And every general item that has not gone yet.
+  GeneralSettings& g = r.s.general;
+  g.LCGreen[1] = g.LCGreen[1] == TriState::Checked ? TriState::Unchecked : TriState::Checked;
+  g.LCOrange[2] = g.LCOrange[2] == TriState::Checked ? TriState::Unchecked : TriState::Checked;
+  g.HWCSink[1] = !g.HWCSink[1];
+  g.DCCStateInvert = !g.DCCStateInvert;
+  g.SerialParity = g.SerialParity == 2 ? 3 : 2;
+  g.IDString = "Changed";
   ASSERT_TRUE(r.click("WriteChanges")) << r.prompter.last();
   ASSERT_TRUE(r.click("VerifyAll")) << r.s.report.text();
 
