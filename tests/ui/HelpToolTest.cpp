@@ -54,7 +54,11 @@ TEST_F(HelpToolTest, TimeToolShowsDurationsAndStoresOnlyOnOk) {
 
   // A base typed out of range is never stored, even on OK before the box was left.
   answer = [](QDialog& d) {
-    In<ValidatedEdit>(d, "TextCTBase")->setText("9");
+    auto* base = In<ValidatedEdit>(d, "TextCTBase");
+    base->setText("4");
+    emit base->validate();  // left: the box takes the highest base
+    EXPECT_EQ(base->text(), "3");
+    base->setText("4");
     In<QPushButton>(d, "OKButton")->click();
   };
   doubleClick("TextPAspPar3_2");
