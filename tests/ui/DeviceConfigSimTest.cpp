@@ -2,6 +2,8 @@
 // pseudo-terminal; the act-or-keep message box; and the device tab's pictures.
 
 #include "Fixtures.h"
+#include "model/ConfigDiff.h"
+#include "model/PinConfigParams.h"
 #include "operations/Live.h"
 #include "ui/MessageBoxPrompter.h"
 #include "ui/PinOverview.h"
@@ -66,9 +68,14 @@ TEST_F(DeviceConfigSimTest, EditedProgramWrittenVerifiedAndMarkedInTheOverview) 
   EXPECT_EQ(shown(), std::pair(QString("6"), QString("6")));
   const PinData device = s.model.pin(4), member = s.model.pin(5);
   s.model.pin(4).DeviceName = "Home";
-  s.model.pin(5).DevicePointer = -1;  // a member names its device
+  s.model.pin(5).DevicePointer = -1;                  // a member names its device
+  s.model.pin(5).PinConfig = {kCfgServo, kCfgInput};  // the type is the first byte's
   tab.refreshOverview();
-  EXPECT_EQ(view->model()->index(5, PinOverviewModel::ColDevice).data().toString(), "Home");
+  const QModelIndex cell = view->model()->index(5, PinOverviewModel::ColDevice);
+  EXPECT_EQ(cell.data().toString(), "Home");
+  EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), "Home");  // a long name shows whole
+  EXPECT_EQ(cell.siblingAtColumn(PinOverviewModel::ColType).data().toString().toStdString(),
+            PinTypeText(kCfgServo));
   s.model.pin(4) = device;
   s.model.pin(5) = member;
   s.model.NumberBase = 0;
