@@ -32,6 +32,7 @@ TEST(SimStrict, RefusesWhatAVornCannotTakeAndSaysWhy) {
       {{'e', 3, 0x1F, 0x0F, 0x2F, 0x3F}, "event-off actions"},
       {{'f', 2, 16, 10, 93}, "address bytes"},
       {{'f', 2, 1, 0x30, 0x40}, "address bytes"},
+      {{'f', 2, 16, 0x10, 0x40}, "address bytes"},  // a first byte past the sixteen groups
       {{'a', 2, 2, 1, 0, 4}, "configuration type 2 in 6 bytes, not 8"},
       {{'A', 2, 4, 1, 2, 3, 4, 5, 6}, "configuration type 4 in 9 bytes, not 7"},
       {{'a', 2, 1, 64, 70, 64, 24, 12, 40, 20, 74, 30, 56, 30}, "servo flags above 63"},
