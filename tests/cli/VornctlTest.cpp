@@ -303,6 +303,11 @@ TEST_F(VornctlTest, ModuleAddressAndKestroTunnel) {
   const auto frames = ext.logLines("VORN ");
   EXPECT_TRUE(std::any_of(frames.begin(), frames.end(),
                           [](const std::string& l) { return l.find(" x=77 ") != std::string::npos; }));
+  // `ports` lists the ports given first, as the window numbers them.
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("VORNCONFIG_PORTS", QString::fromStdString(ext.path()));
+  const ProgramRun ports = RunProgram(VORNCTL_PATH, {"ports"}, env);
+  EXPECT_EQ(ports.out.rfind("1 " + ext.path() + "\n", 0), 0u) << ports.out << ports.err;
 
   SimProcess kestro({"--kestro", "lintor"});
   ASSERT_TRUE(kestro.ok()) << kestro.error();
