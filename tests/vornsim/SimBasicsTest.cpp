@@ -8,14 +8,8 @@
 namespace vorn::test {
 namespace {
 
-// Its option errors: cli/transcripts/usage.txt.
-TEST(SimProcess, ServesAPseudoTerminal) {
-  SimProcess sim;
-  ASSERT_TRUE(sim.ok()) << sim.error();
-  EXPECT_NE(sim.stderrText().find("simulated Vorn (module 0) on " + sim.path()), std::string::npos);
-  EXPECT_EQ(sim.stop(), 0);
-}
-
+// What it says at start and its option errors: cli/transcripts/usage.txt and
+// vornsim/transcripts/sessions.txt.
 // The worked example: module 5, toggle 64, read general item 0. The reply carries the same
 // start byte, header 224 + count and the version of the default state, 3.0.1.7.
 TEST(SimFrames, AnswersTheVersionRequestOfTheAddressedModule) {
