@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <csignal>
-#include <cstdlib>
 #include <fstream>
 #include <memory>
 

@@ -188,6 +188,10 @@ TEST_F(Tunnel, TransparentModeByInterfaceTypeAndVersion) {
     EXPECT_EQ(prompter.entries[0].icon, c.switched ? Icon::Information : Icon::Warning);
     EXPECT_EQ(sent.back() == Bytes({1, 5, 16}), c.switched);
   }
+  kestro(26, cases[0].iface);  // protocol 3200 tunnels: the tunnel is recommended instead (declined)
+  prompter.answers = {false};
+  EXPECT_FALSE(SetTransparentMode(link));
+  EXPECT_EQ(prompter.texts().back().rfind("Your Kestro system supports Vorn Tunneling\n", 0), 0u);
 }
 
 }  // namespace
