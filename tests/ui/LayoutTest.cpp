@@ -188,7 +188,7 @@ TEST_F(LayoutTest, DialogsAtTheirSize) {
   dialogs.emplace_back("pattern-tool", std::move(pattern));
   dialogs.emplace_back("event-tool", std::move(event));
   dialogs.emplace_back("edit-pin", std::make_unique<EditPinDialog>(m, prompter, window.get()));
-  dialogs.emplace_back("edit-aspect", std::make_unique<EditAspectDialog>(m, prompter, window.get()));
+  dialogs.emplace_back("edit-asp", std::make_unique<EditAspectDialog>(m, prompter, window.get()));
   dialogs.emplace_back("edit-step", std::make_unique<EditStepDialog>(m, window.get()));
   dialogs.emplace_back("report", std::move(report));
   dialogs.emplace_back("comm-log", std::make_unique<CommLogWindow>(session().link.log, window.get()));
