@@ -51,7 +51,10 @@ candidates() {
 expect() {
   local want=$1
   shift
-  candidates "$@" | grep -qxF -- "$want" || { echo "completing '$*' does not offer $want" >&2; exit 1; }
+  # All candidates first: `grep -q` leaving a pipe early would fail the pipeline under pipefail.
+  local got
+  got=$(candidates "$@")
+  grep -qxF -- "$want" <<<"$got" || { echo "completing '$*' does not offer $want" >&2; exit 1; }
 }
 expect read vornctl ""
 expect --version vornctl --ver
