@@ -28,6 +28,8 @@ TEST_F(PinConfigEditorTest, TabChangeInstallsTheKindDefaults) {
   EXPECT_EQ(text("TextPWMAccel"), "28");
   EXPECT_EQ(text("TextPWMOnLevel"), "31");
   enter("TextPWMAccel", "5");
+  click("OptionPWMDriveMode_1");  // "Linear", stored at once
+  EXPECT_EQ(DecodePwmModes(pin().PinConfig[2]), (PwmModes{1, 0}));
   pin().PinConfig[12] = 99;
   selectTab(1);
   const KindDefaults& servo = DefaultsFor(PinKind::Servo);
